@@ -1,0 +1,52 @@
+#include "platform/apppaths.h"
+
+#include <mutex>
+#include <unistd.h>
+
+namespace {
+
+std::mutex g_lock;
+std::string g_folder;
+bool g_known = false;
+
+std::string ReadExeFolder()
+{
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return ".";
+    std::string path(buf, static_cast<size_t>(n));
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string GetExeFolder()
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    if (!g_known) {
+        g_folder = ReadExeFolder();
+        g_known = true;
+    }
+    return g_folder;
+}
+
+void SetExeFolder(const std::string& folder)
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_folder = folder;
+    g_known = true;
+}
+
+std::string JoinAppPath(const std::string& folder, const std::string& name)
+{
+    std::string tail = name;
+    for (char& c : tail) {
+        if (c == '\\') c = '/';
+    }
+    while (!tail.empty() && tail.front() == '/') tail.erase(tail.begin());
+    if (folder.empty()) return tail;
+    if (folder.back() == '/') return folder + tail;
+    return folder + "/" + tail;
+}

@@ -1,0 +1,13 @@
+// The executable's folder, where the settings file and the record files live.
+#pragma once
+
+#include <string>
+
+// The folder of the running executable, without a trailing separator. Read once from
+// /proc/self/exe; tests may override it.
+std::string GetExeFolder();
+void SetExeFolder(const std::string& folder);
+
+// Joins a Windows-style name such as "\Para.ini" or "DataSave.dat" to a folder, reading its
+// backslashes as '/'.
+std::string JoinAppPath(const std::string& folder, const std::string& name);

@@ -1,0 +1,32 @@
+// Settings files in the INI format with the meaning the monitor's settings code expects:
+// section and key names are case-insensitive, the first match wins, a missing key gives the
+// default, an integer is read from its leading sign and digits, and writing one key keeps every
+// other line. A write goes to a temporary file that is renamed over the old one, so an
+// interrupted write never leaves a truncated settings file. Names and values are UTF-8.
+#pragma once
+
+#include <string>
+
+#include "platform/wintypes.h"
+
+// The key's value read as a signed decimal integer ("-12abc" gives -12, "abc" gives 0); the
+// default when the file, the section or the key is missing.
+int GetPrivateProfileInt(const char* section, const char* key, int defaultValue, const char* path);
+
+// Copies the key's value (blanks around it and one pair of enclosing quotes removed), or the
+// default when missing, into out with at most size-1 characters, always terminated. Returns the
+// number of bytes copied.
+DWORD GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
+                              char* out, DWORD size, const char* path);
+std::string GetPrivateProfileString(const char* section, const char* key,
+                                    const char* defaultValue, const char* path);
+
+// Sets the key's value, adding the section and the key when missing. A null value removes the
+// key. Returns TRUE on success, FALSE when the file could not be written; the old file is then
+// left as it was.
+BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
+                               const char* path);
+
+// Test seam: when set, the next writes stop after the temporary file is written and before it
+// is renamed, as a crash at that moment would.
+void SetProfileWriteFailsBeforeRename(bool fail);

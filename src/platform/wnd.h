@@ -1,0 +1,92 @@
+// The window base: a small window tree with rectangles, ids, visibility, a parent and
+// children, virtual handlers, timers and posted messages. Every window lives on the UI thread;
+// PostMessage may be called from any thread and is a harmless no-op for a window that is gone.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/geometry.h"
+#include "platform/wintypes.h"
+
+class CDC;
+
+// Window styles used by the monitor's windows.
+constexpr DWORD WS_CHILD = 0x40000000;
+constexpr DWORD WS_VISIBLE = 0x10000000;
+constexpr DWORD SS_NOTIFY = 0x00000100;  // a static that receives clicks
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOW = 5;
+
+// A window's identity for messages: unique for the whole run, never reused.
+using WindowHandle = uint64_t;
+
+class CWnd {
+public:
+    CWnd();
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    // Creates the window as a child of parent (or a top-level window when parent is null) with
+    // rect in the parent's client coordinates; calls OnCreate. Returns FALSE when OnCreate
+    // returns -1 or the window already exists.
+    virtual BOOL Create(CWnd* parent, const CRect& rect, UINT id, DWORD style = WS_CHILD | WS_VISIBLE);
+    // Destroys the children (last created first), calls OnDestroy and unregisters the window:
+    // messages still queued for it are dropped.
+    virtual BOOL DestroyWindow();
+    bool IsCreated() const { return m_created; }
+
+    WindowHandle GetSafeHwnd() const { return m_handle; }
+    UINT GetDlgCtrlID() const { return m_id; }
+    DWORD GetStyle() const { return m_style; }
+    CWnd* GetParent() const { return m_parent; }
+    const std::vector<CWnd*>& Children() const { return m_children; }
+
+    void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);
+    void MoveWindow(const CRect& rect, BOOL repaint = TRUE);
+    BOOL ShowWindow(int cmdShow);
+    BOOL IsWindowVisible() const;  // this window and every parent shown
+    void GetClientRect(CRect* rect) const;   // 0,0 .. width,height
+    void GetWindowRect(CRect* rect) const;   // in the parent's client coordinates
+    CRect ScreenRect() const;                // in top-level window coordinates
+
+    // Marks the window for painting on the next pass of the UI loop.
+    void Invalidate(BOOL erase = TRUE);
+    bool NeedsPaint() const { return m_needsPaint; }
+    void ClearNeedsPaint() { m_needsPaint = false; }
+    // Paints now when the window is marked.
+    void UpdateWindow();
+
+    // Timers fire OnTimer(id) from the UI loop every elapseMs on the process clock.
+    UINT SetTimer(UINT id, UINT elapseMs);
+    BOOL KillTimer(UINT id);
+
+    // Queues a message for this window; safe from any thread.
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    // Delivers a message now, on the calling (UI) thread.
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    // Handlers.
+    virtual int OnCreate() { return 0; }
+    virtual void OnDestroy() {}
+    virtual void OnPaint(CDC* /*pDC*/) {}
+    virtual BOOL OnEraseBkgnd(CDC* /*pDC*/) { return FALSE; }
+    virtual void OnLButtonDown(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnLButtonDblClk(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnTimer(UINT /*id*/) {}
+    // Messages from WM_USER on, posted or sent.
+    virtual LRESULT OnUserMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return 0; }
+
+private:
+    WindowHandle m_handle;
+    CWnd* m_parent = nullptr;
+    std::vector<CWnd*> m_children;
+    CRect m_rect;
+    UINT m_id = 0;
+    DWORD m_style = 0;
+    bool m_created = false;
+    bool m_visible = false;
+    bool m_needsPaint = false;
+};

@@ -122,7 +122,8 @@ int CMonitorSettings::CheckOxyPara()
 int CMonitorSettings::CheckTempPara()
 {
     CheckAlarmCodes(m_nTempAlmSw, m_nTempAlmLevel, m_nTempAlmRec);
-    CheckLimits(m_nTempAlmH, g_i16TempAlmHMin, g_i16TempAlmHMax, m_nTempAlmL, g_i16TempAlmLMin, g_i16TempAlmLMax, 5);
+    CheckLimits(m_nTempAlmH, g_i16TempAlmHMin, g_i16TempAlmHMax, m_nTempAlmL, g_i16TempAlmLMin,
+                g_i16TempAlmLMax, 5);
     return 0;
 }
 

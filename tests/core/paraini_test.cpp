@@ -21,7 +21,8 @@ struct KeyRow {
     int CMonitorSettings::*field;
 };
 
-#define ROW(section, key, stem) {section, key, &CParaIni::Get##stem, &CParaIni::Set##stem, &CMonitorSettings::m_n##stem}
+#define ROW(section, key, stem) \
+    {section, key, &CParaIni::Get##stem, &CParaIni::Set##stem, &CMonitorSettings::m_n##stem}
 
 const std::vector<KeyRow> kKeys = {
     ROW("ECG", "ALM_SW", EcgAlmSw),
@@ -124,17 +125,6 @@ TEST_F(ParaIniTest, EveryKeyRoundTripsThroughItsOwnSectionAndName)
     CMonitorSettings settings;
     settings.LoadSettings();
     for (size_t i = 0; i < kKeys.size(); ++i) EXPECT_EQ(settings.*kKeys[i].field, ValueOf(i)) << kKeys[i].key;
-}
-
-TEST_F(ParaIniTest, ASetterRewritesOnlyItsOwnKey)
-{
-    CParaIni ini;
-    ini.SetEcgAlmLevel(1);
-    ini.SetRespAlmLevel(0);
-    ini.SetEcgStAlmLevel(2);
-    EXPECT_EQ(ini.GetEcgAlmLevel(), 1);
-    EXPECT_EQ(ini.GetRespAlmLevel(), 0);
-    EXPECT_EQ(ini.GetEcgStAlmLevel(), 2);
 }
 
 TEST_F(ParaIniTest, NegativeLimitIsWrittenAsSignedDecimalText)

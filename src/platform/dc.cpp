@@ -13,14 +13,15 @@ constexpr int64_t kCoordLimit = int64_t(1) << 30;
 
 int ClampCoord(int64_t v) { return static_cast<int>(std::clamp(v, -kCoordLimit, kCoordLimit)); }
 
-// Rounds a / b to the nearest integer, halves upward (b > 0).
-int64_t RoundDiv(int64_t a, int64_t b)
+// Rounds i * delta / n to the nearest integer, halves upward (n > 0). The product of two
+// 33-bit coordinates needs more than 64 bits.
+int64_t RoundedStep(int64_t i, int64_t delta, int64_t n)
 {
-    int64_t num = 2 * a + b;
-    int64_t den = 2 * b;
-    int64_t q = num / den;
-    if ((num % den != 0) && ((num < 0) != (den < 0))) --q;
-    return q;
+    __int128 num = 2 * static_cast<__int128>(i) * delta + n;
+    __int128 den = 2 * static_cast<__int128>(n);
+    __int128 q = num / den;
+    if (num % den != 0 && num < 0) --q;
+    return static_cast<int64_t>(q);
 }
 
 inline uint32_t Blend(uint32_t dst, uint32_t src, unsigned a)
@@ -205,16 +206,17 @@ BOOL CDC::Polyline(const CPoint* points, int count)
     return TRUE;
 }
 
-void CDC::PlotPen(int64_t x, int64_t y, uint32_t pixel, const CRect& clip)
+// A wide pen thickens the line across its direction: rows for a mostly horizontal line,
+// columns for a steep one, from -(width / 2) to width - 1 - width / 2.
+void CDC::PlotPen(int64_t major, int64_t minor, bool xMajor, uint32_t pixel, const CRect& clip)
 {
     BitmapSurface* s = Target();
     int w = m_state.penWidth;
-    int64_t from = -(w / 2);
-    for (int64_t py = y + from; py < y + from + w; ++py) {
-        if (py < clip.top || py >= clip.bottom) continue;
-        uint32_t* row = s->pixels.data() + static_cast<size_t>(py) * s->width;
-        for (int64_t px = x + from; px < x + from + w; ++px) {
-            if (px >= clip.left && px < clip.right) row[px] = pixel;
+    for (int64_t m = minor - w / 2; m < minor - w / 2 + w; ++m) {
+        int64_t x = xMajor ? major : m;
+        int64_t y = xMajor ? m : major;
+        if (x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom) {
+            s->pixels[static_cast<size_t>(y) * s->width + static_cast<size_t>(x)] = pixel;
         }
     }
 }
@@ -251,13 +253,8 @@ void CDC::DrawLine(int lx0, int ly0, int lx1, int ly1)
         bool on = !dotted || (i / CPen::kDotRun) % 2 == 0;
         if (!on && !opaqueGaps) continue;
         int64_t major = major0 + step * i;
-        int64_t minor = minor0 + RoundDiv(i * minorDelta, n);
-        uint32_t pixel = on ? penPixel : gapPixel;
-        if (xMajor) {
-            PlotPen(major, minor, pixel, clip);
-        } else {
-            PlotPen(minor, major, pixel, clip);
-        }
+        int64_t minor = minor0 + RoundedStep(i, minorDelta, n);
+        PlotPen(major, minor, xMajor, on ? penPixel : gapPixel, clip);
     }
 }
 

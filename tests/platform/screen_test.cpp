@@ -228,3 +228,20 @@ TEST_F(ScreenTest, FrameWrittenAsPngReadsBack)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ScreenTest, DestroyingAChildUncoversItsParent)
+{
+    CFillWnd parent("parent", kRed);
+    auto child = std::make_unique<CFillWnd>("child", kGreen);
+    parent.Create(nullptr, CRect(0, 0, 50, 50), 1);
+    child->Create(&parent, CRect(10, 10, 20, 20), 2);
+    screen.PaintPass();
+    EXPECT_EQ(screen.Frame().GetPixel(15, 15), kGreen);
+    child.reset();
+    screen.PaintPass();
+    EXPECT_EQ(screen.Frame().GetPixel(15, 15), kRed);
+}
+
+}  // namespace

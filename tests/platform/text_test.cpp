@@ -126,6 +126,23 @@ TEST_F(TextTest, SmallSizesUseCrispStrikesAndLargeSizesAreAntialiased)
     EXPECT_GT(colours(), 10u);
 }
 
+TEST_F(TextTest, ItalicSlantsTheGlyphInsideItsCell)
+{
+    UseFont(32);
+    dc.SetTextColor(kGreen);
+    dc.TextOut(0, 0, u"I");
+    std::vector<uint32_t> upright = Pixels();
+    CFont italic;
+    ASSERT_TRUE(italic.CreateFont(32, 0, 0, 0, FW_NORMAL, TRUE, 0, 0, 0, 0, 0, 0, 0x20, u"宋体"));
+    dc.SelectObject(&italic);
+    dc.FillSolidRect(CRect(0, 0, 320, 80), 0);
+    dc.TextOut(0, 0, u"I");
+    EXPECT_NE(Pixels(), upright);
+    dc.SetBkColor(kBlue);
+    dc.TextOut(0, 0, u"I");
+    EXPECT_EQ(InkBounds(), CRect(0, 0, 16, 32));  // the opaque cell, nothing outside it
+}
+
 TEST_F(TextTest, TheSameStringDrawsTheSamePixels)
 {
     UseFont(24);

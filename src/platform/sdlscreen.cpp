@@ -59,6 +59,8 @@ void CSdlScreen::PollInput()
     while (SDL_PollEvent(&event) != 0) {
         if (event.type == SDL_QUIT) {
             CUiLoop::Instance().PostQuit();
+        } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
+            CUiLoop::Instance().PostQuit();  // Esc closes the monitor like the close box
         } else if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT) {
             Click(CPoint(event.button.x, event.button.y));
         }

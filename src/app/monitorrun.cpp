@@ -1,0 +1,88 @@
+#include "app/monitorrun.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/tesmorapp.h"
+#include "app/tesmordlg.h"
+#include "core/monitordata.h"
+#include "platform/apppaths.h"
+#include "platform/clock.h"
+#include "platform/headlessscreen.h"
+#include "platform/sdlscreen.h"
+#include "platform/uiloop.h"
+
+namespace {
+
+std::atomic<bool> g_stopRequested{false};
+
+bool DisplayAvailable()
+{
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && *x11 != 0) || (wayland != nullptr && *wayland != 0);
+}
+
+std::unique_ptr<CScreen> OpenScreen(bool headless)
+{
+    if (!headless && DisplayAvailable()) {
+        auto sdl = std::make_unique<CSdlScreen>(CTesmorDlg::kWidth, CTesmorDlg::kHeight);
+        if (sdl->IsOpen()) return sdl;
+        std::fprintf(stderr, "tesmor: no window could be opened (%s); running headless\n", sdl->Error().c_str());
+    }
+    return std::make_unique<CHeadlessScreen>(CTesmorDlg::kWidth, CTesmorDlg::kHeight);
+}
+
+}  // namespace
+
+void CMonitorRun::RequestStop() { g_stopRequested.store(true); }
+
+bool CMonitorRun::ShouldStop(DWORD started) const
+{
+    if (g_stopRequested.load()) return true;
+    return m_options.seconds >= 0 && GetTickCount() - started >= static_cast<DWORD>(m_options.seconds) * 1000u;
+}
+
+int CMonitorRun::Run()
+{
+    g_stopRequested.store(false);
+    CUiLoop::Instance().ResetQuit();
+    theApp.m_pMonitorData = new CMonitorData();
+
+    std::unique_ptr<CScreen> screen = OpenScreen(m_options.headless);
+    const bool headless = dynamic_cast<CSdlScreen*>(screen.get()) == nullptr;
+    std::string shotPath = m_options.screenshotPath.empty() ? JoinAppPath(GetExeFolder(), "screen.png")
+                                                            : m_options.screenshotPath;
+    if (headless) std::printf("tesmor: headless; the screen is written to %s every %u s\n", shotPath.c_str(),
+                              m_options.screenshotPeriodMs / 1000);
+    std::fflush(stdout);
+
+    int status = 0;
+    {
+        CTesmorDlg dlg;
+        theApp.m_pMainWnd = &dlg;
+        if (!dlg.CreateMain()) {
+            status = 1;
+        } else {
+            const DWORD started = GetTickCount();
+            DWORD lastShot = started;
+            while (screen->RunOnce(100) && !ShouldStop(started)) {
+                if (headless && GetTickCount() - lastShot >= m_options.screenshotPeriodMs) {
+                    screen->SavePng(shotPath);
+                    lastShot = GetTickCount();
+                }
+            }
+            screen->PaintPass();
+            if (!m_options.snapshotPath.empty() && !screen->SavePng(m_options.snapshotPath)) {
+                std::fprintf(stderr, "tesmor: could not write the snapshot %s\n", m_options.snapshotPath.c_str());
+            }
+            dlg.DestroyWindow();
+        }
+        theApp.m_pMainWnd = nullptr;
+    }
+    delete theApp.m_pMonitorData;
+    theApp.m_pMonitorData = nullptr;
+    return status;
+}

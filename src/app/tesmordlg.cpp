@@ -1,0 +1,256 @@
+#include "app/tesmordlg.h"
+
+#include <cstdio>
+
+#include "app/tesmorapp.h"
+#include "display/ecgwave.h"
+#include "display/plethwave.h"
+#include "display/respwave.h"
+#include "display/wavelayout.h"
+#include "link/uartdatathread.h"
+#include "platform/dc.h"
+#include "records/threaddataalmrec.h"
+
+namespace {
+
+constexpr UINT kControlId = 123;
+constexpr DWORD kControlStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY;
+constexpr COLORREF kBackground = RGB(0, 0, 0);
+constexpr int kTicksPerAlarmStep = 10;    // 500 ms
+constexpr int kTicksPerSecondStep = 20;   // 1000 ms
+constexpr uint16_t kFlatEcg = 2048;
+constexpr uint8_t kFlatByte = 128;
+
+// The main screen (screen layout 0): where each control stands and whether it shows.
+struct Placement {
+    int x;
+    int y;
+    int width;
+    int height;
+    bool shown;
+};
+
+// ECG views: the two traces of layout 0 are shown; the other five leads wait hidden for the
+// layouts that show every lead.
+const Placement kEcgPlace[CTesmorDlg::kEcgViews] = {
+    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, true},
+    {0, 240, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, true},
+    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, false},
+    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, false},
+    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, false},
+    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, false},
+    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, false},
+};
+const Placement kPlethPlace = {0, 420, g_i32PlethWaveWidth0, g_i32PlethWaveHeight0, true};
+const Placement kRespPlace = {0, 540, g_i32RespWaveWidth0, g_i32RespWaveHeight0, true};
+
+// Lead-label style of each ECG view ("II", "I", "III", "avF", "avL", "avL", "avL"), and the
+// channel of the record it shows: the two traces follow the trace-lead settings, the others
+// show channels 2 to 6.
+const unsigned int kEcgStyle[CTesmorDlg::kEcgViews] = {1, 0, 2, 3, 4, 4, 4};
+const int kEcgScaleUnit[CTesmorDlg::kEcgViews] = {30, 30, 25, 25, 25, 25, 25};
+
+CRect RectOf(const Placement& p) { return CRect(p.x, p.y, p.x + p.width, p.y + p.height); }
+
+template <class View>
+void CreateView(View* view, const Placement& p, CWnd* parent)
+{
+    view->Create(u"", kControlStyle, RectOf(p), parent, kControlId);
+    if (!p.shown) view->ShowWindow(SW_HIDE);
+}
+
+}  // namespace
+
+CTesmorDlg::CTesmorDlg()
+{
+    for (int c = 0; c < 7; ++c) m_stShowEcg.pWave[c] = m_u16EcgBuf[static_cast<size_t>(c)].data();
+    m_stShowEcg.nCapacity = kShowCapacity;
+    m_stShowSpo2.pWave = m_u8PlethBuf.data();
+    m_stShowSpo2.nCapacity = kShowCapacity;
+    m_stShowResp.pWave = m_u8RespBuf.data();
+    m_stShowResp.nCapacity = kShowCapacity;
+}
+
+CTesmorDlg::~CTesmorDlg()
+{
+    if (IsCreated()) DestroyWindow();
+}
+
+BOOL CTesmorDlg::CreateMain() { return Create(nullptr, CRect(0, 0, kWidth, kHeight), 102, WS_VISIBLE); }
+
+int CTesmorDlg::OnCreate()
+{
+    m_pData = theApp.m_pMonitorData;
+    if (m_pData == nullptr) {
+        std::fprintf(stderr, "tesmor: the monitoring data object is missing; cannot start\n");
+        return -1;
+    }
+    StartThreads();
+    CreateWaveViews();
+    QueueStartupCommands();
+    SetTimer(kTimerMain, kTimerPeriodMs);
+    return 0;
+}
+
+void CTesmorDlg::StartThreads()
+{
+    theApp.m_pUartDataThread = AfxBeginThread<UartDataThread>(&m_hUartThread);
+    theApp.m_pThreadDataAlmRec = AfxBeginThread<CThreadDataAlmRec>(&m_hRecThread);
+    theApp.m_pThreadDataAlmRec->AddPowerOnRecord();
+}
+
+void CTesmorDlg::CreateWaveViews()
+{
+    for (int i = 0; i < kEcgViews; ++i) {
+        auto* view = new CECGWave(0, 0, kEcgStyle[i]);
+        view->SetScaleUnit(kEcgScaleUnit[i]);
+        view->SetScaleDivisor(820);
+        view->SetSpeed(m_pData->m_nEcgWaveSpeed);
+        view->SetGain(m_pData->m_nEcgWaveGain);
+        CreateView(view, kEcgPlace[i], this);
+        m_pEcgWave[static_cast<size_t>(i)] = view;
+    }
+    m_pPlethWave = new CPlethWave(0, 0, 0);
+    m_pPlethWave->SetScaleUnit(g_i32PlethWaveHeight0 - 15);
+    m_pPlethWave->SetScaleDivisor(120);
+    m_pPlethWave->SetSpeed(m_pData->m_nPlethSpeed);
+    m_pPlethWave->SetGain(1);
+    CreateView(m_pPlethWave, kPlethPlace, this);
+
+    m_pRespWave = new CRespWave(0, 0, 0);
+    m_pRespWave->SetScaleUnit(g_i32RespWaveHeight0 - 15);
+    m_pRespWave->SetScaleDivisor(256);
+    m_pRespWave->SetSpeed(m_pData->m_nRespSpeed);
+    m_pRespWave->SetGain(m_pData->m_nRespGain);
+    CreateView(m_pRespWave, kRespPlace, this);
+}
+
+void CTesmorDlg::QueueStartupCommands()
+{
+    UartDataThread* link = theApp.m_pUartDataThread;
+    const CMonitorData& d = *m_pData;
+    link->SendEcgLeadMode(static_cast<uint8_t>(d.m_nEcgLeadMode));
+    link->SendEcgHrLead(static_cast<uint8_t>(d.m_nEcgHrLead));
+    link->SendEcgWaveGain(static_cast<uint8_t>(d.m_nEcgWaveGain));
+    link->SendEcgWaveFilter(static_cast<uint8_t>(d.EcgWaveFilterIndex()));
+    link->SendEcgTrap(static_cast<uint8_t>(d.m_nEcgTrap));
+    link->SendEcgPaceSw(d.EcgPaceSwByte());
+    link->SendRespGain(static_cast<uint8_t>(d.m_nRespGain));
+    link->SendRespApneaTime(static_cast<uint8_t>(d.RespApneaTimeIndex()));
+    link->SendCmdW(0);
+    link->SendNibpReset();
+}
+
+BOOL CTesmorDlg::OnEraseBkgnd(CDC* pDC)
+{
+    CRect rc;
+    GetClientRect(&rc);
+    pDC->FillSolidRect(rc, kBackground);
+    return TRUE;
+}
+
+void CTesmorDlg::OnTimer(UINT id)
+{
+    if (id != kTimerMain || m_pData == nullptr) return;
+    ++m_nTick;
+    CopyShowData();
+    const bool startup = m_pData->InStartupPhase();
+    FeedWaves(startup);
+    if (!startup && m_nTick % kTicksPerAlarmStep == 0) AlarmStep();
+    if (m_nTick % kTicksPerSecondStep == 0) SecondStep();
+}
+
+void CTesmorDlg::CopyShowData()
+{
+    m_pData->GetShowEcg(&m_stShowEcg);
+    m_pData->GetShowResp(&m_stShowResp);
+    m_pData->GetShowSpo2(&m_stShowSpo2);
+    m_pData->GetEcgBeat(&m_nBeat);
+    m_pData->GetTemp(&m_wTemp);
+    m_pData->GetAirOxy(&m_byAirOxy);
+    m_pData->BuildDataRec();
+}
+
+void CTesmorDlg::FeedWaves(bool startup)
+{
+    // Channel shown by each ECG view: the two trace leads, then leads III, aVF, aVL, aVR, V.
+    const int traceLead[2] = {m_pData->m_nEcgTrace1Lead, m_pData->m_nEcgTrace2Lead};
+    for (int v = 0; v < kEcgViews; ++v) {
+        int channel = v < 2 ? traceLead[v] : v;
+        if (channel < 0 || channel > 6) channel = 1;
+        const uint16_t* samples = m_stShowEcg.pWave[channel];
+        for (int i = 0; i < m_stShowEcg.nCount; ++i) m_pEcgWave[static_cast<size_t>(v)]->AddSample(startup ? kFlatEcg : samples[i]);
+    }
+    for (int i = 0; i < m_stShowSpo2.nCount; ++i) m_pPlethWave->AddSample(startup ? kFlatByte : m_stShowSpo2.pWave[i]);
+    for (int i = 0; i < m_stShowResp.nCount; ++i) m_pRespWave->AddSample(startup ? kFlatByte : m_stShowResp.pWave[i]);
+    for (CECGWave* view : m_pEcgWave) view->RequestRedraw();
+    m_pPlethWave->RequestRedraw();
+    m_pRespWave->RequestRedraw();
+}
+
+void CTesmorDlg::AlarmStep()
+{
+    m_pData->CheckAlm();
+    m_pData->BuildAlmRec();
+    m_pData->TakeNewAlm();
+}
+
+void CTesmorDlg::SecondStep() { theApp.UpdatePowerStatus(); }
+
+LRESULT CTesmorDlg::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PANEL_ECG_DBLCLK: return OnPanelEcgDblClk(wParam, lParam);
+    case WM_PANEL_BP_DBLCLK: return OnPanelBpDblClk(wParam, lParam);
+    case WM_PANEL_TEMP_DBLCLK: return OnPanelTempDblClk(wParam, lParam);
+    case WM_PANEL_SPO2_DBLCLK: return OnPanelSpo2DblClk(wParam, lParam);
+    case WM_PANEL_RESP_DBLCLK: return OnPanelRespDblClk(wParam, lParam);
+    case WM_PANEL_FA_DBLCLK: return OnPanelFaDblClk(wParam, lParam);
+    default: return 0;
+    }
+}
+
+LRESULT CTesmorDlg::OnPanelEcgDblClk(WPARAM, LPARAM) { return 0; }
+LRESULT CTesmorDlg::OnPanelBpDblClk(WPARAM, LPARAM) { return 0; }
+LRESULT CTesmorDlg::OnPanelTempDblClk(WPARAM, LPARAM) { return 0; }
+LRESULT CTesmorDlg::OnPanelSpo2DblClk(WPARAM, LPARAM) { return 0; }
+LRESULT CTesmorDlg::OnPanelRespDblClk(WPARAM, LPARAM) { return 0; }
+LRESULT CTesmorDlg::OnPanelFaDblClk(WPARAM, LPARAM) { return 0; }
+
+BOOL CTesmorDlg::DestroyWindow()
+{
+    if (!IsCreated()) return FALSE;
+    KillTimer(kTimerMain);
+    BOOL result = CWnd::DestroyWindow();  // the child windows first
+    DeleteControls();
+    StopThreads();
+    return result;
+}
+
+void CTesmorDlg::DeleteControls()
+{
+    for (CECGWave*& view : m_pEcgWave) {
+        delete view;
+        view = nullptr;
+    }
+    delete m_pPlethWave;
+    m_pPlethWave = nullptr;
+    delete m_pRespWave;
+    m_pRespWave = nullptr;
+}
+
+void CTesmorDlg::StopThreads()
+{
+    // Link thread, record thread, drawing thread, in that order; each is waited for through
+    // its handle, which outlives the self-deleting thread object.
+    if (theApp.m_pUartDataThread != nullptr) {
+        theApp.m_pUartDataThread->m_bExit = 1;
+        m_hUartThread.Join();
+        theApp.m_pUartDataThread = nullptr;
+    }
+    if (theApp.m_pThreadDataAlmRec != nullptr) {
+        theApp.m_pThreadDataAlmRec->m_bExit = 1;
+        m_hRecThread.Join();
+        theApp.m_pThreadDataAlmRec = nullptr;
+    }
+}

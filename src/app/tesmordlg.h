@@ -1,0 +1,90 @@
+// The main dialog: the 1400 x 800 main window. It starts the three worker threads, creates
+// every display control of the main screen from one layout table, queues the start-up device
+// commands and drives the screen from its 50 ms timer. Destroying it stops the threads in
+// order and waits for each.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "core/monitordata.h"
+#include "platform/winthread.h"
+#include "platform/wnd.h"
+
+class CECGWave;
+class CPlethWave;
+class CRespWave;
+class CSweepWave;
+
+class CTesmorDlg : public CWnd {
+public:
+    static constexpr int kWidth = 1400;
+    static constexpr int kHeight = 800;
+    static constexpr UINT kTimerMain = 1;
+    static constexpr UINT kTimerPeriodMs = 50;
+    static constexpr int kShowCapacity = 64;  // samples per channel copied per tick
+    static constexpr int kEcgViews = 7;
+
+    CTesmorDlg();
+    ~CTesmorDlg() override;
+
+    // Creates the main window at 0,0, 1400 x 800, as a top-level window.
+    BOOL CreateMain();
+    BOOL DestroyWindow() override;
+
+    int OnCreate() override;
+    BOOL OnEraseBkgnd(CDC* pDC) override;
+    void OnTimer(UINT id) override;
+    LRESULT OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // Receivers of the value panels' double clicks. The settings dialogs they would open are
+    // not part of this monitor, so each returns 0 and opens nothing.
+    LRESULT OnPanelEcgDblClk(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPanelBpDblClk(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPanelTempDblClk(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPanelSpo2DblClk(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPanelRespDblClk(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPanelFaDblClk(WPARAM wParam, LPARAM lParam);
+
+    // For tests and measurements.
+    int TickCount() const { return m_nTick; }
+    CECGWave* EcgView(int i) const { return m_pEcgWave[static_cast<size_t>(i)]; }
+    CPlethWave* PlethView() const { return m_pPlethWave; }
+    CRespWave* RespView() const { return m_pRespWave; }
+
+private:
+    void StartThreads();
+    void StopThreads();
+    void CreateWaveViews();
+    void QueueStartupCommands();
+    void DeleteControls();
+
+    // The steps of the 50 ms loop.
+    void CopyShowData();
+    void FeedWaves(bool startup);
+    void AlarmStep();
+    void SecondStep();
+
+    CMonitorData* m_pData = nullptr;
+    CThreadHandle m_hDrawThread;
+    CThreadHandle m_hUartThread;
+    CThreadHandle m_hRecThread;
+
+    std::array<CECGWave*, kEcgViews> m_pEcgWave{};
+    CPlethWave* m_pPlethWave = nullptr;
+    CRespWave* m_pRespWave = nullptr;
+
+    // Per-tick copies and their buffers, allocated once.
+    ECG_SHOW_DATA m_stShowEcg{};
+    OXY_SHOW_DATA m_stShowSpo2{};
+    RESP_SHOW_DATA m_stShowResp{};
+    std::array<std::array<uint16_t, kShowCapacity>, 7> m_u16EcgBuf{};
+    std::array<uint8_t, kShowCapacity> m_u8PlethBuf{};
+    std::array<uint8_t, kShowCapacity> m_u8RespBuf{};
+    int m_nBeat = 0;
+    uint16_t m_wTemp = 0;
+    uint8_t m_byAirOxy = 0;
+
+    int m_nTick = 0;  // 50 ms ticks since start
+};

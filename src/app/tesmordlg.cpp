@@ -129,12 +129,12 @@ void CTesmorDlg::QueueStartupCommands()
 {
     UartDataThread* link = theApp.m_pUartDataThread;
     const CMonitorData& d = *m_pData;
-    link->SendEcgLeadMode(static_cast<uint8_t>(d.m_nEcgLeadMode));
     link->SendEcgHrLead(static_cast<uint8_t>(d.m_nEcgHrLead));
     link->SendEcgWaveGain(static_cast<uint8_t>(d.m_nEcgWaveGain));
-    link->SendEcgWaveFilter(static_cast<uint8_t>(d.EcgWaveFilterIndex()));
-    link->SendEcgTrap(static_cast<uint8_t>(d.m_nEcgTrap));
     link->SendEcgPaceSw(d.EcgPaceSwByte());
+    link->SendEcgTrap(static_cast<uint8_t>(d.m_nEcgTrap));
+    link->SendEcgWaveFilter(static_cast<uint8_t>(d.EcgWaveFilterIndex()));
+    link->SendEcgLeadMode(static_cast<uint8_t>(d.m_nEcgLeadMode));
     link->SendRespGain(static_cast<uint8_t>(d.m_nRespGain));
     link->SendRespApneaTime(static_cast<uint8_t>(d.RespApneaTimeIndex()));
     link->SendCmdW(0);

@@ -13,15 +13,42 @@ constexpr int64_t kCoordLimit = int64_t(1) << 30;
 
 int ClampCoord(int64_t v) { return static_cast<int>(std::clamp(v, -kCoordLimit, kCoordLimit)); }
 
-// Rounds a / b to the nearest integer, halves upward (b > 0).
-int64_t RoundDiv(int64_t a, int64_t b)
-{
-    int64_t num = 2 * a + b;
-    int64_t den = 2 * b;
-    int64_t q = num / den;
-    if ((num % den != 0) && ((num < 0) != (den < 0))) --q;
-    return q;
-}
+// The minor coordinate of step i of a line: minor0 + round(i * delta / n), halves upward
+// (n > 0), stepped incrementally. The start needs more than 64 bits for far-off coordinates.
+class CMinorStepper {
+public:
+    CMinorStepper(int64_t i, int64_t delta, int64_t n) : m_den(2 * n), m_step(2 * delta)
+    {
+        __int128 num = 2 * static_cast<__int128>(i) * delta + n;
+        __int128 q = num / m_den;
+        __int128 r = num % m_den;
+        if (r < 0) {
+            r += m_den;
+            --q;
+        }
+        m_offset = static_cast<int64_t>(q);
+        m_rest = static_cast<int64_t>(r);
+    }
+    int64_t Offset() const { return m_offset; }
+    // |delta| <= n, so one correction per step is enough.
+    void Next()
+    {
+        m_rest += m_step;
+        if (m_rest >= m_den) {
+            m_rest -= m_den;
+            ++m_offset;
+        } else if (m_rest < 0) {
+            m_rest += m_den;
+            --m_offset;
+        }
+    }
+
+private:
+    int64_t m_den;
+    int64_t m_step;
+    int64_t m_offset = 0;
+    int64_t m_rest = 0;
+};
 
 inline uint32_t Blend(uint32_t dst, uint32_t src, unsigned a)
 {
@@ -45,7 +72,7 @@ CDC::CDC()
 {
     m_state.pen = CPen::StockBlack();
     m_state.font = CFont::StockDefault();
-    m_state.fontSpec = m_state.font->Spec();
+    m_state.fontInfo = m_state.font->Info();
     m_state.brush = CBrush::StockWhite();
 }
 
@@ -62,7 +89,7 @@ BOOL CDC::DeleteDC()
     m_state = State();
     m_state.pen = CPen::StockBlack();
     m_state.font = CFont::StockDefault();
-    m_state.fontSpec = m_state.font->Spec();
+    m_state.fontInfo = m_state.font->Info();
     m_state.brush = CBrush::StockWhite();
     m_attached = false;
     m_origin = CPoint();
@@ -104,7 +131,7 @@ CFont* CDC::SelectObject(CFont* pFont)
     if (pFont == nullptr || !pFont->IsValid()) return nullptr;
     CFont* previous = m_state.font;
     m_state.font = pFont;
-    m_state.fontSpec = pFont->Spec();
+    m_state.fontInfo = pFont->Info();
     return previous;
 }
 
@@ -205,16 +232,17 @@ BOOL CDC::Polyline(const CPoint* points, int count)
     return TRUE;
 }
 
-void CDC::PlotPen(int64_t x, int64_t y, uint32_t pixel, const CRect& clip)
+// A wide pen thickens the line across its direction: rows for a mostly horizontal line,
+// columns for a steep one, from -(width / 2) to width - 1 - width / 2.
+void CDC::PlotPen(int64_t major, int64_t minor, bool xMajor, uint32_t pixel, const CRect& clip)
 {
     BitmapSurface* s = Target();
     int w = m_state.penWidth;
-    int64_t from = -(w / 2);
-    for (int64_t py = y + from; py < y + from + w; ++py) {
-        if (py < clip.top || py >= clip.bottom) continue;
-        uint32_t* row = s->pixels.data() + static_cast<size_t>(py) * s->width;
-        for (int64_t px = x + from; px < x + from + w; ++px) {
-            if (px >= clip.left && px < clip.right) row[px] = pixel;
+    for (int64_t m = minor - w / 2; m < minor - w / 2 + w; ++m) {
+        int64_t x = xMajor ? major : m;
+        int64_t y = xMajor ? m : major;
+        if (x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom) {
+            s->pixels[static_cast<size_t>(y) * s->width + static_cast<size_t>(x)] = pixel;
         }
     }
 }
@@ -247,17 +275,11 @@ void CDC::DrawLine(int lx0, int ly0, int lx1, int ly1)
     uint32_t gapPixel = PixelFromColor(m_state.bkColor);
     bool dotted = m_state.penStyle == PS_DOT;
     bool opaqueGaps = m_state.bkMode == OPAQUE;
-    for (int64_t i = iMin; i < iMax; ++i) {
+    CMinorStepper minor(iMin, minorDelta, n);
+    for (int64_t i = iMin; i < iMax; ++i, minor.Next()) {
         bool on = !dotted || (i / CPen::kDotRun) % 2 == 0;
         if (!on && !opaqueGaps) continue;
-        int64_t major = major0 + step * i;
-        int64_t minor = minor0 + RoundDiv(i * minorDelta, n);
-        uint32_t pixel = on ? penPixel : gapPixel;
-        if (xMajor) {
-            PlotPen(major, minor, pixel, clip);
-        } else {
-            PlotPen(minor, major, pixel, clip);
-        }
+        PlotPen(major0 + step * i, minor0 + minor.Offset(), xMajor, on ? penPixel : gapPixel, clip);
     }
 }
 
@@ -282,7 +304,7 @@ void CDC::DrawTextLine(int x, int y, const char16_t* text, int count, const CRec
 {
     BitmapSurface* s = Target();
     if (s == nullptr || clip.IsRectEmpty()) return;
-    const FontSpec& font = *m_state.fontSpec;
+    const FontInfo& font = *m_state.fontInfo;
     int h = font.cellHeight;
     CGlyphCache& cache = CGlyphCache::Instance();
     uint32_t textPixel = PixelFromColor(m_state.textColor);
@@ -336,7 +358,7 @@ int CDC::DrawText(const char16_t* text, int count, CRect* rect, UINT format)
 {
     if (text == nullptr || rect == nullptr) return 0;
     if (count < 0) count = static_cast<int>(U16Len(text));
-    int h = m_state.fontSpec->cellHeight;
+    int h = m_state.fontInfo->cellHeight;
     bool expandTabs = (format & DT_EXPANDTABS) != 0;
     bool singleLine = (format & DT_SINGLELINE) != 0;
     int maxWidth = ((format & DT_WORDBREAK) != 0 && !singleLine) ? std::max(rect->Width(), 0) : -1;
@@ -377,7 +399,7 @@ int CDC::DrawText(const std::u16string& text, CRect* rect, UINT format)
 
 CSize CDC::GetTextExtent(const char16_t* text, int count) const
 {
-    int h = m_state.fontSpec->cellHeight;
+    int h = m_state.fontInfo->cellHeight;
     if (text == nullptr) return CSize(0, h);
     if (count < 0) count = static_cast<int>(U16Len(text));
     return CSize(CTextLayout::Width(text, count, h, false), h);
@@ -391,9 +413,9 @@ CSize CDC::GetTextExtent(const std::u16string& text) const
 BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const
 {
     if (metrics == nullptr) return FALSE;
-    int h = m_state.fontSpec->cellHeight;
+    int h = m_state.fontInfo->cellHeight;
     metrics->tmHeight = h;
-    metrics->tmAscent = CGlyphCache::Instance().Ascent(m_state.fontSpec->faceId, h);
+    metrics->tmAscent = CGlyphCache::Instance().Ascent(m_state.fontInfo->faceId, h);
     metrics->tmDescent = h - metrics->tmAscent;
     metrics->tmAveCharWidth = h / 2;
     metrics->tmMaxCharWidth = h;

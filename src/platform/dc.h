@@ -124,7 +124,7 @@ private:
         CFont* font = nullptr;
         CBrush* brush = nullptr;
         std::shared_ptr<BitmapSurface> surface;
-        std::shared_ptr<const FontSpec> fontSpec;
+        std::shared_ptr<const FontInfo> fontInfo;
         // The selected pen's attributes, taken at selection, so a pen object that goes
         // first leaves nothing dangling.
         int penStyle = PS_SOLID;
@@ -142,7 +142,7 @@ private:
     CRect ClipRect() const;  // in surface coordinates, inside the surface
     void FillDevice(const CRect& rect, uint32_t pixel);
     void DrawLine(int x0, int y0, int x1, int y1);
-    void PlotPen(int64_t x, int64_t y, uint32_t pixel, const CRect& clip);
+    void PlotPen(int64_t major, int64_t minor, bool xMajor, uint32_t pixel, const CRect& clip);
     // Draws one line of text with its first cell's top-left at device (x, y), clipped to clip.
     void DrawTextLine(int x, int y, const char16_t* text, int count, const CRect& clip, bool expandTabs);
     CRect ToDevice(const CRect& logical) const;

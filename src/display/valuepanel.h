@@ -88,9 +88,6 @@ public:
     // rectangle is the box.
     std::vector<CRect> ClearRegion(const PANEL_ITEM& item, int layout);
 
-    // The text of a number under a rule.
-    static void FormatNumber(const NUMBER_RULE& rule, int value, char16_t* text, size_t cap);
-
     int OnCreate() override;
     void OnPaint(CDC* pDC) override;
     BOOL OnEraseBkgnd(CDC* pDC) override;
@@ -125,6 +122,8 @@ protected:
     CDC m_dcMem;
 
 private:
+    // The text of a number under a rule.
+    static void FormatNumber(const NUMBER_RULE& rule, int value, char16_t* text, size_t cap);
     void DrawCaption(COLORREF background);
     void CollectObstacles(const PANEL_ITEM& item, int layout, std::vector<CRect>& obstacles) const;
     // Appends rectangles that together cover from less cut.

@@ -225,22 +225,4 @@ TEST(ValuePanelNumber, MarkerIsComparedBeforeClampingAndCacheKeepsTheRawValue)
     EXPECT_EQ(ecg.IsDirty(), 1);
 }
 
-TEST(ValuePanelNumber, FixedPointTextsGoThroughSinglePrecision)
-{
-    const NUMBER_RULE tenths = {"%2.1f", 10, "---", -100, false, 0, 0};
-    const NUMBER_RULE hundredths = {"ST1 %0.2f", 100, "ST1 ---", -10000, true, -100, 100};
-    char16_t text[32];
-    const std::pair<int, std::u16string> temps[] = {{365, u"36.5"}, {5, u"0.5"}, {-50, u"-5.0"}, {-100, u"---"}};
-    for (const auto& [value, expected] : temps) {
-        CValuePanel::FormatNumber(tenths, value, text, 32);
-        EXPECT_EQ(std::u16string(text), expected) << value;
-    }
-    const std::pair<int, std::u16string> sts[] = {
-        {-25, u"ST1 -0.25"}, {100, u"ST1 1.00"}, {-150, u"ST1 -1.00"}, {5, u"ST1 0.05"}, {-10000, u"ST1 ---"}};
-    for (const auto& [value, expected] : sts) {
-        CValuePanel::FormatNumber(hundredths, value, text, 32);
-        EXPECT_EQ(std::u16string(text), expected) << value;
-    }
-}
-
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/mainlayout.h"
 #include "app/tesmorapp.h"
 #include "display/ecgwave.h"
 #include "display/plethwave.h"
@@ -19,43 +20,17 @@ constexpr COLORREF kBackground = RGB(0, 0, 0);
 constexpr int kTicksPerAlarmStep = 10;    // 500 ms
 constexpr int kTicksPerSecondStep = 20;   // 1000 ms
 constexpr uint16_t kFlatEcg = 2048;
-constexpr uint8_t kFlatByte = 128;
+constexpr uint8_t kFlatByte = 0;  // the baseline of the pleth and respiration views
 
-// The main screen (screen layout 0): where each control stands and whether it shows.
-struct Placement {
-    int x;
-    int y;
-    int width;
-    int height;
-    bool shown;
-};
-
-// ECG views: the two traces of layout 0 are shown; the other five leads wait hidden for the
-// layouts that show every lead.
-const Placement kEcgPlace[CTesmorDlg::kEcgViews] = {
-    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, true},
-    {0, 240, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, true},
-    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, false},
-    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, false},
-    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, false},
-    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, false},
-    {0, 60, g_i32ECGWaveWidth0, g_i32ECGWaveHeight0, false},
-};
-const Placement kPlethPlace = {0, 420, g_i32PlethWaveWidth0, g_i32PlethWaveHeight0, true};
-const Placement kRespPlace = {0, 540, g_i32RespWaveWidth0, g_i32RespWaveHeight0, true};
-
-// Lead-label style of each ECG view ("II", "I", "III", "avF", "avL", "avL", "avL"), and the
-// channel of the record it shows: the two traces follow the trace-lead settings, the others
-// show channels 2 to 6.
+// Lead-label style of each ECG view ("II", "I", "III", "avF", "avL", "avL", "avL") and its
+// grid scale unit.
 const unsigned int kEcgStyle[CTesmorDlg::kEcgViews] = {1, 0, 2, 3, 4, 4, 4};
 const int kEcgScaleUnit[CTesmorDlg::kEcgViews] = {30, 30, 25, 25, 25, 25, 25};
 
-CRect RectOf(const Placement& p) { return CRect(p.x, p.y, p.x + p.width, p.y + p.height); }
-
 template <class View>
-void CreateView(View* view, const Placement& p, CWnd* parent)
+void CreateView(View* view, const PLACEMENT& p, CWnd* parent)
 {
-    view->Create(u"", kControlStyle, RectOf(p), parent, kControlId);
+    view->Create(u"", kControlStyle, p.Rect(), parent, kControlId);
     if (!p.shown) view->ShowWindow(SW_HIDE);
 }
 
@@ -87,6 +62,7 @@ int CTesmorDlg::OnCreate()
     }
     StartThreads();
     CreateWaveViews();
+    m_panels.Create(this, *m_pData);
     QueueStartupCommands();
     SetTimer(kTimerMain, kTimerPeriodMs);
     return 0;
@@ -107,7 +83,7 @@ void CTesmorDlg::CreateWaveViews()
         view->SetScaleDivisor(820);
         view->SetSpeed(m_pData->m_nEcgWaveSpeed);
         view->SetGain(m_pData->m_nEcgWaveGain);
-        CreateView(view, kEcgPlace[i], this);
+        CreateView(view, MainLayout::kEcgWave[i], this);
         m_pEcgWave[static_cast<size_t>(i)] = view;
     }
     m_pPlethWave = new CPlethWave(0, 0, 0);
@@ -115,14 +91,14 @@ void CTesmorDlg::CreateWaveViews()
     m_pPlethWave->SetScaleDivisor(120);
     m_pPlethWave->SetSpeed(m_pData->m_nPlethSpeed);
     m_pPlethWave->SetGain(1);
-    CreateView(m_pPlethWave, kPlethPlace, this);
+    CreateView(m_pPlethWave, MainLayout::kPlethWave, this);
 
     m_pRespWave = new CRespWave(0, 0, 0);
     m_pRespWave->SetScaleUnit(g_i32RespWaveHeight0 - 15);
     m_pRespWave->SetScaleDivisor(256);
     m_pRespWave->SetSpeed(m_pData->m_nRespSpeed);
     m_pRespWave->SetGain(m_pData->m_nRespGain);
-    CreateView(m_pRespWave, kRespPlace, this);
+    CreateView(m_pRespWave, MainLayout::kRespWave, this);
 }
 
 void CTesmorDlg::QueueStartupCommands()
@@ -156,7 +132,8 @@ void CTesmorDlg::OnTimer(UINT id)
     CopyShowData();
     const bool startup = m_pData->InStartupPhase();
     FeedWaves(startup);
-    if (!startup && m_nTick % kTicksPerAlarmStep == 0) AlarmStep();
+    m_panels.OnTick(m_nBeat, m_stShowSpo2.u8Strength);
+    if (m_nTick % kTicksPerAlarmStep == 0) AlarmStep(startup);
     if (m_nTick % kTicksPerSecondStep == 0) SecondStep();
 }
 
@@ -188,14 +165,35 @@ void CTesmorDlg::FeedWaves(bool startup)
     m_pRespWave->RequestRedraw();
 }
 
-void CTesmorDlg::AlarmStep()
+void CTesmorDlg::AlarmStep(bool startup)
 {
-    m_pData->CheckAlm();
-    m_pData->BuildAlmRec();
-    m_pData->TakeNewAlm();
+    if (!startup) {
+        m_pData->CheckAlm();
+        m_pData->BuildAlmRec();  // before TakeNewAlm, which clears the new-alarm flags it reads
+    }
+    m_panels.OnAlarmStep(*m_pData, ShownValues(startup), startup);
+    if (!startup) m_pData->TakeNewAlm();
 }
 
-void CTesmorDlg::SecondStep() { theApp.UpdatePowerStatus(); }
+PANEL_VALUES CTesmorDlg::ShownValues(bool startup) const
+{
+    if (startup) {
+        return PANEL_VALUES{g_i16InvalidHr, g_i16InvalidSt, g_i16InvalidSt, g_i16InvalidSpo2, g_i16InvalidPr,
+                            g_i16InvalidTemp, g_i16InvalidRr, g_i16InvalidAirOxy};
+    }
+    PANEL_VALUES v;
+    v.hr = static_cast<int16_t>(m_stShowEcg.u16Hr);
+    v.st1 = m_stShowEcg.i16St1;
+    v.st2 = m_stShowEcg.i16St2;
+    v.spo2 = static_cast<int16_t>(m_stShowSpo2.u16Spo2);
+    v.pr = static_cast<int16_t>(m_stShowSpo2.u16Pr);
+    v.temp = static_cast<int16_t>(m_wTemp);
+    v.rr = static_cast<int16_t>(m_stShowResp.u16Rr);
+    v.airOxy = static_cast<int8_t>(m_byAirOxy);
+    return v;
+}
+
+void CTesmorDlg::SecondStep() { m_panels.OnSecond(); }
 
 LRESULT CTesmorDlg::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -229,6 +227,7 @@ BOOL CTesmorDlg::DestroyWindow()
 
 void CTesmorDlg::DeleteControls()
 {
+    m_panels.Delete();
     for (CECGWave*& view : m_pEcgWave) {
         delete view;
         view = nullptr;

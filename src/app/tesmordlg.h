@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/mainlayout.h"
+#include "app/mainpanels.h"
 #include "core/monitordata.h"
 #include "platform/winthread.h"
 #include "platform/wnd.h"
@@ -24,7 +26,7 @@ public:
     static constexpr UINT kTimerMain = 1;
     static constexpr UINT kTimerPeriodMs = 50;
     static constexpr int kShowCapacity = 64;  // samples per channel copied per tick
-    static constexpr int kEcgViews = 7;
+    static constexpr int kEcgViews = MainLayout::kEcgViews;
 
     CTesmorDlg();
     ~CTesmorDlg() override;
@@ -52,6 +54,7 @@ public:
     CECGWave* EcgView(int i) const { return m_pEcgWave[static_cast<size_t>(i)]; }
     CPlethWave* PlethView() const { return m_pPlethWave; }
     CRespWave* RespView() const { return m_pRespWave; }
+    const CMainPanels& Panels() const { return m_panels; }
 
 private:
     void StartThreads();
@@ -63,7 +66,8 @@ private:
     // The steps of the 50 ms loop.
     void CopyShowData();
     void FeedWaves(bool startup);
-    void AlarmStep();
+    void AlarmStep(bool startup);
+    PANEL_VALUES ShownValues(bool startup) const;
     void SecondStep();
 
     CMonitorData* m_pData = nullptr;
@@ -72,6 +76,7 @@ private:
     CThreadHandle m_hRecThread;
 
     std::array<CECGWave*, kEcgViews> m_pEcgWave{};
+    CMainPanels m_panels;
     CPlethWave* m_pPlethWave = nullptr;
     CRespWave* m_pRespWave = nullptr;
 

@@ -64,6 +64,18 @@ int CThreadDraw::Run()
 
 int CThreadDraw::ExitInstance()
 {
+    // Take the picture for good before freeing it: a copy still in progress ends first, and
+    // any later copy is skipped.
+    for (;;) {
+        {
+            CSingleLock draw(m_csDraw);
+            if (m_nSurfaceOwner == OWNER_NONE) {
+                m_nSurfaceOwner = OWNER_DRAW;
+                break;
+            }
+        }
+        Sleep(1);
+    }
     FreeDrawObjects();
     return CWinThread::ExitInstance();
 }
@@ -77,6 +89,7 @@ void CThreadDraw::RunPass()
 
 void CThreadDraw::AddData(const BYTE* resp, int n, WORD rr, WORD hr, WORD spo2)
 {
+    if (resp == nullptr) return;
     CSingleLock input(m_csInput);
     for (int i = 0; i < n; ++i) {
         m_nRespSum = static_cast<uint16_t>(m_nRespSum + resp[i]);

@@ -255,3 +255,18 @@ TEST_F(ThreadDrawTest, DrawingPassThatFindsACopyIsRetriedLater)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ThreadDrawTest, CopyAfterTheThreadFreedItsPictureIsSkipped)
+{
+    td.ExitInstance();
+    out.dc.FillSolidRect(0, 0, W, H, RGB(0, 0, 255));
+    EXPECT_EQ(td.BlitTo(&out.dc), 1);
+    EXPECT_EQ(Px(100, 74), RGB(0, 0, 255));
+    AddSeconds(2, 60);
+    td.RunPass();  // nothing left to draw into
+    EXPECT_EQ(td.BlitTo(&out.dc), 1);
+}
+
+}  // namespace

@@ -5,7 +5,11 @@
 #include "display/wavelayout.h"
 
 CSweepWave::CSweepWave(int width, int height, COLORREF color, float columnDivisor)
-    : m_nWidth(width), m_nHeight(height), m_samples(kRingSize, 0), m_columnDivisor(columnDivisor)
+    : m_nWidth(width),
+      m_nHeight(height),
+      m_samples(kRingSize, 0),
+      m_columnDivisor(columnDivisor),
+      m_pictureSize(width, height)
 {
     m_penWave.CreatePen(PS_SOLID, 1, color);
     m_penErase.CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
@@ -94,9 +98,9 @@ int CSweepWave::OnCreate()
     CBitmap* bitmaps[2] = {&m_bmpMem, &m_bmpBack};
     for (int i = 0; i < 2; ++i) {
         dcs[i]->CreateCompatibleDC(nullptr);
-        bitmaps[i]->CreateCompatibleBitmap(dcs[i], m_nWidth, m_nHeight);
+        bitmaps[i]->CreateCompatibleBitmap(dcs[i], m_pictureSize.cx, m_pictureSize.cy);
         dcs[i]->SelectObject(bitmaps[i]);
-        dcs[i]->FillSolidRect(CRect(0, 0, m_nWidth, m_nHeight), RGB(0, 0, 0));
+        dcs[i]->FillSolidRect(CRect(CPoint(0, 0), m_pictureSize), RGB(0, 0, 0));
     }
     m_pictureReady = true;
     PrepareBackground();

@@ -105,6 +105,7 @@ protected:
     CPen m_penWave;
     CPen m_penErase;
     float m_columnDivisor;
+    CSize m_pictureSize;  // the layout-mode-0 size, the largest
     bool m_pictureReady = false;
 
 private:

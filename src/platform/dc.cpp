@@ -13,16 +13,42 @@ constexpr int64_t kCoordLimit = int64_t(1) << 30;
 
 int ClampCoord(int64_t v) { return static_cast<int>(std::clamp(v, -kCoordLimit, kCoordLimit)); }
 
-// Rounds i * delta / n to the nearest integer, halves upward (n > 0). The product of two
-// 33-bit coordinates needs more than 64 bits.
-int64_t RoundedStep(int64_t i, int64_t delta, int64_t n)
-{
-    __int128 num = 2 * static_cast<__int128>(i) * delta + n;
-    __int128 den = 2 * static_cast<__int128>(n);
-    __int128 q = num / den;
-    if (num % den != 0 && num < 0) --q;
-    return static_cast<int64_t>(q);
-}
+// The minor coordinate of step i of a line: minor0 + round(i * delta / n), halves upward
+// (n > 0), stepped incrementally. The start needs more than 64 bits for far-off coordinates.
+class CMinorStepper {
+public:
+    CMinorStepper(int64_t i, int64_t delta, int64_t n) : m_den(2 * n), m_step(2 * delta)
+    {
+        __int128 num = 2 * static_cast<__int128>(i) * delta + n;
+        __int128 q = num / m_den;
+        __int128 r = num % m_den;
+        if (r < 0) {
+            r += m_den;
+            --q;
+        }
+        m_offset = static_cast<int64_t>(q);
+        m_rest = static_cast<int64_t>(r);
+    }
+    int64_t Offset() const { return m_offset; }
+    // |delta| <= n, so one correction per step is enough.
+    void Next()
+    {
+        m_rest += m_step;
+        if (m_rest >= m_den) {
+            m_rest -= m_den;
+            ++m_offset;
+        } else if (m_rest < 0) {
+            m_rest += m_den;
+            --m_offset;
+        }
+    }
+
+private:
+    int64_t m_den;
+    int64_t m_step;
+    int64_t m_offset = 0;
+    int64_t m_rest = 0;
+};
 
 inline uint32_t Blend(uint32_t dst, uint32_t src, unsigned a)
 {
@@ -249,12 +275,11 @@ void CDC::DrawLine(int lx0, int ly0, int lx1, int ly1)
     uint32_t gapPixel = PixelFromColor(m_state.bkColor);
     bool dotted = m_state.penStyle == PS_DOT;
     bool opaqueGaps = m_state.bkMode == OPAQUE;
-    for (int64_t i = iMin; i < iMax; ++i) {
+    CMinorStepper minor(iMin, minorDelta, n);
+    for (int64_t i = iMin; i < iMax; ++i, minor.Next()) {
         bool on = !dotted || (i / CPen::kDotRun) % 2 == 0;
         if (!on && !opaqueGaps) continue;
-        int64_t major = major0 + step * i;
-        int64_t minor = minor0 + RoundedStep(i, minorDelta, n);
-        PlotPen(major, minor, xMajor, on ? penPixel : gapPixel, clip);
+        PlotPen(major0 + step * i, minor0 + minor.Offset(), xMajor, on ? penPixel : gapPixel, clip);
     }
 }
 

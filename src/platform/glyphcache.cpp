@@ -90,9 +90,9 @@ struct CGlyphCache::Impl {
         if (MatchFace(nullptr, "zh-cn", &chinese) && chinese.chinese) return chinese;
         if (!warned) {
             warned = true;
-            std::fprintf(stderr,
-                         "tesmor: no Chinese font found; install the package %s (drawing with \"%s\" meanwhile)\n",
-                         kChinesePackage, found ? file.family.c_str() : "no font");
+            std::string instead = found ? "drawing with \"" + file.family + "\" meanwhile" : "no text is drawn";
+            std::fprintf(stderr, "tesmor: no Chinese font found; install the package %s (%s)\n", kChinesePackage,
+                         instead.c_str());
         }
         return found ? file : FontFileRef();
     }

@@ -50,6 +50,7 @@ BOOL CWnd::DestroyWindow()
     CUiLoop& loop = CUiLoop::Instance();
     loop.Unregister(this);
     if (m_parent != nullptr) {
+        m_parent->Invalidate();  // uncover what the window hid
         auto& siblings = m_parent->m_children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
         m_parent = nullptr;

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include "core/alarmcheck.h"
+#include "core/alarmrecordbuilder.h"
+#include "core/datarecordbuilder.h"
+
 CMonitorData::CMonitorData() : CMonitorSettings(), CAlarmLists(static_cast<CMonitorSettings&>(*this))
 {
     LoadSettings();
@@ -332,3 +336,9 @@ void CMonitorData::SetPatient(const CPatient* source)
     CSingleLock guard(m_csPatient);
     m_Patient.CopyFrom(*source);
 }
+
+// ---- alarm evaluation and record builders -------------------------------------------------
+
+void CMonitorData::CheckAlm() { CAlarmCheck(*this).Run(); }
+
+int CMonitorData::FillAlmRec(SAVE_ALM* rec) { return CAlarmRecordBuilder(*this).Fill(rec); }

@@ -1,0 +1,126 @@
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/filefaults.h"
+
+CFile::~CFile() { Abort(); }
+
+BOOL CFile::Open(const char* path, UINT flags, CFileException* error)
+{
+    Abort();
+    m_path = path != nullptr ? path : "";
+    m_pos = 0;
+    try {
+        CFileFaults::OnOperation(m_path);
+    } catch (const CFileException& e) {
+        if (error != nullptr) *error = e;
+        return FALSE;
+    }
+    int mode = (flags & modeReadWrite) ? O_RDWR : (flags & modeWrite) ? O_WRONLY : O_RDONLY;
+    if (flags & modeCreate) mode |= O_CREAT | ((flags & modeNoTruncate) ? 0 : O_TRUNC);
+    int fd = open(m_path.c_str(), mode | O_CLOEXEC, 0644);
+    int err = errno;
+    if (fd >= 0 && (flags & (shareExclusive | shareDenyWrite)) && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        err = errno;
+        close(fd);
+        fd = -1;
+    }
+    if (fd < 0) {
+        if (error != nullptr) *error = CFileException(CFileException::CauseFromErrno(err), err, m_path);
+        return FALSE;
+    }
+    m_fd = fd;
+    return TRUE;
+}
+
+void CFile::Raise(int err) const
+{
+    throw CFileException(CFileException::CauseFromErrno(err), err, m_path);
+}
+
+void CFile::RequireOpen() const
+{
+    if (m_fd < 0) Raise(EBADF);
+}
+
+uint64_t CFile::Seek(int64_t offset, UINT from)
+{
+    RequireOpen();
+    CFileFaults::OnOperation(m_path);
+    int64_t base = from == begin ? 0 : from == current ? static_cast<int64_t>(m_pos) : static_cast<int64_t>(GetLength());
+    if (offset < 0 && -offset > base) Raise(EINVAL);
+    m_pos = static_cast<uint64_t>(base + offset);
+    return m_pos;
+}
+
+uint64_t CFile::GetLength()
+{
+    RequireOpen();
+    CFileFaults::OnOperation(m_path);
+    struct stat st {};
+    if (fstat(m_fd, &st) != 0) Raise(errno);
+    return static_cast<uint64_t>(st.st_size);
+}
+
+UINT CFile::Read(void* buffer, UINT count)
+{
+    RequireOpen();
+    CFileFaults::OnOperation(m_path);
+    auto* p = static_cast<char*>(buffer);
+    UINT done = 0;
+    while (done < count) {
+        ssize_t got = pread(m_fd, p + done, count - done, static_cast<off_t>(m_pos + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) Raise(errno);
+        if (got == 0) break;
+        done += static_cast<UINT>(got);
+    }
+    m_pos += done;
+    return done;
+}
+
+void CFile::Write(const void* buffer, UINT count)
+{
+    RequireOpen();
+    CFileFaults::WritePlan plan = CFileFaults::OnWrite(m_path, m_fd, m_pos, count);
+    const auto* p = static_cast<const char*>(buffer);
+    size_t done = 0;
+    while (done < plan.store) {
+        ssize_t put = pwrite(m_fd, p + done, plan.store - done, static_cast<off_t>(m_pos + done));
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) Raise(errno);
+        if (put == 0) Raise(ENOSPC);
+        done += static_cast<size_t>(put);
+    }
+    m_pos += done;
+    if (plan.fail) throw CFileException(CFileException::injectedFault, 0, m_path);
+}
+
+void CFile::Flush()
+{
+    RequireOpen();
+    CFileFaults::OnOperation(m_path);
+    if (fdatasync(m_fd) != 0) Raise(errno);
+    CFileFaults::OnFlush(m_path);
+}
+
+void CFile::Close()
+{
+    if (m_fd < 0) return;
+    int fd = m_fd;
+    m_fd = -1;
+    if (close(fd) != 0) Raise(errno);
+}
+
+void CFile::Abort()
+{
+    if (m_fd < 0) return;
+    close(m_fd);
+    m_fd = -1;
+}

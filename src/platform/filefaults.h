@@ -1,0 +1,36 @@
+// Fault seam of the file layer, for tests. Every CFile operation (open, seek, length, read,
+// write, flush) counts as one. A test can make the n-th operation fail, cut the n-th write short,
+// or cut the power at the n-th operation: every write that was not flushed is undone, the
+// operation itself, when it is a write, leaves only a prefix of its bytes, and every later
+// operation fails until Reset. Without an armed fault the seam costs one atomic increment.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CFileFaults {
+public:
+    // The n-th operation from now (1 = the next one) raises a CFileException.
+    static void FailOperation(long n);
+    // The n-th write from now stores only its first `bytes` bytes, then raises.
+    static void CutWrite(long n, size_t bytes);
+    // Power loss at the n-th operation from now, tearing that operation's write after
+    // `tornBytes` bytes. From then on unflushed writes are recorded so they can be undone.
+    static void PowerLossAt(long n, size_t tornBytes);
+    // True once the simulated power loss has happened.
+    static bool PowerLost();
+    // Operations counted since the last Reset.
+    static long Operations();
+    // Disarms every fault and forgets unflushed writes.
+    static void Reset();
+
+    // Hooks of CFile. OnOperation raises when the operation is to fail.
+    static void OnOperation(const std::string& path);
+    struct WritePlan {
+        size_t store;  // bytes to write
+        bool fail;     // raise after writing them
+    };
+    static WritePlan OnWrite(const std::string& path, int fd, uint64_t offset, size_t bytes);
+    static void OnFlush(const std::string& path);
+};

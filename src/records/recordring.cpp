@@ -1,0 +1,175 @@
+#include "records/recordring.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char16_t kSignature[8] = {u'K', u'W', u'P', u'D', u'5', u'N', u'X', u'Q'};
+const char16_t kVersion[8] = {u'V', u' ', u'1', u'.', u'0', u'0', 0, 0};
+constexpr UINT kHeadReadSize = 256;
+
+uint64_t HeadOffset(int copy) { return copy == 0 ? 0 : g_u64HeadBOffset; }
+
+}  // namespace
+
+CRecordRing::CRecordRing(const RING_LAYOUT& layout, CFile& file, REC_FILE_HEAD* head, int& headToggle,
+                         std::atomic<uint32_t>& write, std::atomic<uint32_t>& count, int& fileErr)
+    : m_layout(layout), m_file(file), m_head(head), m_headToggle(headToggle), m_write(write), m_count(count),
+      m_fileErr(fileErr)
+{
+}
+
+void CRecordRing::StampSignature(REC_FILE_HEAD* head)
+{
+    std::memcpy(head->szSignature, kSignature, sizeof(kSignature));
+    std::memcpy(head->szVersion, kVersion, sizeof(kVersion));
+}
+
+bool CRecordRing::IsValid(const REC_FILE_HEAD& head) const
+{
+    if (std::memcmp(head.szSignature, kSignature, sizeof(kSignature)) != 0) return false;
+    const uint32_t len = m_layout.u32RingLen;
+    const uint32_t w = head.u32WriteIndex;
+    const uint32_t n = head.u32Count;
+    if (n > len) return false;
+    // Until the ring is full every record went to the next slot, so index and count agree.
+    if (m_layout.bWrapIndex) return w < len && (n == len || w == n);
+    return n == (w < len ? w : len);
+}
+
+int CRecordRing::ChooseCopy(bool validA, bool validB)
+{
+    if (!validA && !validB) return -1;
+    if (validA != validB) return validA ? 0 : 1;
+    const uint32_t a = m_head[0].u32WriteIndex;
+    const uint32_t b = m_head[1].u32WriteIndex;
+    if (m_layout.bWrapIndex) {
+        // The copy one slot ahead holds the newer state, also across the wrap.
+        const uint32_t len = m_layout.u32RingLen;
+        if ((a + 1) % len == b) return 1;
+        if ((b + 1) % len == a) return 0;
+    }
+    return b > a ? 1 : 0;
+}
+
+int CRecordRing::Open(const std::string& path)
+{
+    m_path = path;
+    CFileException error;
+    if (!m_file.Open(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite |
+                                       CFile::shareDenyWrite, &error)) {
+        m_fileErr = 1;
+        if (!m_reported) std::fprintf(stderr, "record file cannot be opened: %s\n", error.Describe().c_str());
+        m_reported = true;
+        return openFailed;
+    }
+    try {
+        if (m_file.GetLength() <= g_u64RecordAreaOffset) {
+            m_write = 0;
+            m_count = 0;
+            m_headToggle = 0;
+            return openNew;
+        }
+        bool valid[2];
+        for (int copy = 0; copy < 2; ++copy) {
+            uint8_t raw[kHeadReadSize];
+            if (ReadAt(HeadOffset(copy), raw, kHeadReadSize) == kHeadReadSize)
+                std::memcpy(&m_head[copy], raw, sizeof(REC_FILE_HEAD));
+            valid[copy] = IsValid(m_head[copy]);
+            StampSignature(&m_head[copy]);
+        }
+        int chosen = ChooseCopy(valid[0], valid[1]);
+        if (chosen < 0) {
+            m_write = 0;
+            m_count = 0;
+            m_headToggle = 0;
+            return openNoHeader;
+        }
+        m_write = m_head[chosen].u32WriteIndex;
+        m_count = m_head[chosen].u32Count;
+        m_headToggle = 1 - chosen;  // the older copy takes the next update
+        return valid[0] && valid[1] ? openBoth : openOne;
+    } catch (const CFileException& e) {
+        Fail(e);
+        return openFailed;
+    }
+}
+
+int CRecordRing::Create()
+{
+    char16_t now[32];
+    FormatRecordTime(now, 32);
+    if (!Available()) return 0;
+    for (int copy = 0; copy < 2; ++copy) {
+        REC_FILE_HEAD& h = m_head[copy];
+        StampSignature(&h);
+        h.u32WriteIndex = m_write;
+        h.u32Count = m_count;
+        U16Copy(h.szCreateTime, 32, now);
+        U16Copy(h.szWriteTime, 32, now);
+    }
+    m_headToggle = 0;
+    try {
+        m_file.Seek(0, CFile::begin);
+        m_file.Write(&m_head[0], sizeof(REC_FILE_HEAD));
+        m_file.Seek(static_cast<int64_t>(g_u64HeadBOffset), CFile::begin);
+        m_file.Write(&m_head[1], sizeof(REC_FILE_HEAD));
+        m_file.Flush();
+    } catch (const CFileException& e) {
+        Fail(e);
+        return 1;
+    }
+    return 0;
+}
+
+void CRecordRing::StoreRecord(const void* slot)
+{
+    if (!Available()) return;
+    try {
+        WriteAt(SlotOffset(WriteSlot()), slot, m_layout.u32SlotSize);
+        CommitHeader();
+    } catch (const CFileException& e) {
+        Fail(e);
+    }
+}
+
+void CRecordRing::CommitHeader()
+{
+    const uint32_t len = m_layout.u32RingLen;
+    uint32_t w = m_write.load() + 1;
+    if (m_layout.bWrapIndex) w %= len;
+    m_write = w;
+    if (m_count.load() < len) m_count = m_count.load() + 1;
+
+    const int copy = m_headToggle;
+    REC_FILE_HEAD& h = m_head[copy];
+    StampSignature(&m_head[0]);
+    StampSignature(&m_head[1]);
+    h.u32WriteIndex = w;
+    h.u32Count = m_count;
+    FormatRecordTime(h.szWriteTime, 32);
+    m_headToggle = 1 - copy;
+    WriteAt(HeadOffset(copy), &h, sizeof(REC_FILE_HEAD));
+}
+
+void CRecordRing::WriteAt(uint64_t offset, const void* data, UINT size)
+{
+    m_file.Seek(static_cast<int64_t>(offset), CFile::begin);
+    m_file.Write(data, size);
+    m_file.Flush();
+}
+
+UINT CRecordRing::ReadAt(uint64_t offset, void* data, UINT size)
+{
+    m_file.Seek(static_cast<int64_t>(offset), CFile::begin);
+    return m_file.Read(data, size);
+}
+
+void CRecordRing::Fail(const CFileException& e)
+{
+    m_fileErr = 1;
+    m_file.Abort();
+    if (!m_reported) std::fprintf(stderr, "record file error, file no longer used: %s\n", e.Describe().c_str());
+    m_reported = true;
+}

@@ -1,0 +1,72 @@
+// The file mechanics shared by the four record files: opening with the choice of the better
+// header copy, creating, writing a slot followed by the next header copy, reading, and turning
+// a file error into an unavailable file. The state lives in the record thread's members of
+// each file group; a ring works on them through references.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "platform/file.h"
+#include "records/recordtypes.h"
+
+struct RING_LAYOUT {
+    uint32_t u32RingLen;
+    uint32_t u32SlotSize;
+    bool bWrapIndex;  // true: write index kept below the ring length; false: grows, slot = index % length
+};
+
+class CRecordRing {
+public:
+    // Results of Open.
+    enum OpenResult { openBoth = 0, openOne = 1, openNoHeader = 2, openNew = 3, openFailed = 4 };
+
+    CRecordRing(const RING_LAYOUT& layout, CFile& file, REC_FILE_HEAD* head, int& headToggle,
+                std::atomic<uint32_t>& write, std::atomic<uint32_t>& count, int& fileErr);
+
+    // Opens path and restores the write index and count from the better header copy. The copy
+    // not taken gets the next update.
+    int Open(const std::string& path);
+    // Writes both header copies for the current write index and count; 0, or 1 after an error.
+    int Create();
+
+    bool Available() const { return m_fileErr == 0; }
+    uint32_t RingLen() const { return m_layout.u32RingLen; }
+    // The slot the next record goes to.
+    uint32_t WriteSlot() const { return m_write.load() % m_layout.u32RingLen; }
+    uint64_t SlotOffset(uint32_t slot) const
+    {
+        return g_u64RecordAreaOffset + static_cast<uint64_t>(slot) * m_layout.u32SlotSize;
+    }
+
+    // Writes one slot at the write slot, advances the index and count and writes the next header
+    // copy, flushing after each step. A file error makes the file unavailable.
+    void StoreRecord(const void* slot);
+    // Advances the write index and count by one record and writes the next header copy. Raises.
+    void CommitHeader();
+    // Seek, write and flush. Raises.
+    void WriteAt(uint64_t offset, const void* data, UINT size);
+    // Seek and read; returns the bytes read. Raises.
+    UINT ReadAt(uint64_t offset, void* data, UINT size);
+    // Marks the file unavailable, closes it by abort and reports the error once.
+    void Fail(const CFileException& e);
+
+    // Puts the signature and the version into a header copy.
+    static void StampSignature(REC_FILE_HEAD* head);
+    // A copy is usable: signature right, index and count inside the ring and in agreement.
+    bool IsValid(const REC_FILE_HEAD& head) const;
+
+private:
+    int ChooseCopy(bool validA, bool validB);
+
+    RING_LAYOUT m_layout;
+    CFile& m_file;
+    REC_FILE_HEAD* m_head;  // two copies, A and B
+    int& m_headToggle;
+    std::atomic<uint32_t>& m_write;
+    std::atomic<uint32_t>& m_count;
+    int& m_fileErr;
+    std::string m_path;
+    bool m_reported = false;
+};

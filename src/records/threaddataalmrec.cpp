@@ -1,0 +1,825 @@
+#include "records/threaddataalmrec.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/tesmorapp.h"
+#include "core/monitordefs.h"
+#include "platform/uiloop.h"
+#include "platform/wnd.h"
+#include "records/almrecreceiver.h"
+
+namespace {
+
+const RING_LAYOUT kDataLayout{g_u32DataSaveMax, g_u32DataSlotSize, true};
+const RING_LAYOUT kNibpLayout{g_u32NibpSaveMax, g_u32SmallSlotSize, false};
+const RING_LAYOUT kSysLayout{g_u32SysSaveMax, g_u32SmallSlotSize, false};
+// The alarm ring's header counts records; its slots are laid out by the stub and record areas.
+const RING_LAYOUT kAlmLayout{g_u32AlmSaveMax, g_u32AlmStubSize, true};
+
+constexpr uint32_t kPageLen = 10;
+constexpr uint32_t kAlmScanFull = g_u32AlmSaveMax - 50;  // entries a first search looks at in a full ring
+constexpr uint32_t kAlmOlderReach = 100;                 // how far an older step may go behind the anchor
+
+// (a - b) modulo len for slots a, b below len.
+uint32_t RingDiff(uint32_t a, uint32_t b, uint32_t len) { return (a + len - b) % len; }
+
+uint64_t AlmStubOffset(uint32_t slot) { return g_u64RecordAreaOffset + uint64_t{slot} * g_u32AlmStubSize; }
+uint64_t AlmRecOffset(uint32_t slot) { return g_u64AlmRecAreaOffset + uint64_t{slot} * g_u32AlmRecSize; }
+
+// Compares two time texts like wcsncmp over at most 20 characters.
+int CompareTime(const char16_t* a, const char16_t* b)
+{
+    for (int i = 0; i < 20; ++i) {
+        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+        if (a[i] == 0) return 0;
+    }
+    return 0;
+}
+
+// Copies n elements when the source is there, zeros otherwise.
+template <class T>
+void CopyWave(T* dst, const T* src, int n)
+{
+    if (dst == nullptr) return;
+    if (src != nullptr)
+        std::memcpy(dst, src, sizeof(T) * n);
+    else
+        std::memset(dst, 0, sizeof(T) * n);
+}
+
+void AllocWaves(SAVE_DATA& r)
+{
+    for (auto& w : r.pEcgWave) w = new WORD[g_i32ECGWaveLen];
+    r.pRespWave = new BYTE[g_i32RespWaveLen];
+    r.pPlethWave = new BYTE[g_i32PlethWaveLen];
+}
+
+void AllocWaves(SAVE_ALM& r)
+{
+    for (auto& w : r.pEcgWave) w = new WORD[g_i32AlmECGWaveLen];
+    r.pRespWave = new BYTE[g_i32AlmRespWaveLen];
+    r.pPlethWave = new BYTE[g_i32AlmPlethWaveLen];
+}
+
+template <class R>
+void FreeWaves(R& r)
+{
+    for (auto& w : r.pEcgWave) {
+        delete[] w;
+        w = nullptr;
+    }
+    delete[] r.pRespWave;
+    delete[] r.pPlethWave;
+    r.pRespWave = r.pPlethWave = nullptr;
+}
+
+// Packs the waves of a data record back to back from dst.
+void PackDataWaves(BYTE* dst, const SAVE_DATA& r)
+{
+    for (auto* w : r.pEcgWave) {
+        CopyWave(reinterpret_cast<WORD*>(dst), w, g_i32ECGWaveLen);
+        dst += sizeof(WORD) * g_i32ECGWaveLen;
+    }
+    CopyWave(dst, r.pRespWave, g_i32RespWaveLen);
+    CopyWave(dst + g_i32RespWaveLen, r.pPlethWave, g_i32PlethWaveLen);
+}
+
+void UnpackDataWaves(SAVE_DATA& r, const BYTE* src)
+{
+    for (auto* w : r.pEcgWave) {
+        CopyWave(w, reinterpret_cast<const WORD*>(src), g_i32ECGWaveLen);
+        src += sizeof(WORD) * g_i32ECGWaveLen;
+    }
+    CopyWave(r.pRespWave, src, g_i32RespWaveLen);
+    CopyWave(r.pPlethWave, src + g_i32RespWaveLen, g_i32PlethWaveLen);
+}
+
+void PackAlmWaves(BYTE* dst, const SAVE_ALM& r)
+{
+    for (auto* w : r.pEcgWave) {
+        CopyWave(reinterpret_cast<WORD*>(dst), w, g_i32AlmECGWaveLen);
+        dst += sizeof(WORD) * g_i32AlmECGWaveLen;
+    }
+    CopyWave(dst, r.pRespWave, g_i32AlmRespWaveLen);
+    CopyWave(dst + g_i32AlmRespWaveLen, r.pPlethWave, g_i32AlmPlethWaveLen);
+}
+
+void UnpackAlmWaves(SAVE_ALM& r, const BYTE* src)
+{
+    for (auto* w : r.pEcgWave) {
+        CopyWave(w, reinterpret_cast<const WORD*>(src), g_i32AlmECGWaveLen);
+        src += sizeof(WORD) * g_i32AlmECGWaveLen;
+    }
+    CopyWave(r.pRespWave, src, g_i32AlmRespWaveLen);
+    CopyWave(r.pPlethWave, src + g_i32AlmRespWaveLen, g_i32AlmPlethWaveLen);
+}
+
+void PostDone(WindowHandle target)
+{
+    if (target != 0) CUiLoop::Instance().Post(target, WM_REC_QUERY_DONE, g_wRecQueryDone, 0);
+}
+
+WindowHandle HandleOf(const CWnd* wnd) { return wnd != nullptr ? wnd->GetSafeHwnd() : 0; }
+
+// The fields a stub shares with its record.
+bool SameAlarm(const ALM_INDEX& a, const ALM_INDEX& b)
+{
+    return std::memcmp(a.szTime, b.szTime, sizeof(a.szTime)) == 0 && a.u8AlmType == b.u8AlmType &&
+           a.u8AlmCode == b.u8AlmCode && a.i16Limit == b.i16Limit && a.i16Value == b.i16Value;
+}
+
+}  // namespace
+
+CThreadDataAlmRec::CThreadDataAlmRec()
+    : m_pDataSlotBuf(g_u32DataSlotSize),
+      m_ringData(kDataLayout, m_fileData, m_stDataHead, m_bDataHeadToggle, m_u32DataWrite, m_u32DataCount,
+                 m_bDataFileErr),
+      m_pNibpSlotBuf(g_u32SmallSlotSize),
+      m_ringNibp(kNibpLayout, m_fileNibp, m_stNibpHead, m_bNibpHeadToggle, m_u32NibpWrite, m_u32NibpCount,
+                 m_bNibpFileErr),
+      m_pSysSlotBuf(g_u32SmallSlotSize),
+      m_ringSys(kSysLayout, m_fileSys, m_stSysHead, m_bSysHeadToggle, m_u32SysWrite, m_u32SysCount, m_bSysFileErr),
+      m_pAlmSlotBuf(g_u32AlmRecSize),
+      m_pAlmIndex(g_u32AlmSaveMax),
+      m_ringAlm(kAlmLayout, m_fileAlm, m_stAlmHead, m_bAlmHeadToggle, m_u32AlmWrite, m_u32AlmCount, m_bAlmFileErr)
+{
+    AllocWaves(m_stAlmResult);
+    SAVE_ALM zero{};
+    CopyAlmResult(&m_stAlmResult, &zero);
+}
+
+CThreadDataAlmRec::~CThreadDataAlmRec()
+{
+    FreeQueues();
+    FreeWaves(m_stAlmResult);
+}
+
+// ---- Thread ---------------------------------------------------------------------------------
+
+BOOL CThreadDataAlmRec::InitInstance()
+{
+    m_bDataFileErr = 0;
+    InitDataFile();
+    InitNibpFile();
+    InitSysFile();
+    InitAlmFile();
+    return TRUE;
+}
+
+int CThreadDataAlmRec::Run()
+{
+    for (;;) {
+        RunPass();
+        if (m_bExit.load() != 0) return ExitInstance();
+        Sleep(40);
+    }
+}
+
+void CThreadDataAlmRec::RunPass()
+{
+    DoNibpQuery();
+    WriteNibpRecord();
+    WriteSysRecord();
+    DoSysQuery();
+    WriteDataRecord();
+    DoDataQuery();
+    WriteAlmRecord();
+    DoAlmQuery();
+}
+
+int CThreadDataAlmRec::ExitInstance()
+{
+    CFile* files[] = {&m_fileData, &m_fileNibp, &m_fileSys, &m_fileAlm};
+    for (CFile* f : files) {
+        try {
+            if (f->IsOpen()) {
+                f->Flush();
+                f->Close();
+            }
+        } catch (const CFileException&) {
+            f->Abort();
+        }
+    }
+    FreeQueues();
+    return CWinThread::ExitInstance();
+}
+
+void CThreadDataAlmRec::FreeQueues()
+{
+    {
+        CSingleLock g(m_csDataFile);
+        for (auto& r : m_listDataQueue) FreeWaves(r);
+        m_listDataQueue.clear();
+        m_listDataReq.clear();
+    }
+    {
+        CSingleLock g(m_csNibpFile);
+        m_listNibpQueue.clear();
+        m_listNibpResult.clear();
+    }
+    {
+        CSingleLock g(m_csSysFile);
+        m_listSysQueue.clear();
+        m_listSysResult.clear();
+    }
+    CSingleLock g(m_csAlmFile);
+    for (auto& r : m_listAlmQueue) FreeWaves(r);
+    m_listAlmQueue.clear();
+}
+
+// ---- Producers ------------------------------------------------------------------------------
+
+template <class T>
+int CThreadDataAlmRec::QueueRecord(std::list<T>& queue, CCriticalSection& cs, T&& rec)
+{
+    CSingleLock g(cs);
+    queue.push_back(rec);
+    return 0;
+}
+
+int CThreadDataAlmRec::AddDataRecord(SAVE_DATA* rec)
+{
+    if (rec == nullptr) return 1;
+    {
+        CSingleLock g(m_csDataFile);
+        if (m_listDataQueue.size() > g_nQueueMax) return 1;
+    }
+    SAVE_DATA copy{};
+    copy.val = rec->val;
+    FormatRecordTime(copy.val.szTime, 20);
+    AllocWaves(copy);
+    for (int i = 0; i < 3; ++i) CopyWave(copy.pEcgWave[i], rec->pEcgWave[i], g_i32ECGWaveLen);
+    CopyWave(copy.pRespWave, rec->pRespWave, g_i32RespWaveLen);
+    CopyWave(copy.pPlethWave, rec->pPlethWave, g_i32PlethWaveLen);
+    return QueueRecord(m_listDataQueue, m_csDataFile, std::move(copy));
+}
+
+int CThreadDataAlmRec::AddAlmRecord(SAVE_ALM* rec)
+{
+    if (rec == nullptr) return 1;
+    {
+        CSingleLock g(m_csAlmFile);
+        if (m_listAlmQueue.size() > g_nQueueMax) return 1;
+    }
+    SAVE_ALM copy{};
+    copy.idx = rec->idx;
+    copy.val = rec->val;
+    AllocWaves(copy);
+    CopyAlmResult(&copy, rec);
+    return QueueRecord(m_listAlmQueue, m_csAlmFile, std::move(copy));
+}
+
+int CThreadDataAlmRec::AddNibpRecord(NIBP_DATA* rec)
+{
+    if (rec == nullptr) return 1;
+    {
+        CSingleLock g(m_csNibpFile);
+        if (m_listNibpQueue.size() > g_nQueueMax) return 1;
+    }
+    NIBP_DATA copy = *rec;
+    FormatRecordTime(copy.szTime, 20);
+    return QueueRecord(m_listNibpQueue, m_csNibpFile, std::move(copy));
+}
+
+int CThreadDataAlmRec::AddSysRecord(SYS_DATA* rec)
+{
+    if (rec == nullptr) return 1;
+    {
+        CSingleLock g(m_csSysFile);
+        if (m_listSysQueue.size() > g_nQueueMax) return 1;
+    }
+    SYS_DATA copy = *rec;
+    FormatRecordTime(copy.szTime, 20);
+    return QueueRecord(m_listSysQueue, m_csSysFile, std::move(copy));
+}
+
+void CThreadDataAlmRec::AddPowerOnRecord()
+{
+    SYS_DATA ev{};
+    U16Copy(ev.szEvent, 20, u"监护仪开机");
+    AddSysRecord(&ev);
+}
+
+// ---- Opening and creating -------------------------------------------------------------------
+
+int CThreadDataAlmRec::OpenDataFile()
+{
+    int result = m_ringData.Open(theApp.m_strDataSavePath);
+    m_u32DataRead = m_u32DataWrite;
+    return result;
+}
+
+int CThreadDataAlmRec::OpenNibpFile()
+{
+    int result = m_ringNibp.Open(theApp.m_strNibpSavePath);
+    m_u32NibpPageEnd = m_ringNibp.WriteSlot();
+    return result;
+}
+
+int CThreadDataAlmRec::OpenSysFile()
+{
+    int result = m_ringSys.Open(theApp.m_strSysSavePath);
+    m_u32SysPageEnd = m_ringSys.WriteSlot();
+    return result;
+}
+
+int CThreadDataAlmRec::OpenAlmFile()
+{
+    int result = m_ringAlm.Open(theApp.m_strAlmSavePath);
+    m_u32AlmCur = m_u32AlmWrite;
+    if (result == CRecordRing::openBoth || result == CRecordRing::openOne) ReloadAlmIndex();
+    return result;
+}
+
+int CThreadDataAlmRec::CreateDataFile() { return m_ringData.Create(); }
+int CThreadDataAlmRec::CreateNibpFile() { return m_ringNibp.Create(); }
+int CThreadDataAlmRec::CreateSysFile() { return m_ringSys.Create(); }
+
+int CThreadDataAlmRec::CreateAlmFile()
+{
+    char16_t now[20];
+    FormatRecordTime(now, 20);
+    if (m_bAlmFileErr) return 0;
+    m_u32AlmWrite = 0;
+    m_u32AlmCount = 0;
+    try {
+        for (uint32_t i = 0; i < g_u32AlmSaveMax; ++i) {
+            ALM_INDEX stub{};
+            std::memcpy(stub.szTime, now, sizeof(now));
+            stub.u8State = g_u8AlmStateEmpty;
+            stub.u16Slot = static_cast<uint16_t>(i);
+            m_fileAlm.Seek(static_cast<int64_t>(AlmStubOffset(i)), CFile::begin);
+            m_fileAlm.Write(&stub, sizeof(stub));
+        }
+    } catch (const CFileException& e) {
+        m_ringAlm.Fail(e);
+        return 1;
+    }
+    return m_ringAlm.Create();
+}
+
+// Reads the 200 stubs into the in-memory index. A stub counts as a stored alarm only when it is
+// marked complete and agrees with the record in its slot; anything else is an empty slot.
+int CThreadDataAlmRec::ReloadAlmIndex()
+{
+    try {
+        for (uint32_t i = 0; i < g_u32AlmSaveMax; ++i) {
+            ALM_INDEX stub;
+            if (m_ringAlm.ReadAt(AlmStubOffset(i), &stub, sizeof(stub)) == sizeof(stub)) m_pAlmIndex[i] = stub;
+            if (m_pAlmIndex[i].u8State != g_u8AlmStateComplete) {
+                m_pAlmIndex[i].u8State = g_u8AlmStateEmpty;
+                continue;
+            }
+            ALM_INDEX rec;
+            if (m_ringAlm.ReadAt(AlmRecOffset(i), &rec, sizeof(rec)) != sizeof(rec) || !SameAlarm(rec, m_pAlmIndex[i]))
+                m_pAlmIndex[i].u8State = g_u8AlmStateEmpty;
+        }
+    } catch (const CFileException& e) {
+        m_ringAlm.Fail(e);
+        return 1;
+    }
+    return 0;
+}
+
+int CThreadDataAlmRec::InitDataFile()
+{
+    int result = OpenDataFile();
+    if (result == CRecordRing::openNoHeader || result == CRecordRing::openNew) result = CreateDataFile();
+    return result;
+}
+
+int CThreadDataAlmRec::InitNibpFile()
+{
+    int result = OpenNibpFile();
+    if (result == CRecordRing::openNoHeader || result == CRecordRing::openNew) result = CreateNibpFile();
+    return result;
+}
+
+int CThreadDataAlmRec::InitSysFile()
+{
+    int result = OpenSysFile();
+    if (result == CRecordRing::openNoHeader || result == CRecordRing::openNew) result = CreateSysFile();
+    return result;
+}
+
+int CThreadDataAlmRec::InitAlmFile()
+{
+    int result = OpenAlmFile();
+    if (result == CRecordRing::openNoHeader || result == CRecordRing::openNew) {
+        result = CreateAlmFile();
+        if (!m_bAlmFileErr) ReloadAlmIndex();
+    }
+    return result;
+}
+
+// ---- Writers --------------------------------------------------------------------------------
+
+void CThreadDataAlmRec::WriteDataRecord()
+{
+    SAVE_DATA* rec;
+    {
+        CSingleLock g(m_csDataFile);
+        if (m_listDataQueue.empty()) return;
+        rec = &m_listDataQueue.front();
+    }
+    // Only this thread removes records, so the front stays in place outside the lock.
+    BYTE* slot = m_pDataSlotBuf.data();
+    std::memcpy(slot, &rec->val, sizeof(REC_VALUES));
+    PackDataWaves(slot + g_u32DataWaveOffset, *rec);
+    FreeWaves(*rec);
+    {
+        CSingleLock g(m_csDataFile);
+        m_listDataQueue.pop_front();
+    }
+    m_ringData.StoreRecord(slot);
+}
+
+template <class T>
+void CThreadDataAlmRec::WriteSmallRecord(std::list<T>& queue, CCriticalSection& cs, CRecordRing& ring,
+                                         std::vector<BYTE>& buf)
+{
+    {
+        CSingleLock g(cs);
+        if (queue.empty()) return;
+        std::memcpy(buf.data(), &queue.front(), sizeof(T));
+        queue.pop_front();
+    }
+    ring.StoreRecord(buf.data());
+}
+
+void CThreadDataAlmRec::WriteNibpRecord() { WriteSmallRecord(m_listNibpQueue, m_csNibpFile, m_ringNibp, m_pNibpSlotBuf); }
+
+void CThreadDataAlmRec::WriteSysRecord() { WriteSmallRecord(m_listSysQueue, m_csSysFile, m_ringSys, m_pSysSlotBuf); }
+
+void CThreadDataAlmRec::WriteAlmRecord()
+{
+    SAVE_ALM* rec;
+    int busy;
+    {
+        CSingleLock g(m_csAlmFile);
+        if (m_listAlmQueue.empty()) return;
+        rec = &m_listAlmQueue.front();
+        busy = m_bAlmBusy;
+    }
+    // While a review is under way the slot of its first hit is never overwritten.
+    const bool protectAnchor = busy && (m_u32AlmWrite + 1) % g_u32AlmSaveMax == m_u32AlmAnchor;
+    if (!protectAnchor && !m_bAlmFileErr) WriteAlmSlot(rec);
+    FreeWaves(*rec);
+    CSingleLock g(m_csAlmFile);
+    m_listAlmQueue.pop_front();
+}
+
+// Commit protocol: the stub is marked 0xEE before the record is written and set to 0 only after
+// the record and the header are on disk, so a stub marked complete always has its record.
+void CThreadDataAlmRec::WriteAlmSlot(SAVE_ALM* rec)
+{
+    const uint32_t s = m_u32AlmWrite % g_u32AlmSaveMax;
+    BYTE* buf = m_pAlmSlotBuf.data();
+    try {
+        ALM_INDEX stub = rec->idx;
+        stub.u16Slot = static_cast<uint16_t>(s);
+        stub.u8State = g_u8AlmStateEmpty;
+        m_pAlmIndex[s] = stub;
+        std::memcpy(buf, &stub, sizeof(stub));
+        m_ringAlm.WriteAt(AlmStubOffset(s), buf, g_u32AlmStubSize);
+
+        std::memcpy(buf, &rec->idx, sizeof(ALM_INDEX));
+        std::memcpy(buf + g_u32AlmValOffset, &rec->val, sizeof(REC_VALUES));
+        PackAlmWaves(buf + g_u32AlmWaveOffset, *rec);
+        m_ringAlm.WriteAt(AlmRecOffset(s), buf, g_u32AlmRecSize);
+
+        m_ringAlm.CommitHeader();
+
+        stub.u8State = g_u8AlmStateComplete;
+        std::memcpy(buf, &stub, sizeof(stub));
+        m_ringAlm.WriteAt(AlmStubOffset(s), buf, g_u32AlmStubSize);
+        m_pAlmIndex[s] = stub;
+    } catch (const CFileException& e) {
+        m_ringAlm.Fail(e);
+    }
+}
+
+// ---- Data review ----------------------------------------------------------------------------
+
+int CThreadDataAlmRec::RequestDataRecord(SAVE_DATA* req)
+{
+    if (req == nullptr) return 0;
+    CSingleLock g(m_csDataFile);
+    m_listDataReq.push_back(req);
+    return 0;
+}
+
+void CThreadDataAlmRec::DoDataQuery()
+{
+    SAVE_DATA* req;
+    int mode;
+    uint32_t step;
+    {
+        CSingleLock g(m_csDataFile);
+        if (m_listDataReq.empty()) return;
+        req = m_listDataReq.front();
+        mode = req->nMode;
+        step = req->nStep > 0 ? static_cast<uint32_t>(req->nStep) : 0;
+    }
+    const uint32_t len = g_u32DataSaveMax;
+    const uint32_t w = m_u32DataWrite % len;
+    const uint32_t n = m_u32DataCount;
+    const uint32_t newest = RingDiff(w, 1, len);
+    uint32_t& p = m_u32DataRead;
+    if (n < len && p >= w) p = newest;  // the position is not a stored record
+    if (mode == 3) {
+        p = newest;
+    } else if (mode == 1) {
+        p = RingDiff(newest, p, len) < step ? newest : (p + step) % len;
+    } else if (n < len) {
+        p = p < step ? 0 : p - step;
+    } else {
+        p = RingDiff(p, w, len) < step ? w : RingDiff(p, step % len, len);
+    }
+    if (m_bDataFileErr) return;  // the request waits; nothing is answered from an unavailable file
+
+    bool complete = false;
+    try {
+        complete = n > 0 && m_ringData.ReadAt(m_ringData.SlotOffset(p), m_pDataSlotBuf.data(), m_u32DataSlotSize) ==
+                                m_u32DataSlotSize;
+    } catch (const CFileException& e) {
+        m_ringData.Fail(e);
+    }
+    WindowHandle target = 0;
+    {
+        CSingleLock g(m_csDataFile);
+        if (m_listDataReq.empty() || m_listDataReq.front() != req) return;  // withdrawn meanwhile
+        if (complete) {
+            std::memcpy(&req->val, m_pDataSlotBuf.data(), sizeof(REC_VALUES));
+            UnpackDataWaves(*req, m_pDataSlotBuf.data() + g_u32DataWaveOffset);
+        }
+        target = HandleOf(req->pWnd);
+        m_listDataReq.pop_front();
+    }
+    PostDone(target);
+}
+
+// ---- NIBP and system-event pages ------------------------------------------------------------
+
+int CThreadDataAlmRec::RequestPage(int dir, CCriticalSection& cs, uint8_t& state, uint32_t& pageEnd,
+                                   uint32_t& pageSize, const CRecordRing& ring, const std::atomic<uint32_t>& count)
+{
+    CSingleLock g(cs);
+    if (state != 1) return 0;
+    const uint32_t len = ring.RingLen();
+    const uint32_t w = ring.WriteSlot();
+    const uint32_t n = count;
+    uint32_t& e = pageEnd;
+    const bool newest = dir == 3 || (dir == 1 && RingDiff(w, e, len) < kPageLen) ||
+                        (dir != 1 && n < len && e < kPageLen);
+    if (newest) {
+        e = w;
+        pageSize = std::min(n, kPageLen);
+    } else if (dir == 1) {
+        e = (e + kPageLen) % len;
+        pageSize = kPageLen;
+    } else if (n < len) {
+        e = e - kPageLen < kPageLen ? kPageLen : e - kPageLen;
+        pageSize = kPageLen;
+    } else {
+        // Records from the oldest up to the page's newest; a page ending at w spans the whole ring.
+        uint32_t d = RingDiff(e, w, len);
+        if (d == 0) d = len;
+        e = d < 2 * kPageLen ? (w + kPageLen) % len : RingDiff(e, kPageLen, len);
+        pageSize = kPageLen;
+    }
+    state = 2;
+    return 0;
+}
+
+int CThreadDataAlmRec::RequestNibpPage(int dir)
+{
+    return RequestPage(dir, m_csNibpFile, m_u8NibpQueryState, m_u32NibpPageEnd, m_u32NibpPageSize, m_ringNibp,
+                       m_u32NibpCount);
+}
+
+int CThreadDataAlmRec::RequestSysPage(int dir)
+{
+    return RequestPage(dir, m_csSysFile, m_u8SysQueryState, m_u32SysPageEnd, m_u32SysPageSize, m_ringSys,
+                       m_u32SysCount);
+}
+
+template <class T>
+void CThreadDataAlmRec::DoPageQuery(CCriticalSection& cs, uint8_t& state, const uint32_t& pageEnd,
+                                    const uint32_t& pageSize, CRecordRing& ring, std::vector<BYTE>& buf,
+                                    std::list<T>& result, std::atomic<CWnd*>& wnd)
+{
+    uint32_t e, n;
+    {
+        CSingleLock g(cs);
+        if (state != 2) return;
+        e = pageEnd;
+        n = std::min(pageSize, kPageLen);
+    }
+    if (!ring.Available()) return;  // stays pending
+    const uint32_t len = ring.RingLen();
+    std::list<T> page;
+    uint32_t p = RingDiff(e % len, 1, len);
+    try {
+        for (uint32_t i = 0; i < n; ++i, p = RingDiff(p, 1, len)) {
+            if (ring.ReadAt(ring.SlotOffset(p), buf.data(), sizeof(T)) != sizeof(T)) break;
+            T rec;
+            std::memcpy(&rec, buf.data(), sizeof(T));
+            page.push_back(rec);
+        }
+    } catch (const CFileException& ex) {
+        ring.Fail(ex);
+    }
+    WindowHandle target;
+    {
+        CSingleLock g(cs);
+        result.swap(page);
+        state = 1;
+        target = HandleOf(wnd.load());
+    }
+    PostDone(target);
+}
+
+void CThreadDataAlmRec::DoNibpQuery()
+{
+    DoPageQuery(m_csNibpFile, m_u8NibpQueryState, m_u32NibpPageEnd, m_u32NibpPageSize, m_ringNibp, m_pNibpSlotBuf,
+                m_listNibpResult, m_pNibpWnd);
+}
+
+void CThreadDataAlmRec::DoSysQuery()
+{
+    DoPageQuery(m_csSysFile, m_u8SysQueryState, m_u32SysPageEnd, m_u32SysPageSize, m_ringSys, m_pSysSlotBuf,
+                m_listSysResult, m_pSysWnd);
+}
+
+void CThreadDataAlmRec::CopyNibpResult(std::vector<NIBP_DATA>* out)
+{
+    CSingleLock g(m_csNibpFile);
+    out->assign(m_listNibpResult.begin(), m_listNibpResult.end());
+}
+
+void CThreadDataAlmRec::CopySysResult(std::vector<SYS_DATA>* out)
+{
+    CSingleLock g(m_csSysFile);
+    out->assign(m_listSysResult.begin(), m_listSysResult.end());
+}
+
+void CThreadDataAlmRec::ForgetRequester(CWnd* wnd)
+{
+    {
+        CSingleLock g(m_csDataFile);
+        m_listDataReq.remove_if([wnd](const SAVE_DATA* r) { return r->pWnd == wnd; });
+    }
+    std::pair<std::atomic<CWnd*>*, CCriticalSection*> groups[] = {
+        {&m_pNibpWnd, &m_csNibpFile}, {&m_pSysWnd, &m_csSysFile}, {&m_pAlmWnd, &m_csAlmFile}};
+    for (auto& [ptr, cs] : groups) {
+        CSingleLock g(*cs);
+        CWnd* expected = wnd;
+        ptr->compare_exchange_strong(expected, nullptr);
+    }
+}
+
+// ---- Alarm search ---------------------------------------------------------------------------
+
+int CThreadDataAlmRec::RequestAlmSearch(ALM_SEARCH* cond)
+{
+    if (cond == nullptr) return 0;
+    CSingleLock g(m_csAlmFile);
+    if (m_u8AlmQueryState == 1) {
+        m_stAlmSearch = *cond;
+        m_u8AlmQueryState = 2;
+    } else if (cond->u8Kind == 5) {
+        m_bAlmCancel = 1;
+    }
+    return 0;
+}
+
+void CThreadDataAlmRec::DoAlmQuery()
+{
+    ALM_SEARCH cond;
+    {
+        CSingleLock g(m_csAlmFile);
+        if (m_u8AlmQueryState != 2) return;
+        cond = m_stAlmSearch;
+        m_bAlmBusy = 1;
+    }
+    const bool answer = cond.u8Kind >= 1 && cond.u8Kind <= 3;
+    if (cond.u8Kind == 1) SearchAlmFirst(&cond);
+    if (cond.u8Kind == 2 && m_bAlmFound) SearchAlmOlder(&cond);
+    if (cond.u8Kind == 3 && m_bAlmFound) SearchAlmNewer(&cond);
+
+    WindowHandle target = 0;
+    {
+        CSingleLock g(m_csAlmFile);
+        if (answer) {
+            CWnd* wnd = m_pAlmWnd.load();
+            if (auto* receiver = dynamic_cast<CAlmRecReceiver*>(wnd)) CopyAlmResult(receiver->GetAlmRecord(), &m_stAlmResult);
+            target = HandleOf(wnd);
+        }
+        // An end-of-review request, served now or received while another was pending, ends the
+        // review and with it the protection of the anchor.
+        if (!answer || m_bAlmCancel) {
+            m_bAlmBusy = 0;
+            m_bAlmCancel = 0;
+        }
+        m_u8AlmQueryState = 1;
+    }
+    PostDone(target);
+}
+
+bool CThreadDataAlmRec::AlmEntryMatches(uint32_t slot, const ALM_SEARCH& cond) const
+{
+    const ALM_INDEX& e = m_pAlmIndex[slot];
+    return e.u8State == g_u8AlmStateComplete && e.u8AlmType == cond.u8AlmType &&
+           CompareTime(e.szTime, cond.szStartTime) >= 0 && CompareTime(e.szTime, cond.szEndTime) <= 0;
+}
+
+int CThreadDataAlmRec::FindAlmNewest(ALM_SEARCH* cond)
+{
+    const uint32_t len = g_u32AlmSaveMax;
+    const uint32_t n = m_u32AlmCount;
+    if (n == 0) return -1;
+    uint32_t p = RingDiff(m_u32AlmWrite % len, 1, len);
+    const uint32_t scan = n < len ? n : kAlmScanFull;
+    for (uint32_t i = 0; i < scan; ++i, p = RingDiff(p, 1, len))
+        if (AlmEntryMatches(p, *cond)) return static_cast<int>(p);
+    return -1;
+}
+
+void CThreadDataAlmRec::SearchAlmFirst(ALM_SEARCH* cond)
+{
+    const int s = m_bAlmFileErr ? -1 : FindAlmNewest(cond);
+    if (s >= 0) {
+        m_u32AlmCur = m_u32AlmAnchor = static_cast<uint32_t>(s);
+        m_bAlmFound = 1;
+        if (ReadAlmSlot()) return;
+    }
+    m_stAlmResult.idx.u8State = g_u8AlmStateNoHit;
+    m_bAlmFound = 0;
+}
+
+void CThreadDataAlmRec::SearchAlmOlder(ALM_SEARCH* cond)
+{
+    const uint32_t len = g_u32AlmSaveMax;
+    const uint32_t a = m_u32AlmAnchor;
+    const uint32_t oldest = m_u32AlmCount < len ? 0 : m_u32AlmWrite % len;
+    uint32_t p = m_u32AlmCur;
+    while (RingDiff(a, p, len) < kAlmOlderReach && p != oldest) {
+        p = RingDiff(p, 1, len);
+        if (AlmEntryMatches(p, *cond)) {
+            const uint32_t before = m_u32AlmCur;
+            m_u32AlmCur = p;
+            if (!ReadAlmSlot()) {
+                m_u32AlmCur = before;
+                m_stAlmResult.idx.u8State = g_u8AlmStateNoHit;
+            }
+            return;
+        }
+    }
+    // No older match: the current record stays and is answered again.
+}
+
+void CThreadDataAlmRec::SearchAlmNewer(ALM_SEARCH* cond)
+{
+    const uint32_t len = g_u32AlmSaveMax;
+    uint32_t p = m_u32AlmCur;
+    while (p != m_u32AlmAnchor) {
+        p = (p + 1) % len;
+        if (AlmEntryMatches(p, *cond)) {
+            const uint32_t before = m_u32AlmCur;
+            m_u32AlmCur = p;
+            if (!ReadAlmSlot()) {
+                m_u32AlmCur = before;
+                m_stAlmResult.idx.u8State = g_u8AlmStateNoHit;
+            }
+            return;
+        }
+    }
+}
+
+bool CThreadDataAlmRec::ReadAlmSlot()
+{
+    if (m_bAlmFileErr) return false;
+    BYTE* buf = m_pAlmSlotBuf.data();
+    try {
+        if (m_ringAlm.ReadAt(AlmRecOffset(m_u32AlmCur), buf, g_u32AlmRecSize) != g_u32AlmRecSize) return false;
+    } catch (const CFileException& e) {
+        m_ringAlm.Fail(e);
+        return false;
+    }
+    std::memcpy(&m_stAlmResult.idx, buf, sizeof(ALM_INDEX));
+    std::memcpy(&m_stAlmResult.val, buf + g_u32AlmValOffset, sizeof(REC_VALUES));
+    UnpackAlmWaves(m_stAlmResult, buf + g_u32AlmWaveOffset);
+    return true;
+}
+
+void CThreadDataAlmRec::CopyAlmResult(SAVE_ALM* dst, const SAVE_ALM* src)
+{
+    if (dst == nullptr || src == nullptr || dst == src) return;
+    dst->idx = src->idx;
+    dst->val = src->val;
+    for (int i = 0; i < 2; ++i) CopyWave(dst->pEcgWave[i], src->pEcgWave[i], g_i32AlmECGWaveLen);
+    CopyWave(dst->pRespWave, src->pRespWave, g_i32AlmRespWaveLen);
+    CopyWave(dst->pPlethWave, src->pPlethWave, g_i32AlmPlethWaveLen);
+}

@@ -86,14 +86,14 @@ TEST_F(EcgRespSpo2TrendTest, NewModesReachThePictureWithTheNextTrendPoint)
     thread.RunPass();
     CopyAndPaint();
     // No trend point yet: still the first background with its captions.
-    EXPECT_TRUE(ShowsText(view.m_dcMem, W, H, 260, 222, 32, 0x00E100, u"75秒"));
+    EXPECT_TRUE(ShowsText(view.m_dcMem, 260, 222, 32, 0x00E100, u"75秒"));
     std::vector<BYTE> bytes(125, 128);
     thread.AddData(bytes.data(), 125, 15, 60, 98);
     thread.RunPass();
     CopyAndPaint();
-    EXPECT_TRUE(ShowsText(view.m_dcMem, W, H, 260, 222, 32, 0x00E100, u"150秒"));
-    EXPECT_TRUE(ShowsText(view.m_dcMem, W, H, 620, 222, 32, 0x00E100, u"呼吸波"));
-    EXPECT_TRUE(ShowsText(view.m_dcMem, W, H, 10, 222, 18, 0xD2D2D2, u"-150s"));
+    EXPECT_TRUE(ShowsText(view.m_dcMem, 260, 222, 32, 0x00E100, u"150秒"));
+    EXPECT_TRUE(ShowsText(view.m_dcMem, 620, 222, 32, 0x00E100, u"呼吸波"));
+    EXPECT_TRUE(ShowsText(view.m_dcMem, 10, 222, 18, 0xD2D2D2, u"-150s"));
     EXPECT_EQ(Screen(35, 168), 0x000000u);  // the wave background has no rate grid
 }
 

@@ -58,14 +58,14 @@ protected:
         td.RunPass();
         ASSERT_EQ(td.BlitTo(&out.dc), 0);
     }
-    COLORREF Px(int x, int y) const { return out.Px(x, y); }
+    COLORREF Px(int x, int y) const { return out.bmp.GetPixel(x, y); }
     bool Shows(int x, int y, int fontHeight, COLORREF colour, const std::u16string& text) const
     {
-        return ShowsText(out.dc, W, H, x, y, fontHeight, colour, text);
+        return ShowsText(out.dc, x, y, fontHeight, colour, text);
     }
 
     HookedThreadDraw td;
-    ScratchPicture out{W, H};
+    surfacecheck::Scratch out{CRect(0, 0, W, H), 0x000000};
 };
 
 TEST_F(ThreadDrawTest, FirstPictureIsTheRateBackgroundWithItsCaptions)

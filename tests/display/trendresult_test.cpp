@@ -41,7 +41,7 @@ protected:
     int PlotPixels(int x) { return CountInColumn(*tile.GetPicture(), x, 0, H, kText); }
     bool Shows(int x, int y, const std::u16string& text)
     {
-        return ShowsText(*tile.GetPicture(), W, H, x, y, 18, kText, text);
+        return ShowsText(*tile.GetPicture(), x, y, 18, kText, text);
     }
 
     FakeClock clock;

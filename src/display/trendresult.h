@@ -4,7 +4,6 @@
 // the left. A double click selects the next item. UI thread only; no lock.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 

@@ -113,6 +113,7 @@ TEST_F(ThreadDrawTest, TrendCurvesAreStepsAtTheirScaledHeights)
     EXPECT_EQ(CountInColumn(out.dc, 929, 0, 74, g_crECGValue), 2);
     EXPECT_EQ(CountInColumn(out.dc, 917, 0, 74, g_crECGValue), 2);
     EXPECT_EQ(CountInColumn(out.dc, 905, 0, 74, g_crECGValue), 0);
+    EXPECT_EQ(CountInRect(out.dc, CRect(35, 9, 937, 15), g_crECGValue), 0);  // 300 lags one point
     // SpO2 90 at y 147 - 63 = 84, 50 at y 112; respiration rate 60 at y 219 - 34 = 185.
     EXPECT_EQ(Px(929, 84), g_crSPO2Value);
     EXPECT_EQ(Px(917, 112), g_crSPO2Value);

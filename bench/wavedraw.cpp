@@ -24,14 +24,14 @@ struct Line {
     COLORREF color;
 };
 
-struct ViewSpec {
+struct ViewKind {
     int height;
     int samplesPerSecond;
     float samplesPerColumn;
     COLORREF color;
 };
 
-const ViewSpec kViews[3] = {
+const ViewKind kViews[3] = {
     {180, 500, 8.0f, RGB(0, 255, 0)},      // ECG
     {120, 125, 4.0f, RGB(128, 205, 255)},  // pleth
     {120, 125, 4.0f, RGB(238, 238, 98)},   // respiration
@@ -47,7 +47,7 @@ struct SweepState {
     int phase = 0;
 };
 
-void TickLines(const ViewSpec& v, SweepState& s, std::vector<Line>& out)
+void TickLines(const ViewKind& v, SweepState& s, std::vector<Line>& out)
 {
     int area = kViewWidth - kMargin;
     for (int i = 0; i < v.samplesPerSecond / kTicks; ++i) {

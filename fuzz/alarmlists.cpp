@@ -57,13 +57,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
         case 2: d.RemoveAlarmsByType(type, arg % 4); break;
         case 3: d.RemoveEcgAlmAt(code); break;
         case 4: d.GetSpo2NibpAlmAt(&out, code); break;
-        case 5: d.GetEcgShowAlm(&out), d.GetRespTempShowAlm(&out), d.GetSpo2NibpShowAlm(&out), d.GetAirOxyShowAlm(&out); break;
+        case 5:
+            d.GetEcgShowAlm(&out);
+            d.GetRespTempShowAlm(&out);
+            d.GetSpo2NibpShowAlm(&out);
+            d.GetAirOxyShowAlm(&out);
+            break;
         case 6: theApp.m_nAlmLatch = arg & 1; break;
-        case 7: d.SetEcgArra(arg), d.SetEcgLeadOff(arg, 0); break;
-        case 8: d.SetEcgHr(static_cast<uint16_t>(type * 256 + arg)), d.SetAirOxy(arg); break;
-        case 9: d.m_nEcgArraSw = d.m_nEcgArraAlmSw = d.m_nEcgAlmSw = d.m_nAirOxyAlmSw = arg & 1; break;
+        case 7:
+            d.SetEcgArra(arg);
+            d.SetEcgLeadOff(arg, 0);
+            break;
+        case 8:
+            d.SetEcgHr(static_cast<uint16_t>(type * 256 + arg));
+            d.SetAirOxy(arg);
+            break;
+        case 9:
+            d.m_nEcgAlmSw = d.m_nEcgArraSw = d.m_nEcgArraAlmSw = d.m_nAirOxyAlmSw = arg & 1;
+            d.m_nEcgAlmLevel = arg >> 1;
+            break;
         case 10: d.CheckAlm(); break;
-        default: d.AddEcgAlm(type, code, u"", arg, arg), d.AddAirOxyAlm(type, code, u"", arg, arg); break;
+        default:
+            d.AddEcgAlm(type, code, u"", arg, arg);
+            d.AddAirOxyAlm(type, code, u"", arg, arg);
+            break;
         }
     }
     CheckList(d.m_listEcgAlm, LIST_ECG);

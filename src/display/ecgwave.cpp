@@ -72,8 +72,8 @@ void CECGWave::DrawGridColumn(CDC& dc, int sweepColumn)
     dc.SelectObject(old);
 }
 
-// The bar keeps the height scale unit x gain step (20 mm/mV on the original screen) while the
-// trace doubles per gain step.
+// The bar is scale unit x gain step high, so it grows by one unit per gain step while the
+// trace doubles; it is kept that way on purpose.
 void CECGWave::DrawCalibrationBar()
 {
     int bar = m_nScaleUnit * m_nGainShift;

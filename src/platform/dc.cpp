@@ -72,7 +72,7 @@ CDC::CDC()
 {
     m_state.pen = CPen::StockBlack();
     m_state.font = CFont::StockDefault();
-    m_state.fontSpec = m_state.font->Spec();
+    m_state.fontInfo = m_state.font->Info();
     m_state.brush = CBrush::StockWhite();
 }
 
@@ -89,7 +89,7 @@ BOOL CDC::DeleteDC()
     m_state = State();
     m_state.pen = CPen::StockBlack();
     m_state.font = CFont::StockDefault();
-    m_state.fontSpec = m_state.font->Spec();
+    m_state.fontInfo = m_state.font->Info();
     m_state.brush = CBrush::StockWhite();
     m_attached = false;
     m_origin = CPoint();
@@ -131,7 +131,7 @@ CFont* CDC::SelectObject(CFont* pFont)
     if (pFont == nullptr || !pFont->IsValid()) return nullptr;
     CFont* previous = m_state.font;
     m_state.font = pFont;
-    m_state.fontSpec = pFont->Spec();
+    m_state.fontInfo = pFont->Info();
     return previous;
 }
 
@@ -304,7 +304,7 @@ void CDC::DrawTextLine(int x, int y, const char16_t* text, int count, const CRec
 {
     BitmapSurface* s = Target();
     if (s == nullptr || clip.IsRectEmpty()) return;
-    const FontSpec& font = *m_state.fontSpec;
+    const FontInfo& font = *m_state.fontInfo;
     int h = font.cellHeight;
     CGlyphCache& cache = CGlyphCache::Instance();
     uint32_t textPixel = PixelFromColor(m_state.textColor);
@@ -358,7 +358,7 @@ int CDC::DrawText(const char16_t* text, int count, CRect* rect, UINT format)
 {
     if (text == nullptr || rect == nullptr) return 0;
     if (count < 0) count = static_cast<int>(U16Len(text));
-    int h = m_state.fontSpec->cellHeight;
+    int h = m_state.fontInfo->cellHeight;
     bool expandTabs = (format & DT_EXPANDTABS) != 0;
     bool singleLine = (format & DT_SINGLELINE) != 0;
     int maxWidth = ((format & DT_WORDBREAK) != 0 && !singleLine) ? std::max(rect->Width(), 0) : -1;
@@ -399,7 +399,7 @@ int CDC::DrawText(const std::u16string& text, CRect* rect, UINT format)
 
 CSize CDC::GetTextExtent(const char16_t* text, int count) const
 {
-    int h = m_state.fontSpec->cellHeight;
+    int h = m_state.fontInfo->cellHeight;
     if (text == nullptr) return CSize(0, h);
     if (count < 0) count = static_cast<int>(U16Len(text));
     return CSize(CTextLayout::Width(text, count, h, false), h);
@@ -413,9 +413,9 @@ CSize CDC::GetTextExtent(const std::u16string& text) const
 BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const
 {
     if (metrics == nullptr) return FALSE;
-    int h = m_state.fontSpec->cellHeight;
+    int h = m_state.fontInfo->cellHeight;
     metrics->tmHeight = h;
-    metrics->tmAscent = CGlyphCache::Instance().Ascent(m_state.fontSpec->faceId, h);
+    metrics->tmAscent = CGlyphCache::Instance().Ascent(m_state.fontInfo->faceId, h);
     metrics->tmDescent = h - metrics->tmAscent;
     metrics->tmAveCharWidth = h / 2;
     metrics->tmMaxCharWidth = h;

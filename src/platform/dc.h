@@ -124,7 +124,7 @@ private:
         CFont* font = nullptr;
         CBrush* brush = nullptr;
         std::shared_ptr<BitmapSurface> surface;
-        std::shared_ptr<const FontSpec> fontSpec;
+        std::shared_ptr<const FontInfo> fontInfo;
         // The selected pen's attributes, taken at selection, so a pen object that goes
         // first leaves nothing dangling.
         int penStyle = PS_SOLID;

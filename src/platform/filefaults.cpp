@@ -32,6 +32,7 @@ struct SeamState {
     long powerAt = 0;
     size_t tornBytes = 0;
     std::atomic<bool> powerLost{false};
+    std::atomic<bool> diskSync{true};
     std::vector<Undo> undo;
 };
 
@@ -114,6 +115,10 @@ void CFileFaults::PowerLossAt(long n, size_t tornBytes)
     s.tornBytes = tornBytes;
     s.armed = true;
 }
+
+void CFileFaults::SetDiskSync(bool on) { Seam().diskSync = on; }
+
+bool CFileFaults::DiskSync() { return Seam().diskSync.load(); }
 
 bool CFileFaults::PowerLost() { return Seam().powerLost.load(); }
 

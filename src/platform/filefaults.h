@@ -24,6 +24,10 @@ public:
     static long Operations();
     // Disarms every fault and forgets unflushed writes.
     static void Reset();
+    // Tests that neither cut the power of the machine nor measure speed may skip the disk
+    // synchronisation of Flush; the seam still treats the data as flushed. Reset leaves it as set.
+    static void SetDiskSync(bool on);
+    static bool DiskSync();
 
     // Hooks of CFile. OnOperation raises when the operation is to fail.
     static void OnOperation(const std::string& path);

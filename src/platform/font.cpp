@@ -41,13 +41,13 @@ BOOL CFont::CreateFontIndirect(const LOGFONT* lf)
     size_t len = 0;
     while (len < static_cast<size_t>(LF_FACESIZE) && lf->lfFaceName[len] != 0) ++len;
     if (len == 0 || len >= static_cast<size_t>(LF_FACESIZE)) return FALSE;
-    auto spec = std::make_shared<FontSpec>();
-    spec->faceId = CGlyphCache::Instance().FaceFor(std::u16string(lf->lfFaceName, len));
+    auto info = std::make_shared<FontInfo>();
+    info->faceId = CGlyphCache::Instance().FaceFor(std::u16string(lf->lfFaceName, len));
     int h = lf->lfHeight == 0 ? kDefaultHeight : std::abs(lf->lfHeight);
-    spec->cellHeight = std::clamp(h, 1, kMaxCellHeight);
-    spec->italic = lf->lfItalic != 0;
+    info->cellHeight = std::clamp(h, 1, kMaxCellHeight);
+    info->italic = lf->lfItalic != 0;
     m_logFont = *lf;
-    m_spec = std::move(spec);
+    m_info = std::move(info);
     return TRUE;
 }
 
@@ -73,14 +73,14 @@ BOOL CFont::CreatePointFontIndirect(const LOGFONT* lf, CDC* /*pDC*/)
 
 BOOL CFont::DeleteObject()
 {
-    if (!m_spec) return FALSE;
-    m_spec.reset();
+    if (!m_info) return FALSE;
+    m_info.reset();
     return TRUE;
 }
 
 int CFont::GetLogFont(LOGFONT* lf) const
 {
-    if (lf == nullptr || !m_spec) return 0;
+    if (lf == nullptr || !m_info) return 0;
     *lf = m_logFont;
     return static_cast<int>(sizeof(LOGFONT));
 }

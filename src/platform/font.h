@@ -39,7 +39,7 @@ struct LOGFONT {
 };
 
 // What a device context needs to draw with a font; shared so a selected font stays usable.
-struct FontSpec {
+struct FontInfo {
     int faceId = 0;     // from CGlyphCache::FaceFor
     int cellHeight = 16;
     bool italic = false;
@@ -63,17 +63,17 @@ public:
     // lf->lfHeight in tenths of a point.
     BOOL CreatePointFontIndirect(const LOGFONT* lf, CDC* pDC = nullptr);
     BOOL DeleteObject();
-    bool IsValid() const { return m_spec != nullptr; }
+    bool IsValid() const { return m_info != nullptr; }
     int GetLogFont(LOGFONT* lf) const;
 
     // Cell height in pixels (0 when not created).
-    int CellHeight() const { return m_spec ? m_spec->cellHeight : 0; }
-    const std::shared_ptr<const FontSpec>& Spec() const { return m_spec; }
+    int CellHeight() const { return m_info ? m_info->cellHeight : 0; }
+    const std::shared_ptr<const FontInfo>& Info() const { return m_info; }
 
     // The font a device context starts with: "宋体", cell height 16.
     static CFont* StockDefault();
 
 private:
     LOGFONT m_logFont;
-    std::shared_ptr<const FontSpec> m_spec;
+    std::shared_ptr<const FontInfo> m_info;
 };

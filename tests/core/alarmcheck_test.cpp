@@ -116,15 +116,6 @@ TEST_F(AlarmCheckTest, NoValueMarkersCompareAsNegativeNumbers)
     EXPECT_EQ(fio2->u16Value, 65436);
 }
 
-TEST_F(AlarmCheckTest, StartValuesRaiseEveryLowAlarmOfAFreshObject)
-{
-    data = std::make_unique<CMonitorData>();
-    SwitchEverythingOn();
-    data->CheckAlm();
-    for (auto [type, code] : {std::pair{1, 1}, {7, 1}, {7, 3}, {2, 1}, {4, 1}, {3, 1}, {3, 3}, {5, 1}, {5, 3}, {6, 1}})
-        EXPECT_NE(Find(type, code), nullptr) << type << "/" << code;
-}
-
 TEST_F(AlarmCheckTest, LeadOffBitsRaiseAndClearTheirCodes)
 {
     data->SetEcgLeadOff(0x0A, 0);
@@ -230,43 +221,6 @@ TEST_F(AlarmCheckTest, SwitchedOffGroupsKeepTheirEntries)
     data->SetEcgArra(4);
     data->CheckAlm();
     EXPECT_EQ(Find(8, 4), nullptr);
-}
-
-TEST_F(AlarmCheckTest, LatchedAlarmReturnsWithANewTime)
-{
-    theApp.m_nAlmLatch = 1;
-    data->SetEcgHr(130);
-    data->CheckAlm();
-    data->TakeNewAlm();
-    data->SetEcgHr(80);
-    clock.Advance(1000);
-    data->CheckAlm();
-    ASSERT_NE(Find(1, 2), nullptr);
-    EXPECT_EQ(Find(1, 2)->u8Active, 0);
-    EXPECT_EQ(data->IsEcgAlmOn(), 0);
-    data->SetEcgHr(140);
-    clock.Advance(1000);
-    data->CheckAlm();
-    EXPECT_EQ(ToUtf8(Find(1, 2)->cTime), "2026-12-07 08:00:02");
-    EXPECT_EQ(Find(1, 2)->u16Value, 140);
-    EXPECT_EQ(data->TakeNewAlm(), 1);
-}
-
-TEST_F(AlarmCheckTest, PersistentAlarmKeepsItsFirstRaise)
-{
-    data->SetEcgHr(130);
-    data->CheckAlm();
-    for (int i = 0; i < 5; ++i) {
-        clock.Advance(500);
-        data->SetEcgHr(static_cast<uint16_t>(131 + i));
-        data->CheckAlm();
-    }
-    ASSERT_EQ(data->m_listEcgAlm.size(), 1u);
-    EXPECT_EQ(ToUtf8(data->m_listEcgAlm.front().cTime), "2026-12-07 08:00:00");
-    EXPECT_EQ(data->m_listEcgAlm.front().u16Value, 130);
-    EXPECT_EQ(data->TakeNewAlm(), 1);
-    data->CheckAlm();
-    EXPECT_EQ(data->TakeNewAlm(), 0);
 }
 
 }  // namespace

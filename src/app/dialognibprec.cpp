@@ -1,0 +1,26 @@
+#include "app/dialognibprec.h"
+
+#include "app/tesmorapp.h"
+#include "records/threaddataalmrec.h"
+
+CDialogNIBPRec::~CDialogNIBPRec() { DestroyWindow(); }
+
+bool CDialogNIBPRec::Open() { return Request(3); }
+
+bool CDialogNIBPRec::OnOlderPage() { return Request(2); }
+
+bool CDialogNIBPRec::OnNewerPage() { return Request(1); }
+
+bool CDialogNIBPRec::Request(int dir)
+{
+    CThreadDataAlmRec* thread = BeginRequest();
+    if (thread == nullptr) return false;
+    thread->m_pNibpWnd = this;
+    thread->RequestNibpPage(dir);
+    return true;
+}
+
+void CDialogNIBPRec::OnQueryDone()
+{
+    if (theApp.m_pThreadDataAlmRec != nullptr) theApp.m_pThreadDataAlmRec->CopyNibpResult(&m_vecShown);
+}

@@ -1,0 +1,212 @@
+#include "recordfixture.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/tesmorapp.h"
+#include "platform/filefaults.h"
+#include "platform/textu16.h"
+
+RecordFolder::RecordFolder()
+{
+    // The record tests simulate crashes through the file layer; a real disk flush adds only time.
+    CFileFaults::SetDiskSync(false);
+    std::string pattern = ::testing::TempDir() + "recXXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back(0);
+    m_dir = mkdtemp(buf.data());
+    theApp.m_strDataSavePath = Path("DataSave.dat");
+    theApp.m_strNibpSavePath = Path("NIBPSave.dat");
+    theApp.m_strSysSavePath = Path("SysSave.dat");
+    theApp.m_strAlmSavePath = Path("AlmSave.dat");
+}
+
+RecordFolder::~RecordFolder()
+{
+    std::error_code ec;
+    std::filesystem::permissions(m_dir, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(m_dir, ec);
+}
+
+void TestRecThread::Drain(int limit)
+{
+    for (int i = 0; i < limit; ++i) {
+        RunPass();
+        if (m_listDataQueue.empty() && m_listAlmQueue.empty() && m_listSysQueue.empty()) return;
+    }
+}
+
+WORD EcgSample(uint32_t id, int which, int k) { return static_cast<WORD>((id * 7 + which * 1000 + k * 3) & 0xFFF); }
+BYTE ByteSample(uint32_t id, int which, int k) { return static_cast<BYTE>(id * 13 + which * 71 + k); }
+
+uint32_t DataId(const REC_VALUES& v)
+{
+    return static_cast<uint16_t>(v.i16HR) | (static_cast<uint32_t>(static_cast<uint16_t>(v.i16PR)) << 16);
+}
+
+uint32_t AlmId(const ALM_INDEX& idx)
+{
+    return static_cast<uint16_t>(idx.i16Limit) | (static_cast<uint32_t>(static_cast<uint16_t>(idx.i16Value)) << 16);
+}
+
+DataRecordSource::DataRecordSource(uint32_t id) : resp(g_i32RespWaveLen), pleth(g_i32PlethWaveLen)
+{
+    rec.val.i16HR = static_cast<int16_t>(id & 0xFFFF);
+    rec.val.i16PR = static_cast<int16_t>(id >> 16);
+    rec.val.i16ST1 = -10000;
+    rec.val.i16SpO2 = -100;
+    rec.val.i8FiO2 = 21;
+    U16Copy(rec.val.szPatientName, 9, u"张三李四王五赵六");
+    for (int c = 0; c < 3; ++c) {
+        ecg[c].resize(g_i32ECGWaveLen);
+        for (int k = 0; k < g_i32ECGWaveLen; ++k) ecg[c][k] = EcgSample(id, c, k);
+        rec.pEcgWave[c] = ecg[c].data();
+    }
+    for (int k = 0; k < g_i32RespWaveLen; ++k) resp[k] = ByteSample(id, 0, k);
+    for (int k = 0; k < g_i32PlethWaveLen; ++k) pleth[k] = ByteSample(id, 1, k);
+    rec.pRespWave = resp.data();
+    rec.pPlethWave = pleth.data();
+}
+
+AlmRecordSource::AlmRecordSource(uint8_t type, uint8_t code, const char* time, uint32_t id)
+    : resp(g_i32AlmRespWaveLen), pleth(g_i32AlmPlethWaveLen)
+{
+    U16Format(rec.idx.szTime, 20, "%s", time);
+    rec.idx.u8AlmType = type;
+    rec.idx.u8AlmCode = code;
+    rec.idx.i16Limit = static_cast<int16_t>(id & 0xFFFF);
+    rec.idx.i16Value = static_cast<int16_t>(id >> 16);
+    rec.val.i16HR = 150;
+    U16Format(rec.val.szTime, 20, "%s", time);
+    for (int c = 0; c < 2; ++c) {
+        ecg[c].resize(g_i32AlmECGWaveLen);
+        for (int k = 0; k < g_i32AlmECGWaveLen; ++k) ecg[c][k] = EcgSample(id, c, k);
+        rec.pEcgWave[c] = ecg[c].data();
+    }
+    for (int k = 0; k < g_i32AlmRespWaveLen; ++k) resp[k] = ByteSample(id, 0, k);
+    for (int k = 0; k < g_i32AlmPlethWaveLen; ++k) pleth[k] = ByteSample(id, 1, k);
+    rec.pRespWave = resp.data();
+    rec.pPlethWave = pleth.data();
+}
+
+DataRecordSink::DataRecordSink() : resp(g_i32RespWaveLen), pleth(g_i32PlethWaveLen)
+{
+    for (int c = 0; c < 3; ++c) {
+        ecg[c].assign(g_i32ECGWaveLen, 0);
+        rec.pEcgWave[c] = ecg[c].data();
+    }
+    rec.pRespWave = resp.data();
+    rec.pPlethWave = pleth.data();
+}
+
+AlmRecordSink::AlmRecordSink() : resp(g_i32AlmRespWaveLen), pleth(g_i32AlmPlethWaveLen)
+{
+    for (int c = 0; c < 2; ++c) {
+        ecg[c].assign(g_i32AlmECGWaveLen, 0);
+        rec.pEcgWave[c] = ecg[c].data();
+    }
+    rec.pRespWave = resp.data();
+    rec.pPlethWave = pleth.data();
+}
+
+namespace {
+
+bool WavesIntact(const uint8_t* p, uint32_t id, int ecgLen, int byteLen, int channels)
+{
+    for (int c = 0; c < channels; ++c)
+        for (int k = 0; k < ecgLen; ++k) {
+            WORD s;
+            std::memcpy(&s, p + (c * ecgLen + k) * 2, 2);
+            if (s != EcgSample(id, c, k)) return false;
+        }
+    const uint8_t* b = p + channels * ecgLen * 2;
+    for (int w = 0; w < 2; ++w)
+        for (int k = 0; k < byteLen; ++k)
+            if (b[w * byteLen + k] != ByteSample(id, w, k)) return false;
+    return true;
+}
+
+}  // namespace
+
+bool DataSlotIntact(const std::vector<uint8_t>& slot)
+{
+    if (slot.size() < g_u32DataSlotSize) return false;
+    REC_VALUES v;
+    std::memcpy(&v, slot.data(), sizeof(v));
+    return WavesIntact(slot.data() + g_u32DataWaveOffset, DataId(v), g_i32ECGWaveLen, g_i32RespWaveLen, 3);
+}
+
+bool AlmRecordIntact(const std::vector<uint8_t>& rec)
+{
+    if (rec.size() < g_u32AlmRecSize) return false;
+    ALM_INDEX idx;
+    std::memcpy(&idx, rec.data(), sizeof(idx));
+    return WavesIntact(rec.data() + g_u32AlmWaveOffset, AlmId(idx), g_i32AlmECGWaveLen, g_i32AlmRespWaveLen, 2);
+}
+
+std::vector<uint8_t> ReadRaw(const std::string& path, uint64_t offset, size_t size)
+{
+    std::vector<uint8_t> out(size);
+    int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) return {};
+    ssize_t got = pread(fd, out.data(), size, static_cast<off_t>(offset));
+    close(fd);
+    out.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return out;
+}
+
+void WriteRaw(const std::string& path, uint64_t offset, const void* data, size_t size)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(pwrite(fd, data, size, static_cast<off_t>(offset)), static_cast<ssize_t>(size));
+    close(fd);
+}
+
+uint64_t FileSize(const std::string& path)
+{
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
+REC_FILE_HEAD ReadHead(const std::string& path, int copy)
+{
+    REC_FILE_HEAD h{};
+    auto raw = ReadRaw(path, copy == 0 ? 0 : g_u64HeadBOffset, sizeof(h));
+    if (raw.size() == sizeof(h)) std::memcpy(&h, raw.data(), sizeof(h));
+    return h;
+}
+
+void WriteHead(const std::string& path, int copy, uint32_t write, uint32_t count)
+{
+    REC_FILE_HEAD h{};
+    CRecordRing::StampSignature(&h);
+    U16Copy(h.szCreateTime, 32, u"2026-01-01 00:00:00");
+    h.u32WriteIndex = write;
+    h.u32Count = count;
+    WriteRaw(path, copy == 0 ? 0 : g_u64HeadBOffset, &h, sizeof(h));
+}
+
+std::u16string U16(const char16_t* s, size_t cap)
+{
+    size_t n = 0;
+    while (n < cap && s[n] != 0) ++n;
+    return std::u16string(s, n);
+}
+
+ALM_SEARCH Search(uint8_t kind, uint8_t type, const char* start, const char* end)
+{
+    ALM_SEARCH s{};
+    s.u8Kind = kind;
+    s.u8AlmType = type;
+    U16Format(s.szStartTime, 20, "%s", start);
+    U16Format(s.szEndTime, 20, "%s", end);
+    return s;
+}

@@ -1,0 +1,262 @@
+// Opening record files: the choice of the better header copy, damaged and unusable files.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "app/tesmorapp.h"
+#include "platform/fakeclock.h"
+#include "platform/filefaults.h"
+#include "recordfixture.h"
+
+namespace {
+
+class RecordOpenTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CFileFaults::Reset();
+        clock.SetLocalTime(LocalTime{2026, 12, 7, 8, 0, 0, 0});
+    }
+    TestRecThread& Start()
+    {
+        thread = std::make_unique<TestRecThread>();
+        thread->InitInstance();
+        return *thread;
+    }
+    // Makes a file that is long enough to be opened rather than created.
+    static void Extend(const std::string& path, uint64_t size = 0x30000)
+    {
+        ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(size)), 0);
+    }
+    static void Heads(const std::string& path, uint32_t wa, uint32_t na, uint32_t wb, uint32_t nb)
+    {
+        WriteHead(path, 0, wa, na);
+        WriteHead(path, 1, wb, nb);
+        Extend(path);
+    }
+    void WriteOneData()
+    {
+        DataRecordSource src(77);
+        ASSERT_EQ(thread->AddDataRecord(&src.rec), 0);
+        thread->RunPass();
+    }
+    FakeClock clock;
+    RecordFolder folder;
+    std::unique_ptr<TestRecThread> thread;
+};
+
+TEST_F(RecordOpenTest, MissingFilesAreCreated)
+{
+    Start();
+    for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath,
+                                 &theApp.m_strAlmSavePath}) {
+        for (int copy = 0; copy < 2; ++copy) {
+            REC_FILE_HEAD h = ReadHead(*p, copy);
+            EXPECT_EQ(U16(h.szSignature, 8), u"KWPD5NXQ") << *p;
+            EXPECT_EQ(h.u32WriteIndex, 0u);
+            EXPECT_EQ(h.u32Count, 0u);
+            EXPECT_EQ(U16(h.szCreateTime, 32), u"2026-12-07 08:00:00");
+            EXPECT_EQ(U16(h.szWriteTime, 32), u"2026-12-07 08:00:00");
+        }
+    }
+    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
+}
+
+TEST_F(RecordOpenTest, ShortOrEmptyFilesCountAsNew)
+{
+    WriteHead(theApp.m_strDataSavePath, 0, 5, 5);
+    ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000), 0);  // exactly the frame: new
+    WriteRaw(theApp.m_strNibpSavePath, 0, "garbage", 7);
+    WriteRaw(theApp.m_strSysSavePath, 0, "", 0);
+    Start();
+    EXPECT_EQ(thread->m_u32DataWrite, 0u);
+    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
+    EXPECT_EQ(ReadHead(theApp.m_strNibpSavePath, 1).u32Count, 0u);
+    EXPECT_EQ(U16(ReadHead(theApp.m_strSysSavePath, 1).szSignature, 8), u"KWPD5NXQ");
+}
+
+TEST_F(RecordOpenTest, LargerIndexWinsAndOtherCopyIsUpdatedFirst)
+{
+    Heads(theApp.m_strDataSavePath, 7, 7, 6, 6);
+    Start();
+    EXPECT_EQ(thread->m_u32DataWrite, 7u);
+    EXPECT_EQ(thread->m_u32DataRead, 7u);
+    WriteOneData();
+    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 1).u32WriteIndex, 8u);  // the older copy B
+    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 7u);  // the newest state kept
+    EXPECT_TRUE(DataSlotIntact(ReadRaw(theApp.m_strDataSavePath, 0x20000 + 7 * 0x2000, 0x2000)));
+}
+
+TEST_F(RecordOpenTest, CopyBNewerIsTakenAndAUpdatedFirst)
+{
+    Heads(theApp.m_strSysSavePath, 11, 11, 12, 12);
+    Start();
+    EXPECT_EQ(thread->m_u32SysWrite, 12u);
+    SYS_DATA ev{};
+    thread->AddSysRecord(&ev);
+    thread->RunPass();
+    EXPECT_EQ(ReadHead(theApp.m_strSysSavePath, 0).u32WriteIndex, 13u);
+    EXPECT_EQ(ReadHead(theApp.m_strSysSavePath, 1).u32WriteIndex, 12u);
+}
+
+TEST_F(RecordOpenTest, EqualCopiesTakeA)
+{
+    Heads(theApp.m_strNibpSavePath, 4, 4, 4, 4);
+    REC_FILE_HEAD b = ReadHead(theApp.m_strNibpSavePath, 1);
+    b.u8Reserved[0] = 9;  // tells the copies apart
+    WriteRaw(theApp.m_strNibpSavePath, 0x10000, &b, sizeof(b));
+    Start();
+    EXPECT_EQ(thread->m_u32NibpWrite, 4u);
+    NIBP_DATA n{};
+    thread->AddNibpRecord(&n);
+    thread->RunPass();
+    REC_FILE_HEAD b2 = ReadHead(theApp.m_strNibpSavePath, 1);
+    EXPECT_EQ(b2.u32WriteIndex, 5u);
+    EXPECT_EQ(b2.u8Reserved[0], 9);  // reserved bytes written back as read
+}
+
+TEST_F(RecordOpenTest, BadCopyAIsRewrittenWithTheSignature)
+{
+    Heads(theApp.m_strDataSavePath, 0, 0, 3, 3);
+    WriteRaw(theApp.m_strDataSavePath, 0, u"XXXXXXXX", 16);
+    Start();
+    EXPECT_EQ(thread->m_u32DataWrite, 3u);
+    EXPECT_EQ(thread->m_u32DataCount, 3u);
+    WriteOneData();
+    REC_FILE_HEAD a = ReadHead(theApp.m_strDataSavePath, 0);
+    EXPECT_EQ(U16(a.szSignature, 8), u"KWPD5NXQ");
+    EXPECT_EQ(a.u32WriteIndex, 4u);
+    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 1).u32WriteIndex, 3u);
+}
+
+TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
+{
+    Heads(theApp.m_strDataSavePath, 50000, 5, 3, 3);        // index beyond the ring
+    Heads(theApp.m_strAlmSavePath, 9, 201, 8, 8);           // count beyond the ring
+    Heads(theApp.m_strNibpSavePath, 40, 12, 30, 30);        // index and count disagree
+    Heads(theApp.m_strSysSavePath, 0xFFFFFFFFu, 200, 0xFFFFFFF0u, 300);
+    Start();
+    EXPECT_EQ(thread->m_u32DataWrite, 3u);
+    EXPECT_EQ(thread->m_u32AlmWrite, 8u);
+    EXPECT_EQ(thread->m_u32NibpWrite, 30u);
+    EXPECT_EQ(thread->m_u32NibpCount, 30u);
+    EXPECT_EQ(thread->m_u32SysWrite, 0xFFFFFFFFu);  // a huge never-wrapped index is still a ring position
+    EXPECT_EQ(thread->m_u32SysCount, 200u);
+}
+
+TEST_F(RecordOpenTest, CopiesAtTheWrapTakeTheOneAhead)
+{
+    Heads(theApp.m_strDataSavePath, 0, 43200, 43199, 43200);
+    Heads(theApp.m_strAlmSavePath, 199, 200, 0, 200);
+    Start();
+    EXPECT_EQ(thread->m_u32DataWrite, 0u);  // the last record went into slot 43199
+    EXPECT_EQ(thread->m_u32AlmWrite, 0u);
+    WriteOneData();  // the 43201st record goes into slot 0
+    EXPECT_TRUE(DataSlotIntact(ReadRaw(theApp.m_strDataSavePath, 0x20000, 0x2000)));
+    EXPECT_EQ(thread->m_u32DataWrite, 1u);
+    EXPECT_EQ(thread->m_u32DataCount, 43200u);
+    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 1).u32WriteIndex, 1u);
+    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
+}
+
+TEST_F(RecordOpenTest, BothCopiesBadRecreatesInPlace)
+{
+    const std::string& path = theApp.m_strAlmSavePath;
+    Heads(path, 3, 3, 2, 2);
+    ALM_INDEX stub{};
+    U16Copy(stub.szTime, 20, u"2026-12-01 00:00:00");
+    stub.u8AlmType = 1;
+    WriteRaw(path, 0x20000, &stub, sizeof(stub));
+    WriteRaw(path, 0xF8000, &stub, sizeof(stub));
+    Extend(path, 0x738000);
+    WriteRaw(path, 0, "garbled header!!", 16);
+    WriteRaw(path, 0x10000, "garbled header!!", 16);
+    Start();
+    EXPECT_EQ(FileSize(path), 0x738000u);  // never shrunk
+    EXPECT_EQ(ReadHead(path, 0).u32WriteIndex, 0u);
+    EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0xEE);
+    EXPECT_EQ(ReadRaw(path, 0x20000, 50)[0x28], 0xEE);
+}
+
+TEST_F(RecordOpenTest, StubsNotCommittedOrNotMatchingTheirRecordAreEmpty)
+{
+    {
+        Start();
+        for (uint32_t i = 0; i < 3; ++i) {
+            AlmRecordSource src(1, 2, "2026-12-07 07:00:00", i);
+            thread->AddAlmRecord(&src.rec);
+            thread->RunPass();
+        }
+        thread.reset();
+    }
+    const std::string& path = theApp.m_strAlmSavePath;
+    uint8_t ee = 0xEE;
+    WriteRaw(path, 0x20000 + 0x28, &ee, 1);                 // slot 0: interrupted before its commit
+    int16_t other = 999;
+    WriteRaw(path, 0xF8000 + 0x8000 + 0x2E, &other, 2);     // slot 1: record differs from its stub
+    Start();
+    EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0xEE);
+    EXPECT_EQ(thread->m_pAlmIndex[1].u8State, 0xEE);
+    EXPECT_EQ(thread->m_pAlmIndex[2].u8State, 0);
+    EXPECT_EQ(thread->m_u32AlmCount, 3u);
+}
+
+TEST_F(RecordOpenTest, UnopenableOrLockedFileLeavesOthersWorking)
+{
+    ASSERT_EQ(mkdir(theApp.m_strDataSavePath.c_str(), 0755), 0);  // a folder where the file should be
+    CFile holder;  // another holder of the alarm file's lock
+    ASSERT_TRUE(holder.Open(theApp.m_strAlmSavePath.c_str(),
+                            CFile::modeCreate | CFile::modeReadWrite | CFile::shareDenyWrite));
+    ::testing::internal::CaptureStderr();
+    Start();
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(theApp.m_strDataSavePath), std::string::npos);
+    EXPECT_NE(err.find(theApp.m_strAlmSavePath), std::string::npos);
+    EXPECT_EQ(thread->m_bDataFileErr, 1);
+    EXPECT_EQ(thread->m_bAlmFileErr, 1);
+    EXPECT_EQ(thread->m_bSysFileErr, 0);
+
+    DataRecordSource d(1);
+    AlmRecordSource a(1, 2, "2026-12-07 08:00:00", 1);
+    thread->AddDataRecord(&d.rec);
+    thread->AddAlmRecord(&a.rec);
+    thread->AddPowerOnRecord();
+    thread->RunPass();
+    EXPECT_TRUE(thread->m_listDataQueue.empty());  // drained without writing
+    EXPECT_TRUE(thread->m_listAlmQueue.empty());
+    EXPECT_EQ(FileSize(theApp.m_strAlmSavePath), 0u);
+    EXPECT_EQ(thread->m_u32SysWrite, 1u);
+}
+
+TEST_F(RecordOpenTest, ReadOnlyFolderMakesEveryFileUnavailable)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
+    ASSERT_EQ(chmod(folder.Dir().c_str(), 0555), 0);
+    ::testing::internal::CaptureStderr();
+    Start();
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 4);
+    thread->AddPowerOnRecord();
+    thread->RunPass();
+    EXPECT_TRUE(thread->m_listSysQueue.empty());
+}
+
+TEST_F(RecordOpenTest, ErrorWhileOpeningMarksOnlyThatGroup)
+{
+    Heads(theApp.m_strDataSavePath, 1, 1, 0, 0);
+    Heads(theApp.m_strNibpSavePath, 4, 4, 3, 3);
+    // Data: open, length, two seeks and reads; NIBP: open, length, seek, then its first read.
+    CFileFaults::FailOperation(10);
+    ::testing::internal::CaptureStderr();
+    Start();
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(thread->m_bNibpFileErr, 1);
+    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
+    EXPECT_NE(err.find(theApp.m_strNibpSavePath), std::string::npos);
+    EXPECT_EQ(ReadHead(theApp.m_strNibpSavePath, 0).u32WriteIndex, 4u);  // left alone
+}
+
+}  // namespace

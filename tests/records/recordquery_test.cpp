@@ -1,0 +1,290 @@
+// Paged queries: the data review's read position and the NIBP and system-event pages.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+
+#include "app/tesmorapp.h"
+#include "core/monitordefs.h"
+#include "platform/fakeclock.h"
+#include "platform/filefaults.h"
+#include "platform/uiloop.h"
+#include "recordfixture.h"
+
+namespace {
+
+// A window that counts the answers it receives.
+class ProbeWnd : public CWnd {
+public:
+    ProbeWnd() { Create(nullptr, CRect(0, 0, 10, 10), 1); }
+    LRESULT OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_REC_QUERY_DONE && wParam == g_wRecQueryDone && lParam == 0) ++answers;
+        return 0;
+    }
+    int answers = 0;
+};
+
+void CraftDataSlot(const std::string& path, uint32_t slot, uint32_t id)
+{
+    DataRecordSource src(id);
+    std::vector<uint8_t> buf(g_u32DataSlotSize);
+    std::memcpy(buf.data(), &src.rec.val, sizeof(REC_VALUES));
+    uint8_t* p = buf.data() + g_u32DataWaveOffset;
+    for (auto& w : src.ecg) {
+        std::memcpy(p, w.data(), w.size() * 2);
+        p += w.size() * 2;
+    }
+    std::memcpy(p, src.resp.data(), src.resp.size());
+    std::memcpy(p + src.resp.size(), src.pleth.data(), src.pleth.size());
+    WriteRaw(path, 0x20000 + uint64_t{slot} * 0x2000, buf.data(), buf.size());
+}
+
+void CraftSysSlots(const std::string& path, uint32_t slots)
+{
+    for (uint32_t i = 0; i < slots; ++i) {
+        SYS_DATA ev{};
+        U16Format(ev.szEvent, 20, "EV%03u", i);
+        WriteRaw(path, 0x20000 + i * 128, &ev, sizeof(ev));
+    }
+}
+
+class RecordQueryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CFileFaults::Reset();
+        CUiLoop::Instance().DispatchPosted();
+    }
+    void Start()
+    {
+        thread = std::make_unique<TestRecThread>();
+        thread->InitInstance();
+        thread->m_pNibpWnd = &probe;
+        thread->m_pSysWnd = &probe;
+    }
+    // Places a data request and serves it; returns the id of the record in the answer.
+    uint32_t Data(int mode, int step)
+    {
+        sink.rec.pWnd = &probe;
+        sink.rec.nMode = mode;
+        sink.rec.nStep = step;
+        thread->RequestDataRecord(&sink.rec);
+        thread->RunPass();
+        CUiLoop::Instance().DispatchPosted();
+        return DataId(sink.rec.val);
+    }
+    // Requests a system-event page and returns the slot numbers shown.
+    std::vector<int> SysPage(int dir)
+    {
+        thread->RequestSysPage(dir);
+        thread->RunPass();
+        CUiLoop::Instance().DispatchPosted();
+        std::vector<SYS_DATA> page;
+        thread->CopySysResult(&page);
+        std::vector<int> slots;
+        for (auto& ev : page) slots.push_back(std::stoi(ToUtf8(U16(ev.szEvent, 20)).substr(2)));
+        return slots;
+    }
+    static std::vector<int> Range(int from, int to)  // from down to to
+    {
+        std::vector<int> v;
+        for (int i = from; i >= to; --i) v.push_back(i);
+        return v;
+    }
+    FakeClock clock;
+    RecordFolder folder;
+    ProbeWnd probe;
+    DataRecordSink sink;
+    std::unique_ptr<TestRecThread> thread;
+};
+
+TEST_F(RecordQueryTest, DataStepsInAPartlyFilledRing)
+{
+    const std::string& path = theApp.m_strDataSavePath;
+    for (uint32_t i = 0; i <= 100; ++i) CraftDataSlot(path, i, 1000 + i);
+    WriteHead(path, 0, 101, 101);
+    WriteHead(path, 1, 100, 100);
+    Start();
+    EXPECT_EQ(Data(3, 1), 1100u);
+    EXPECT_EQ(probe.answers, 1);
+    EXPECT_EQ(sink.ecg[2][999], EcgSample(1100, 2, 999));
+    EXPECT_EQ(sink.pleth[249], ByteSample(1100, 1, 249));
+    EXPECT_EQ(Data(2, 30), 1070u);
+    EXPECT_EQ(Data(1, 30), 1100u);
+    thread->m_u32DataRead = 71;
+    EXPECT_EQ(Data(1, 30), 1100u);  // only 29 newer records
+    thread->m_u32DataRead = 20;
+    EXPECT_EQ(Data(2, 30), 1000u);
+    EXPECT_EQ(Data(1, 0), 1000u);  // step 0 reads the current record again
+    EXPECT_EQ(Data(2, 0), 1000u);
+    EXPECT_EQ(Data(2, 1), 1000u);  // nothing older than the oldest
+    EXPECT_EQ(probe.answers, 8);
+    EXPECT_EQ(sink.rec.pWnd, &probe);
+    EXPECT_EQ(sink.rec.nStep, 1);
+}
+
+TEST_F(RecordQueryTest, DataStepsInAFullRing)
+{
+    const std::string& path = theApp.m_strDataSavePath;
+    const uint32_t w = 10;
+    for (uint32_t s : {9u, 10u, 11u, 15u}) CraftDataSlot(path, s, 5000 + s);
+    WriteHead(path, 0, w, 43200);
+    WriteHead(path, 1, w - 1, 43200);
+    ASSERT_EQ(truncate(path.c_str(), 0x20000 + 43200LL * 0x2000), 0);
+    Start();
+    EXPECT_EQ(Data(3, 1), 5009u);
+    thread->m_u32DataRead = w + 5;
+    EXPECT_EQ(Data(2, 30), 5010u);  // back to the oldest record
+    EXPECT_EQ(Data(1, 1), 5011u);
+}
+
+TEST_F(RecordQueryTest, DataStepsAtWriteIndexZero)
+{
+    const std::string& path = theApp.m_strDataSavePath;
+    for (uint32_t s : {0u, 1u, 43198u, 43199u}) CraftDataSlot(path, s, 7000 + s);
+    WriteHead(path, 0, 0, 43200);
+    WriteHead(path, 1, 43199, 43200);
+    ASSERT_EQ(truncate(path.c_str(), 0x20000 + 43200LL * 0x2000), 0);
+    Start();
+    EXPECT_EQ(Data(3, 1), 7000u + 43199);
+    EXPECT_EQ(Data(2, 1), 7000u + 43198);
+    EXPECT_EQ(Data(1, 5), 7000u + 43199);  // one newer record only
+    thread->m_u32DataRead = 3;
+    EXPECT_EQ(Data(2, 30), 7000u);         // the oldest is slot 0
+    EXPECT_EQ(Data(1, 1), 7001u);
+}
+
+TEST_F(RecordQueryTest, EmptyShortOrUnavailableDataFile)
+{
+    Start();
+    sink.rec.val.i16HR = 42;
+    EXPECT_EQ(Data(3, 1) & 0xFFFF, 42u);  // answered, record unchanged
+    EXPECT_EQ(probe.answers, 1);
+
+    DataRecordSource d(9);
+    thread->AddDataRecord(&d.rec);
+    thread->RunPass();
+    ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000 + 0x1000), 0);  // half a slot left
+    EXPECT_EQ(Data(3, 1) & 0xFFFF, 42u);
+    EXPECT_EQ(probe.answers, 2);
+
+    thread->m_bDataFileErr = 1;
+    Data(3, 1);
+    EXPECT_EQ(probe.answers, 2);  // not answered
+    EXPECT_EQ(thread->m_listDataReq.size(), 1u);
+    thread->ForgetRequester(&probe);
+    EXPECT_TRUE(thread->m_listDataReq.empty());
+}
+
+TEST_F(RecordQueryTest, NoAnswerReachesAForgottenRequester)
+{
+    Start();
+    DataRecordSource d(9);
+    thread->AddDataRecord(&d.rec);
+    thread->RunPass();
+    sink.rec.pWnd = &probe;
+    sink.rec.nMode = 3;
+    thread->RequestDataRecord(&sink.rec);
+    thread->RequestSysPage(3);
+    thread->ForgetRequester(&probe);
+    thread->RunPass();
+    CUiLoop::Instance().DispatchPosted();
+    EXPECT_EQ(probe.answers, 0);
+    EXPECT_EQ(thread->m_pSysWnd.load(), nullptr);
+    EXPECT_EQ(sink.rec.val.i16HR, 0);  // never written into
+}
+
+TEST_F(RecordQueryTest, EmptyNibpFileAnswersAnEmptyPage)
+{
+    Start();
+    thread->RequestNibpPage(3);
+    thread->RunPass();
+    CUiLoop::Instance().DispatchPosted();
+    EXPECT_EQ(probe.answers, 1);
+    std::vector<NIBP_DATA> page(3);
+    thread->CopyNibpResult(&page);
+    EXPECT_TRUE(page.empty());
+}
+
+TEST_F(RecordQueryTest, SystemPagesInAPartlyFilledRing)
+{
+    CraftSysSlots(theApp.m_strSysSavePath, 25);
+    WriteHead(theApp.m_strSysSavePath, 0, 25, 25);
+    WriteHead(theApp.m_strSysSavePath, 1, 24, 24);
+    Start();
+    EXPECT_EQ(SysPage(3), Range(24, 15));
+    EXPECT_EQ(SysPage(1), Range(24, 15));
+    EXPECT_EQ(SysPage(2), Range(14, 5));
+    EXPECT_EQ(SysPage(2), Range(9, 0));
+    EXPECT_EQ(SysPage(2), Range(9, 0));
+    EXPECT_EQ(SysPage(1), Range(19, 10));
+    EXPECT_EQ(probe.answers, 6);
+}
+
+TEST_F(RecordQueryTest, SystemPagesInAFullRing)
+{
+    CraftSysSlots(theApp.m_strSysSavePath, 200);
+    WriteHead(theApp.m_strSysSavePath, 0, 237, 200);
+    WriteHead(theApp.m_strSysSavePath, 1, 236, 200);
+    Start();
+    EXPECT_EQ(SysPage(3), Range(36, 27));
+    EXPECT_EQ(SysPage(2), Range(26, 17));
+    SysPage(2);
+    EXPECT_EQ(SysPage(2), (std::vector<int>{6, 5, 4, 3, 2, 1, 0, 199, 198, 197}));
+    for (int i = 0; i < 14; ++i) SysPage(2);
+    EXPECT_EQ(SysPage(2), Range(56, 47));
+    EXPECT_EQ(SysPage(2), Range(46, 37));  // the oldest ten
+    EXPECT_EQ(SysPage(2), Range(46, 37));
+    EXPECT_EQ(SysPage(1), Range(56, 47));
+}
+
+TEST_F(RecordQueryTest, SystemPagesAtWriteIndexZero)
+{
+    CraftSysSlots(theApp.m_strSysSavePath, 200);
+    WriteHead(theApp.m_strSysSavePath, 0, 400, 200);
+    WriteHead(theApp.m_strSysSavePath, 1, 399, 200);
+    Start();
+    EXPECT_EQ(SysPage(3), Range(199, 190));
+    EXPECT_EQ(SysPage(1), Range(199, 190));
+    EXPECT_EQ(SysPage(2), Range(189, 180));
+    for (int i = 0; i < 17; ++i) SysPage(2);
+    EXPECT_EQ(SysPage(2), Range(9, 0));  // the oldest ten
+    EXPECT_EQ(SysPage(2), Range(9, 0));
+}
+
+TEST_F(RecordQueryTest, PendingPageRequestIsIgnored)
+{
+    CraftSysSlots(theApp.m_strSysSavePath, 25);
+    WriteHead(theApp.m_strSysSavePath, 0, 25, 25);
+    Start();
+    thread->RequestSysPage(3);
+    thread->RequestSysPage(2);
+    thread->RunPass();
+    thread->RunPass();
+    CUiLoop::Instance().DispatchPosted();
+    EXPECT_EQ(probe.answers, 1);
+    std::vector<SYS_DATA> page;
+    thread->CopySysResult(&page);
+    ASSERT_EQ(page.size(), 10u);
+    EXPECT_EQ(U16(page[0].szEvent, 20), u"EV024");
+}
+
+TEST_F(RecordQueryTest, PagesFromAnUnavailableOrShortFile)
+{
+    CraftSysSlots(theApp.m_strSysSavePath, 25);
+    WriteHead(theApp.m_strSysSavePath, 0, 25, 25);
+    ASSERT_EQ(truncate(theApp.m_strSysSavePath.c_str(), 0x20000 + 20 * 128 + 40), 0);
+    Start();
+    EXPECT_TRUE(SysPage(3).empty());  // the newest slot is cut: the page stops at the first short read
+    EXPECT_EQ(SysPage(2), Range(14, 5));
+    thread->m_bNibpFileErr = 1;
+    thread->RequestNibpPage(3);
+    thread->RunPass();
+    CUiLoop::Instance().DispatchPosted();
+    EXPECT_EQ(probe.answers, 2);
+    EXPECT_EQ(thread->m_u8NibpQueryState, 2);  // stays pending
+}
+
+}  // namespace

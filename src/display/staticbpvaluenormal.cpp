@@ -23,7 +23,8 @@ const PANEL_ITEM kUnit = {{BoxAt(220, 5, 71, 31), BoxAt(370, 15, 71, 31)}, {24, 
 // The result lines of the large layout: one 200 x 20 box per line from (480, 10) down.
 const PANEL_ITEM kResults = {{kNone, BoxAt(480, 10, 200, 180)}, {kResultFont, kResultFont}, kText, nullptr};
 
-const PANEL_LOOK kLook = {u"血压", CStaticBPValueNormal::kPanelColour, CSize(340, 140), CSize(868, 203),
+const PANEL_LOOK kLook = {u"血压", CStaticBPValueNormal::kPanelColour, CSize(g_i32BPValueWidth, g_i32BPValueHeight),
+                          CSize(g_i32BPValueLargeWidth, g_i32BPValueLargeHeight),
                           BoxAt(70, 0, 28, 25), WM_PANEL_BP_DBLCLK, 0x000000};
 
 }  // namespace

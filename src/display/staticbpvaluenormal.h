@@ -6,6 +6,12 @@
 
 #include "display/valuepanel.h"
 
+// The panel's sizes in the normal and the large layout.
+constexpr int g_i32BPValueWidth = 340;
+constexpr int g_i32BPValueHeight = 140;
+constexpr int g_i32BPValueLargeWidth = 868;
+constexpr int g_i32BPValueLargeHeight = 203;
+
 // One line of the result list.
 struct RESULT {
     int16_t Sbp;

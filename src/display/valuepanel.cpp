@@ -162,7 +162,7 @@ int CValuePanel::SetNumber(const PANEL_ITEM& item, const NUMBER_RULE& rule, int1
 void CValuePanel::DrawItemText(const PANEL_ITEM& item, const char16_t* text, COLORREF colour)
 {
     const int layout = Layout();
-    FillBox(ClearRect(item, layout), kBlack);
+    for (const CRect& piece : ClearRegion(item, layout)) FillBox(piece, kBlack);
     const CRect& box = item.rcBox[layout];
     m_dcMem.SelectObject(Font(item.nFont[layout]));
     m_dcMem.SetTextColor(colour);
@@ -186,30 +186,38 @@ void CValuePanel::CollectObstacles(const PANEL_ITEM& item, int layout, std::vect
     }
 }
 
-CRect CValuePanel::ClearRect(const PANEL_ITEM& item, int layout)
+std::vector<CRect> CValuePanel::ClearRegion(const PANEL_ITEM& item, int layout)
 {
     const CRect box = item.rcBox[layout];
-    CRect clear = box;
-    if (item.pszWidest != nullptr) {
-        m_dcMem.SelectObject(Font(item.nFont[layout]));
-        const CSize extent = m_dcMem.GetTextExtent(item.pszWidest);
-        clear.right = std::max(clear.right, box.left + extent.cx);
-        clear.bottom = std::max(clear.bottom, box.top + extent.cy);
-    }
-    std::vector<CRect> obstacles;
-    CollectObstacles(item, layout, obstacles);
-    for (const CRect& other : obstacles) {
-        CRect overlap;
-        // Boxes that already overlap by the layout's design are left as they are.
-        if (!overlap.IntersectRect(clear, other) || overlap.IntersectRect(box, other)) continue;
-        if (other.left >= box.right) {
-            clear.right = std::min(clear.right, other.left);
-        } else if (other.top >= box.bottom) {
-            clear.bottom = std::min(clear.bottom, other.top);
-        }
-    }
+    std::vector<CRect> region{box};
+    if (item.pszWidest == nullptr) return region;
+    m_dcMem.SelectObject(Font(item.nFont[layout]));
+    const CSize extent = m_dcMem.GetTextExtent(item.pszWidest);
     const CSize size = (layout == g_nLayoutNormal) ? m_look.szNormal : m_look.szLarge;
-    clear.right = std::min(clear.right, size.cx);
-    clear.bottom = std::min(clear.bottom, size.cy);
-    return clear;
+    const CRect wide(box.left, box.top, std::min<int>(size.cx, std::max<int>(box.right, box.left + extent.cx)),
+                     std::min<int>(size.cy, std::max<int>(box.bottom, box.top + extent.cy)));
+    // What the widest text covers beyond the box, less every other item's box.
+    std::vector<CRect> obstacles{box};
+    CollectObstacles(item, layout, obstacles);
+    std::vector<CRect> beyond{wide};
+    for (const CRect& other : obstacles) {
+        std::vector<CRect> left;
+        for (const CRect& piece : beyond) SubtractRect(piece, other, left);
+        beyond.swap(left);
+    }
+    region.insert(region.end(), beyond.begin(), beyond.end());
+    return region;
+}
+
+void CValuePanel::SubtractRect(const CRect& from, const CRect& cut, std::vector<CRect>& pieces)
+{
+    CRect overlap;
+    if (!overlap.IntersectRect(from, cut)) {
+        pieces.push_back(from);
+        return;
+    }
+    if (from.top < overlap.top) pieces.emplace_back(from.left, from.top, from.right, overlap.top);
+    if (overlap.bottom < from.bottom) pieces.emplace_back(from.left, overlap.bottom, from.right, from.bottom);
+    if (from.left < overlap.left) pieces.emplace_back(from.left, overlap.top, overlap.left, overlap.bottom);
+    if (overlap.right < from.right) pieces.emplace_back(overlap.right, overlap.top, from.right, overlap.bottom);
 }

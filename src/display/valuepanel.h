@@ -83,12 +83,10 @@ public:
     CSize GetLayoutSize() const { return CSize(m_nWidth, m_nHeight); }
     const PANEL_LOOK& Look() const { return m_look; }
     const std::vector<const PANEL_ITEM*>& Items() const { return m_items; }
-    // The rectangle cleared before the item is drawn in a layout: its box, widened to cover
-    // the widest text the item can show, but stopping short of every other item's box.
-    CRect ClearRect(const PANEL_ITEM& item, int layout);
-
-    // The text of a number under a rule.
-    static void FormatNumber(const NUMBER_RULE& rule, int value, char16_t* text, size_t cap);
+    // What is cleared before the item is drawn in a layout: its box, and whatever the widest
+    // text the item can show covers beyond it except the other items' boxes. The first
+    // rectangle is the box.
+    std::vector<CRect> ClearRegion(const PANEL_ITEM& item, int layout);
 
     int OnCreate() override;
     void OnPaint(CDC* pDC) override;
@@ -110,7 +108,7 @@ protected:
     // false; otherwise stores the raw value in the cache and returns true.
     static bool TakeValue(int16_t& cache, int value, bool force);
     static bool TakeValue(uint8_t& cache, int value, bool force);
-    // Clears the item's box (see ClearRect) and draws the text at its top-left corner in the
+    // Clears the item's region (see ClearRegion) and draws the text at its top-left corner in the
     // item's font of the current layout; marks the surface dirty.
     void DrawItemText(const PANEL_ITEM& item, const char16_t* text, COLORREF colour);
     void DrawItemText(const PANEL_ITEM& item, const char16_t* text) { DrawItemText(item, text, item.crText); }
@@ -124,8 +122,12 @@ protected:
     CDC m_dcMem;
 
 private:
+    // The text of a number under a rule.
+    static void FormatNumber(const NUMBER_RULE& rule, int value, char16_t* text, size_t cap);
     void DrawCaption(COLORREF background);
     void CollectObstacles(const PANEL_ITEM& item, int layout, std::vector<CRect>& obstacles) const;
+    // Appends rectangles that together cover from less cut.
+    static void SubtractRect(const CRect& from, const CRect& cut, std::vector<CRect>& pieces);
 
     const PANEL_LOOK& m_look;
     std::vector<const PANEL_ITEM*> m_items;

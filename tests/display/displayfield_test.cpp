@@ -213,9 +213,9 @@ TEST_F(DisplayFieldTest, UnknownOrImpossiblePercentDrawsOnlyTheOutline)
 
 TEST_F(DisplayFieldTest, MuteCountdownIsClearedAndDrawnOnBlack)
 {
-    data->m_nEcgAlmLevel = 2;
-    data->AddEcgAlm(1, 2, u"2026-01-02 03:04:05", 120, 150);
-    field.DrawAlarmMessages();  // the last fill was red
+    data->m_nAirOxyAlmLevel = 2;
+    data->AddAirOxyAlm(6, 2, u"2026-01-02 03:04:05", 60, 70);
+    field.DrawAlarmMessages();  // the last line drawn, and so the last fill, is red
     field.StartMuteCountdown(75);
     Scratch expected(kMute, kBlack);
     expected.Text({751, 0}, u"静音倒计时", 24, kWhiteText, true);

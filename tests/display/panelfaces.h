@@ -2,6 +2,7 @@
 // items with a setter, the widest value and shorter values with the text each must show.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include "display/staticvaluespo2normal.h"
 #include "display/staticvaluetempnormal.h"
 #include "recordingparent.h"
+#include "surfacecheck.h"
 
 struct ValueCase {
     int value;
@@ -110,3 +112,17 @@ struct CreatedPanel {
         panel->Create(u"", WS_CHILD | WS_VISIBLE | SS_NOTIFY, CRect(CPoint(940, 60), size), &parent, 123);
     }
 };
+
+// True when the item of the panel's current layout shows exactly text: its box and what the
+// text covers beyond it hold the text on black and nothing else.
+inline bool ItemShows(CValuePanel& panel, size_t index, const std::u16string& text)
+{
+    const int layout = panel.GetLargeMode() == 0 ? g_nLayoutNormal : g_nLayoutLarge;
+    const PANEL_ITEM& item = *panel.Items().at(index);
+    const CRect box = item.rcBox[layout];
+    const CRect wide = surfacecheck::TextRect(box.TopLeft(), text, item.nFont[layout]);
+    const CSize size = panel.GetLayoutSize();
+    const CRect area(box.left, box.top, std::min(size.cx, std::max(box.right, wide.right)),
+                     std::min(size.cy, std::max(box.bottom, wide.bottom)));
+    return surfacecheck::ShowsOnly(panel.Surface(), area, box.TopLeft(), text, item.nFont[layout], item.crText);
+}

@@ -40,4 +40,16 @@ constexpr PLACEMENT kSpo2Panel      = { 940,  481,  340,                115,    
 constexpr PLACEMENT kRespPanel      = { 940,  598,  190,                145,                  true};
 constexpr PLACEMENT kFaPanel        = {1130,  598,  150,                145,                  true};
 
+// The mini-trend and the trend tiles belong to the layouts with trends: created, placed and
+// fed, but hidden on this screen.
+constexpr PLACEMENT kMiniTrend      = {   0,  440,  938,                265,                  false};
+constexpr int kTrendTiles = 6;
+constexpr PLACEMENT kTrendTile[kTrendTiles] = {
+                                      { 775,   60,  160,                114,                  false},
+                                      { 775,  174,  160,                114,                  false},
+                                      { 775,  288,  160,                114,                  false},
+                                      { 775,  402,  160,                114,                  false},
+                                      { 775,  516,  160,                114,                  false},
+                                      { 775,  630,  160,                114,                  false}};
+
 }  // namespace MainLayout

@@ -5,6 +5,7 @@
 #include "app/mainlayout.h"
 #include "app/tesmorapp.h"
 #include "display/ecgwave.h"
+#include "display/threaddraw.h"
 #include "display/plethwave.h"
 #include "display/respwave.h"
 #include "display/wavelayout.h"
@@ -63,6 +64,7 @@ int CTesmorDlg::OnCreate()
     StartThreads();
     CreateWaveViews();
     m_panels.Create(this, *m_pData);
+    m_trends.Create(this);
     QueueStartupCommands();
     SetTimer(kTimerMain, kTimerPeriodMs);
     return 0;
@@ -70,6 +72,7 @@ int CTesmorDlg::OnCreate()
 
 void CTesmorDlg::StartThreads()
 {
+    theApp.m_pThreadDraw = AfxBeginThread<CThreadDraw>(&m_hDrawThread);
     theApp.m_pUartDataThread = AfxBeginThread<UartDataThread>(&m_hUartThread);
     theApp.m_pThreadDataAlmRec = AfxBeginThread<CThreadDataAlmRec>(&m_hRecThread);
     theApp.m_pThreadDataAlmRec->AddPowerOnRecord();
@@ -133,8 +136,9 @@ void CTesmorDlg::OnTimer(UINT id)
     const bool startup = m_pData->InStartupPhase();
     FeedWaves(startup);
     m_panels.OnTick(m_nBeat, m_stShowSpo2.u8Strength);
+    FeedDrawThread(startup);
     if (m_nTick % kTicksPerAlarmStep == 0) AlarmStep(startup);
-    if (m_nTick % kTicksPerSecondStep == 0) SecondStep();
+    if (m_nTick % kTicksPerSecondStep == 0) SecondStep(startup);
 }
 
 void CTesmorDlg::CopyShowData()
@@ -193,7 +197,31 @@ PANEL_VALUES CTesmorDlg::ShownValues(bool startup) const
     return v;
 }
 
-void CTesmorDlg::SecondStep() { m_panels.OnSecond(); }
+void CTesmorDlg::FeedDrawThread(bool startup)
+{
+    // The trend starts with the first real respiration samples, after the start-up phase.
+    const PANEL_VALUES v = ShownValues(startup);
+    m_trends.OnTick(m_stShowResp.pWave, startup ? 0 : m_stShowResp.nCount, static_cast<uint16_t>(v.rr),
+                    static_cast<uint16_t>(v.hr), static_cast<uint16_t>(v.spo2));
+}
+
+void CTesmorDlg::SecondStep(bool startup)
+{
+    m_panels.OnSecond();
+    const PANEL_VALUES v = ShownValues(startup);
+    TREND_VALUES t;
+    t.hr = v.hr;
+    t.st = v.st1;
+    t.pvcs = startup ? g_i16InvalidPvcs : m_stShowEcg.i16Pvcs;
+    t.sbp = m_pData->m_i16NibpSbp;
+    t.dbp = m_pData->m_i16NibpDbp;
+    t.rr = v.rr;
+    t.spo2 = v.spo2;
+    t.pr = v.pr;
+    t.temp = v.temp;
+    t.airOxy = v.airOxy;
+    m_trends.OnSecond(t);
+}
 
 LRESULT CTesmorDlg::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -228,6 +256,7 @@ BOOL CTesmorDlg::DestroyWindow()
 void CTesmorDlg::DeleteControls()
 {
     m_panels.Delete();
+    m_trends.Delete();
     for (CECGWave*& view : m_pEcgWave) {
         delete view;
         view = nullptr;
@@ -251,5 +280,10 @@ void CTesmorDlg::StopThreads()
         theApp.m_pThreadDataAlmRec->m_bExit = 1;
         m_hRecThread.Join();
         theApp.m_pThreadDataAlmRec = nullptr;
+    }
+    if (theApp.m_pThreadDraw != nullptr) {
+        theApp.m_pThreadDraw->m_bExit = 1;
+        m_hDrawThread.Join();
+        theApp.m_pThreadDraw = nullptr;
     }
 }

@@ -10,6 +10,7 @@
 
 #include "app/mainlayout.h"
 #include "app/mainpanels.h"
+#include "app/maintrends.h"
 #include "core/monitordata.h"
 #include "platform/winthread.h"
 #include "platform/wnd.h"
@@ -68,7 +69,8 @@ private:
     void FeedWaves(bool startup);
     void AlarmStep(bool startup);
     PANEL_VALUES ShownValues(bool startup) const;
-    void SecondStep();
+    void SecondStep(bool startup);
+    void FeedDrawThread(bool startup);
 
     CMonitorData* m_pData = nullptr;
     CThreadHandle m_hDrawThread;
@@ -77,6 +79,7 @@ private:
 
     std::array<CECGWave*, kEcgViews> m_pEcgWave{};
     CMainPanels m_panels;
+    CMainTrends m_trends;
     CPlethWave* m_pPlethWave = nullptr;
     CRespWave* m_pRespWave = nullptr;
 

@@ -1,0 +1,199 @@
+// Runs the monitor program headless with real threads and real time, then checks what it
+// showed and what it stored.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/mainlayout.h"
+#include "display/staticvalueecgnormal.h"
+#include "display/staticvaluerespnormal.h"
+#include "display/staticvaluespo2normal.h"
+#include "display/staticvaluetempnormal.h"
+#include "platform/bitmap.h"
+#include "platform/pngfile.h"
+#include "platform/textu16.h"
+#include "platform/uiloop.h"
+
+namespace {
+
+#if defined(__SANITIZE_THREAD__)
+constexpr int kRunSeconds = 8;  // the thread sanitizer slows everything: a shorter run
+#else
+constexpr int kRunSeconds = 20;  // past the 15 s start-up phase
+#endif
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Utf16Bytes(const char16_t* text)
+{
+    std::string bytes;
+    for (; *text != 0; ++text) {
+        bytes += static_cast<char>(*text & 0xFF);
+        bytes += static_cast<char>(*text >> 8);
+    }
+    return bytes;
+}
+
+struct RunResult {
+    int status = -1;
+    long long elapsedMs = 0;
+    std::string log;
+};
+
+// Copies the program into its own folder (where it keeps its settings and record files) and
+// runs it there for the given time.
+RunResult RunProgram(const std::string& folder, int seconds, const std::string& snapshot)
+{
+    std::string exe = folder + "/tesmor";
+    if (access(exe.c_str(), X_OK) != 0) {
+        std::string copy = "cp '" TESMOR_EXE "' '" + exe + "'";
+        EXPECT_EQ(std::system(copy.c_str()), 0);
+    }
+    std::string log = folder + "/log-" + std::to_string(seconds) + ".txt";
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid = fork();
+    if (pid == 0) {
+        FILE* out = std::freopen(log.c_str(), "w", stdout);
+        if (out != nullptr) dup2(fileno(stdout), 2);
+        std::string secs = std::to_string(seconds);
+        execl(exe.c_str(), exe.c_str(), "--headless", "--seconds", secs.c_str(), "--snapshot", snapshot.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    RunResult result;
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    result.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    result.log = ReadAll(log);
+    return result;
+}
+
+// Pixels of rect in a that differ from the same rect of b placed at offset.
+int CountDifferences(const CBitmap& frame, CPoint offset, const CBitmap& reference, const CRect& rect)
+{
+    int differences = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            if (frame.GetPixel(offset.x + x, offset.y + y) != reference.GetPixel(x, y)) ++differences;
+    return differences;
+}
+
+int CountLit(const CBitmap& frame, const CRect& rect)
+{
+    int lit = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            if (frame.GetPixel(x, y) != 0) ++lit;
+    return lit;
+}
+
+// Draws a panel of the same class with the expected value and compares its value box, and its
+// caption, with the frame.
+template <class Panel, class Setter>
+void ExpectPanelShows(const CBitmap& frame, const PLACEMENT& place, Setter set, const char* what)
+{
+    Panel reference;
+    reference.Create(u"", WS_VISIBLE, place.Rect(), nullptr, 123);
+    set(reference);
+    const CRect valueBox = reference.Items()[0]->rcBox[g_nLayoutNormal];
+    CPoint at(place.x, place.y);
+    EXPECT_GT(CountLit(reference.Surface(), valueBox), 50) << what << ": the reference draws its value";
+    EXPECT_EQ(CountDifferences(frame, at, reference.Surface(), valueBox), 0) << what << " value";
+    EXPECT_EQ(CountDifferences(frame, at, reference.Surface(), CRect(5, 0, 53, 24)), 0) << what << " caption";
+    reference.DestroyWindow();
+}
+
+class ProgramThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/tesmor-e2e-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+    std::string folder;
+};
+
+TEST_F(ProgramThreadTest, RunsShowsTheSimulatedPatientAndStoresRecords)
+{
+    std::string snapshot = folder + "/end.png";
+    RunResult run = RunProgram(folder, kRunSeconds, snapshot);
+    ASSERT_EQ(run.status, 0) << run.log;
+    // An orderly shutdown within a second of the end of the run (start-up included).
+    EXPECT_LT(run.elapsedMs, kRunSeconds * 1000LL + 1000) << run.log;
+
+    // The power-on event, and data records every 2 s of ECG.
+    std::string sys = ReadAll(folder + "/SysSave.dat");
+    EXPECT_NE(sys.find(Utf16Bytes(u"监护仪开机")), std::string::npos);
+    std::string dataFile = ReadAll(folder + "/DataSave.dat");
+    EXPECT_GT(dataFile.size(), 0x20000u) << "DataSave.dat holds no record";
+
+    CBitmap frame;
+    ASSERT_TRUE(CPngFile::Read(snapshot, &frame));
+    ASSERT_EQ(frame.Width(), 1400);
+    ASSERT_EQ(frame.Height(), 800);
+    EXPECT_GT(CountLit(frame, MainLayout::kEcgWave[0].Rect()), 900) << "ECG trace";
+    EXPECT_GT(CountLit(frame, MainLayout::kPlethWave.Rect()), 900) << "pleth wave";
+    EXPECT_GT(CountLit(frame, MainLayout::kRespWave.Rect()), 900) << "respiration wave";
+    EXPECT_GT(CountLit(frame, MainLayout::kStatusStrip.Rect()), 200) << "status strip";
+
+#if !defined(__SANITIZE_THREAD__)
+    // Past the start-up phase the panels show the simulator's values instead of "---".
+    ExpectPanelShows<CStaticValueECGNormal>(frame, MainLayout::kEcgPanel,
+                                            [](CStaticValueECGNormal& p) { p.SetHr(30, true); }, "heart rate");
+    ExpectPanelShows<CStaticValueSPO2Normal>(frame, MainLayout::kSpo2Panel,
+                                             [](CStaticValueSPO2Normal& p) { p.SetSpo2(100, true); }, "SpO2");
+    ExpectPanelShows<CStaticValueRespNormal>(frame, MainLayout::kRespPanel,
+                                             [](CStaticValueRespNormal& p) { p.SetRr(15, true); }, "respiration");
+    ExpectPanelShows<CStaticValueTempNormal>(frame, MainLayout::kTempPanel,
+                                             [](CStaticValueTempNormal& p) { p.SetTemp(371, true); }, "temperature");
+#endif
+}
+
+TEST_F(ProgramThreadTest, StartsWithDamagedSettingsAndRecordFiles)
+{
+    std::ofstream(folder + "/Para.ini") << "\x01\x02garbage[ECG\nHR_ALM_H=abc\n";
+    std::ofstream(folder + "/AlmSave.dat") << std::string(1000, '\xEE');
+    std::ofstream(folder + "/DataSave.dat") << "short";
+    RunResult run = RunProgram(folder, 2, folder + "/end.png");
+    EXPECT_EQ(run.status, 0) << run.log;
+    std::string sys = ReadAll(folder + "/SysSave.dat");
+    EXPECT_NE(sys.find(Utf16Bytes(u"监护仪开机")), std::string::npos);
+}
+
+TEST_F(ProgramThreadTest, SecondCopyInTheSameFolderRunsWithoutTheLockedRecordFiles)
+{
+    std::string exe = folder + "/tesmor";
+    ASSERT_EQ(std::system(("cp '" TESMOR_EXE "' '" + exe + "'").c_str()), 0);
+    pid_t first = fork();
+    if (first == 0) {
+        FILE* out = std::freopen((folder + "/first.txt").c_str(), "w", stdout);
+        if (out != nullptr) dup2(fileno(stdout), 2);
+        execl(exe.c_str(), exe.c_str(), "--headless", "--seconds", "6", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Wait until the first copy holds its record files.
+    for (int i = 0; i < 100 && ReadAll(folder + "/SysSave.dat").empty(); ++i) usleep(50 * 1000);
+    usleep(300 * 1000);
+    RunResult second = RunProgram(folder, 1, folder + "/second.png");
+    int wstatus = 0;
+    waitpid(first, &wstatus, 0);
+    EXPECT_EQ(second.status, 0) << second.log;
+    EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
+    EXPECT_NE(second.log.find("locked by another process"), std::string::npos) << second.log;
+    EXPECT_NE(second.log.find("AlmSave.dat"), std::string::npos) << second.log;
+}
+
+}  // namespace

@@ -85,7 +85,9 @@ void CECGWave::DrawCalibrationBar()
 void CECGWave::DrawLeftMargin()
 {
     if (!m_pictureReady) return;
-    m_dcMem.FillSolidRect(CRect(0, 0, kMargin, m_nHeight), RGB(0, 0, 0));
+    CRect margin(0, 0, kMargin, m_nHeight);
+    if (IsCreated()) InvalidateRect(&margin, FALSE);
+    m_dcMem.FillSolidRect(margin, RGB(0, 0, 0));
     DrawCalibrationBar();
     const char16_t* label = LabelText(m_nLeadLabel);
     if (label == nullptr) return;  // an index beyond the table shows no label

@@ -73,7 +73,9 @@ int CSweepWave::WriteIndex()
 
 void CSweepWave::RequestRedraw()
 {
-    if (PendingCount() != 0 && IsCreated()) Invalidate(TRUE);
+    // Only the paint knows which columns the pending samples reach; it copies those.
+    CRect none;
+    if (PendingCount() != 0 && IsCreated()) InvalidateRect(&none, FALSE);
 }
 
 int CSweepWave::ClampRow(int y) const
@@ -142,8 +144,10 @@ void CSweepWave::EraseAhead(int x)
     for (int c = m_nErasedX; c < x && area > 0; ++c) {
         for (int k = 0; k < kEraseBar; ++k) {
             DrawVertical(m_dcMem, &m_penErase, kMargin + (c + 1 + k) % area, 0, m_nHeight);
+            TouchColumns(kMargin + (c + 1 + k) % area, kMargin + (c + 1 + k) % area);
         }
         DrawGridColumn(m_dcMem, c);
+        TouchColumns(kMargin + c, kMargin + c);
     }
     m_nErasedX = x;
 }
@@ -159,6 +163,7 @@ void CSweepWave::DrawSample(int sample)
             m_dcMem.MoveTo(m_nLastX + kMargin, m_bNewLine ? y : m_nLastY);
             m_dcMem.LineTo(x + kMargin, y);
             m_dcMem.SelectObject(old);
+            TouchColumns(std::min(m_nLastX, x) + kMargin - 1, std::max(m_nLastX, x) + kMargin + 1);
             m_bNewLine = FALSE;
             m_nLastX = x;
             m_nLastY = y;
@@ -170,14 +175,28 @@ void CSweepWave::DrawSample(int sample)
         DrawVertical(m_dcMem, &m_penErase, kMargin, 0, m_nHeight);
         DrawVertical(m_dcMem, &m_penErase, kMargin + 1, 0, m_nHeight);
         DrawVertical(m_dcMem, &m_penWave, kMargin, m_nLastY, y);
+        TouchColumns(kMargin - 1, kMargin + 2);
     }
     m_nLastX = 0;
     m_nLastY = y;
     m_nSweepCount = 1;
 }
 
+void CSweepWave::TouchColumns(int first, int last)
+{
+    if (m_nTouchedLeft > m_nTouchedRight) {
+        m_nTouchedLeft = first;
+        m_nTouchedRight = last;
+        return;
+    }
+    m_nTouchedLeft = std::min(m_nTouchedLeft, first);
+    m_nTouchedRight = std::max(m_nTouchedRight, last);
+}
+
 void CSweepWave::OnPaint(CDC* pDC)
 {
+    m_nTouchedLeft = 1;
+    m_nTouchedRight = 0;  // nothing touched yet
     int n = 0;
     int read = 0;
     {
@@ -197,5 +216,17 @@ void CSweepWave::OnPaint(CDC* pDC)
             m_nPending -= n;
         }
     }
-    if (pDC != nullptr) pDC->BitBlt(m_rcClient.left, m_rcClient.top, m_nWidth, m_nHeight, &m_dcMem, 0, 0, SRCCOPY);
+    if (pDC == nullptr) return;
+    // Copy what must be painted and the columns this paint drew: a sweep step touches a few
+    // columns, so copying the whole picture every tick would be wasted work.
+    CRect copy = PaintRect();
+    if (m_nTouchedLeft <= m_nTouchedRight) {
+        CRect band(m_nTouchedLeft, 0, m_nTouchedRight + 1, m_nHeight);
+        copy = copy.IsRectEmpty() ? band
+                                  : CRect(std::min(copy.left, band.left), 0, std::max(copy.right, band.right), m_nHeight);
+    }
+    CRect picture(0, 0, m_nWidth, m_nHeight);
+    if (!copy.IntersectRect(copy, picture)) return;
+    pDC->BitBlt(m_rcClient.left + copy.left, m_rcClient.top + copy.top, copy.Width(), copy.Height(), &m_dcMem,
+                copy.left, copy.top, SRCCOPY);
 }

@@ -107,8 +107,12 @@ protected:
     float m_columnDivisor;
     CSize m_pictureSize;  // the layout-mode-0 size, the largest
     bool m_pictureReady = false;
+    int m_nTouchedLeft = 1;  // columns changed by the current paint; empty when left > right
+    int m_nTouchedRight = 0;
 
 private:
+    // Widens the range of picture columns the current paint changed.
+    void TouchColumns(int first, int last);
     void StoreLocked(int sample);
     void DrawSample(int sample);
 };

@@ -53,13 +53,16 @@ int CScreen::PaintTree(CWnd* wnd, std::vector<CRect>& painted, bool force)
 {
     if (!wnd->IsWindowVisible()) return 0;
     CRect visible = VisibleRect(wnd);
-    bool paint = force || wnd->NeedsPaint();
-    for (size_t i = 0; !paint && i < painted.size(); ++i) {
+    bool covered = force;
+    for (size_t i = 0; !covered && i < painted.size(); ++i) {
         CRect overlap;
-        paint = overlap.IntersectRect(painted[i], visible);
+        covered = overlap.IntersectRect(painted[i], visible);
     }
+    bool paint = covered || wnd->NeedsPaint();
     int count = 0;
     if (paint) {
+        // Painted because something covered it: all of it is painted again.
+        if (covered) wnd->Invalidate();
         wnd->ClearNeedsPaint();
         if (!visible.IsRectEmpty()) {
             PaintOne(wnd, visible);

@@ -107,7 +107,41 @@ CRect CWnd::ScreenRect() const
     return r;
 }
 
-void CWnd::Invalidate(BOOL /*erase*/) { m_needsPaint = true; }
+void CWnd::Invalidate(BOOL /*erase*/)
+{
+    m_needsPaint = true;
+    m_fullPaint = true;
+}
+
+void CWnd::InvalidateRect(const CRect* rect, BOOL erase)
+{
+    if (rect == nullptr) {
+        Invalidate(erase);
+        return;
+    }
+    m_needsPaint = true;
+    if (rect->IsRectEmpty()) return;
+    if (m_rcUpdate.IsRectEmpty()) {
+        m_rcUpdate = *rect;
+    } else {
+        m_rcUpdate = CRect(std::min(m_rcUpdate.left, rect->left), std::min(m_rcUpdate.top, rect->top),
+                           std::max(m_rcUpdate.right, rect->right), std::max(m_rcUpdate.bottom, rect->bottom));
+    }
+}
+
+void CWnd::ClearNeedsPaint()
+{
+    CRect client;
+    GetClientRect(&client);
+    if (m_fullPaint) {
+        m_rcPaint = client;
+    } else {
+        m_rcPaint.IntersectRect(m_rcUpdate, client);
+    }
+    m_needsPaint = false;
+    m_fullPaint = false;
+    m_rcUpdate = CRect();
+}
 
 void CWnd::UpdateWindow()
 {

@@ -66,8 +66,16 @@ public:
 
     // Marks the window for painting on the next pass of the UI loop.
     void Invalidate(BOOL erase = TRUE);
+    // Marks part of the window for painting (null: all of it, as Invalidate). A window whose
+    // content changed in a way only it knows marks an empty rectangle and works out in its
+    // OnPaint which part to copy.
+    void InvalidateRect(const CRect* rect, BOOL erase = TRUE);
     bool NeedsPaint() const { return m_needsPaint; }
-    void ClearNeedsPaint() { m_needsPaint = false; }
+    // Starts a paint: the marked part becomes the paint rectangle and the mark is cleared.
+    void ClearNeedsPaint();
+    // During OnPaint: the part of the client area that must be painted (all of it after
+    // Invalidate, a move, a show or when something covered the window).
+    const CRect& PaintRect() const { return m_rcPaint; }
     // Paints now when the window is marked and a screen is running.
     void UpdateWindow();
 
@@ -117,6 +125,9 @@ private:
     bool m_created = false;
     bool m_visible = false;
     bool m_needsPaint = false;
+    bool m_fullPaint = false;  // the whole client area is marked
+    CRect m_rcUpdate;          // the marked part when not the whole
+    CRect m_rcPaint;           // the part being painted
     bool m_enabled = true;
     std::u16string m_text;
     CFont* m_font = nullptr;

@@ -7,6 +7,7 @@
 #include "display/plethwave.h"
 #include "display/respwave.h"
 #include "display/wavelayout.h"
+#include "platform/headlessscreen.h"
 
 namespace {
 
@@ -45,7 +46,12 @@ protected:
     {
         for (int i = 0; i < count; ++i) view.AddSample(sample);
     }
-    void Paint(CSweepWave& view) { view.OnPaint(&dc); }
+    // As the screen does: the marked part becomes the paint rectangle, then the paint.
+    void Paint(CSweepWave& view)
+    {
+        view.ClearNeedsPaint();
+        view.OnPaint(&dc);
+    }
     COLORREF At(int x, int y) const { return target.GetPixel(x, y); }
     // Rows of a column that hold the colour.
     std::vector<int> RowsOf(int x, COLORREF c, int height) const
@@ -350,6 +356,46 @@ TEST_F(SweepWaveTest, AppendAndCopyKeepTheRingRules)
     b.CopySamplesFrom(a);
     EXPECT_EQ(b.PendingCount(), CSweepWave::kRingSize);
     EXPECT_EQ(b.ReadIndex(), 3);
+}
+
+}  // namespace
+
+namespace {
+
+// The screen copies only the columns a sweep step changed; over several sweeps, a lead change
+// and the erase bar's wrap, what the screen shows must stay the view's whole picture.
+TEST(SweepWavePaintTest, PartialCopiesKeepTheScreenEqualToThePicture)
+{
+    CHeadlessScreen screen(1000, 200);
+    CWnd parent;
+    parent.Create(nullptr, CRect(0, 0, 1000, 200), 1);
+    CTestView<CECGWave> view(0x10);  // with the grid
+    view.SetScaleUnit(30);
+    view.SetScaleDivisor(820);
+    view.SetGain(1);
+    ASSERT_TRUE(view.Create(&parent, CRect(20, 10, 20 + view.Width(), 10 + view.Height()), 123,
+                            WS_CHILD | WS_VISIBLE | SS_NOTIFY));
+    screen.PaintPass();
+    auto screenMatchesPicture = [&] {
+        int differences = 0;
+        for (int y = 0; y < view.Height(); ++y)
+            for (int x = 0; x < view.Width(); ++x)
+                if (screen.Frame().GetPixel(20 + x, 10 + y) != view.Picture().GetPixel(x, y)) ++differences;
+        return differences;
+    };
+    int phase = 0;
+    for (int tick = 0; tick < 400; ++tick) {
+        for (int i = 0; i < 50; ++i, ++phase) view.AddSample(2048 + ((phase * 37) % 900) - 450);
+        if (tick == 150) {
+            view.SetLeadLabel(2);
+            view.DrawLeftMargin();
+        }
+        view.RequestRedraw();
+        screen.PaintPass();
+        if (tick % 50 == 0) ASSERT_EQ(screenMatchesPicture(), 0) << "tick " << tick;
+    }
+    EXPECT_GT(phase, 2 * 8 * (view.Width() - 40));  // more than two whole sweeps
+    EXPECT_EQ(screenMatchesPicture(), 0);
 }
 
 }  // namespace

@@ -477,6 +477,13 @@ void CThreadDataAlmRec::WriteAlmSlot(SAVE_ALM* rec)
     const uint32_t s = m_u32AlmWrite % g_u32AlmSaveMax;
     BYTE* buf = m_pAlmSlotBuf.data();
     try {
+        if (m_pAlmIndex[s].u8State == g_u8AlmStateComplete) {
+            // Unmark the committed record in one byte first: a torn stub write below then never
+            // leaves a stub marked complete over a record that is about to change.
+            const uint8_t mark = g_u8AlmStateEmpty;
+            m_pAlmIndex[s].u8State = mark;
+            m_ringAlm.WriteAt(AlmStubOffset(s) + offsetof(ALM_INDEX, u8State), &mark, 1);
+        }
         ALM_INDEX stub = rec->idx;
         stub.u16Slot = static_cast<uint16_t>(s);
         stub.u8State = g_u8AlmStateEmpty;

@@ -2,6 +2,12 @@
 
 #include <cstring>
 
+#include "app/tesmorapp.h"
+#include "core/alarmcheck.h"
+#include "core/alarmrecordbuilder.h"
+#include "core/datarecordbuilder.h"
+#include "records/threaddataalmrec.h"
+
 CMonitorData::CMonitorData() : CMonitorSettings(), CAlarmLists(static_cast<CMonitorSettings&>(*this))
 {
     LoadSettings();
@@ -331,4 +337,25 @@ void CMonitorData::SetPatient(const CPatient* source)
 {
     CSingleLock guard(m_csPatient);
     m_Patient.CopyFrom(*source);
+}
+
+// ---- alarm evaluation and record builders -------------------------------------------------
+
+void CMonitorData::CheckAlm() { CAlarmCheck(*this).Run(); }
+
+int CMonitorData::FillAlmRec(SAVE_ALM* rec) { return CAlarmRecordBuilder(*this).Fill(rec); }
+
+// Without a running record thread a built record is dropped.
+void CMonitorData::BuildDataRec()
+{
+    CDataRecordBuilder(*this).Build(&m_stDataRec, [](SAVE_DATA* rec) {
+        if (theApp.m_pThreadDataAlmRec != nullptr) theApp.m_pThreadDataAlmRec->AddDataRecord(rec);
+    });
+}
+
+int CMonitorData::BuildAlmRec()
+{
+    return CAlarmRecordBuilder(*this).Build(&m_stAlmRec, [](SAVE_ALM* rec) {
+        if (theApp.m_pThreadDataAlmRec != nullptr) theApp.m_pThreadDataAlmRec->AddAlmRecord(rec);
+    });
 }

@@ -103,6 +103,13 @@ public:
     void GetPatient(CPatient* target);
     void SetPatient(const CPatient* source);
 
+    // Alarm evaluation and the record builders (UI thread). CheckAlm runs every 500 ms after
+    // the start-up phase, then BuildAlmRec; BuildDataRec runs on every 50 ms tick.
+    void CheckAlm();
+    void BuildDataRec();
+    int FillAlmRec(SAVE_ALM* rec);
+    int BuildAlmRec();
+
     bool InStartupPhase() const { return (m_dwStartupFlags.load() & g_dwStartupPhase) != 0; }
     void EndStartupPhase() { m_dwStartupFlags.fetch_and(~g_dwStartupPhase); }
 

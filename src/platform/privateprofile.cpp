@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -34,15 +37,31 @@ bool SameName(const std::string& a, const char* b)
     return true;
 }
 
-std::vector<std::string> ReadLines(const char* path)
+enum class FileRead { Missing, Read, Failed };
+
+// The file's lines without their line ends and without a leading UTF-8 byte-order mark. A
+// missing file gives no lines; a file that exists but cannot be read gives Failed.
+FileRead ReadLines(const char* path, std::vector<std::string>& lines)
 {
-    std::vector<std::string> lines;
+    lines.clear();
     std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) {
+        struct stat st;
+        return stat(path, &st) != 0 && errno == ENOENT ? FileRead::Missing : FileRead::Failed;
+    }
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (lines.empty() && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
         lines.push_back(line);
     }
+    return in.bad() ? FileRead::Failed : FileRead::Read;
+}
+
+std::vector<std::string> ReadLines(const char* path)
+{
+    std::vector<std::string> lines;
+    if (ReadLines(path, lines) == FileRead::Failed) lines.clear();
     return lines;
 }
 
@@ -123,10 +142,27 @@ bool WriteAll(const std::string& path, const std::string& text)
     return ok;
 }
 
+// Makes a rename in the file's folder durable.
+void SyncFolderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+bool ValidNames(const char* section, const char* key, const char* path)
+{
+    return section != nullptr && key != nullptr && path != nullptr;
+}
+
 }  // namespace
 
 int GetPrivateProfileInt(const char* section, const char* key, int defaultValue, const char* path)
 {
+    if (!ValidNames(section, key, path)) return defaultValue;
     Position pos = Find(ReadLines(path), section, key);
     if (pos.keyLine < 0) return defaultValue;
     std::string v = Unquote(pos.value);
@@ -145,6 +181,7 @@ int GetPrivateProfileInt(const char* section, const char* key, int defaultValue,
 std::string GetPrivateProfileString(const char* section, const char* key,
                                     const char* defaultValue, const char* path)
 {
+    if (!ValidNames(section, key, path)) return defaultValue != nullptr ? defaultValue : "";
     Position pos = Find(ReadLines(path), section, key);
     if (pos.keyLine < 0) return defaultValue != nullptr ? defaultValue : "";
     return Unquote(pos.value);
@@ -164,7 +201,10 @@ DWORD GetPrivateProfileString(const char* section, const char* key, const char* 
 BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
                                const char* path)
 {
-    std::vector<std::string> lines = ReadLines(path);
+    if (!ValidNames(section, key, path)) return FALSE;
+    std::vector<std::string> lines;
+    // Rewriting a file that exists but cannot be read would throw away every other setting.
+    if (ReadLines(path, lines) == FileRead::Failed) return FALSE;
     Position pos = Find(lines, section, key);
     std::string entry = value != nullptr ? std::string(key) + "=" + value : std::string();
     if (pos.keyLine >= 0) {
@@ -193,7 +233,28 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
         std::remove(temp.c_str());
         return FALSE;
     }
+    SyncFolderOf(path);
     return TRUE;
 }
 
 void SetProfileWriteFailsBeforeRename(bool fail) { g_failBeforeRename.store(fail); }
+
+ProfileFileState InspectProfileFile(const char* path)
+{
+    ProfileFileState state;
+    std::vector<std::string> lines;
+    FileRead result = path != nullptr ? ReadLines(path, lines) : FileRead::Missing;
+    state.exists = result != FileRead::Missing;
+    state.readable = result == FileRead::Read;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string name;
+        std::string key;
+        std::string value;
+        std::string t = Trim(lines[i]);
+        bool understood = t.empty() || t[0] == ';' || t[0] == '#' || SectionName(t, name) ||
+                          KeyValue(t, key, value);
+        if (understood) continue;
+        if (state.strayLines++ == 0) state.firstStrayLine = static_cast<int>(i) + 1;
+    }
+    return state;
+}

@@ -22,10 +22,21 @@ std::string GetPrivateProfileString(const char* section, const char* key,
                                     const char* defaultValue, const char* path);
 
 // Sets the key's value, adding the section and the key when missing. A null value removes the
-// key. Returns TRUE on success, FALSE when the file could not be written; the old file is then
-// left as it was.
+// key. Returns TRUE on success, FALSE when the file could not be read or written; the old file
+// is then left as it was.
 BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
                                const char* path);
+
+// What a reader of the file should tell its user: whether the file is there and readable, and
+// how many lines are neither blank, a comment, a "[section]" header nor a "key=value" line
+// (firstStrayLine counts from 1; 0 when there is none).
+struct ProfileFileState {
+    bool exists = false;
+    bool readable = false;
+    int strayLines = 0;
+    int firstStrayLine = 0;
+};
+ProfileFileState InspectProfileFile(const char* path);
 
 // Test seam: when set, the next writes stop after the temporary file is written and before it
 // is renamed, as a crash at that moment would.

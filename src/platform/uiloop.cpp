@@ -34,6 +34,16 @@ CWnd* CUiLoop::Find(WindowHandle handle) const
     return it == m_windows.end() ? nullptr : it->second;
 }
 
+std::vector<CWnd*> CUiLoop::TopLevelWindows() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    std::vector<CWnd*> top;
+    for (const auto& entry : m_windows) {
+        if (entry.second->GetParent() == nullptr) top.push_back(entry.second);
+    }
+    return top;
+}
+
 void CUiLoop::Post(WindowHandle target, UINT message, WPARAM wParam, LPARAM lParam)
 {
     {

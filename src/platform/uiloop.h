@@ -18,6 +18,8 @@ public:
     void Register(CWnd* wnd);
     void Unregister(CWnd* wnd);
     CWnd* Find(WindowHandle handle) const;  // UI thread only
+    // Created windows without a parent, oldest first.
+    std::vector<CWnd*> TopLevelWindows() const;
 
     // Posted messages; Post is safe from any thread and drops nothing while the window lives.
     void Post(WindowHandle target, UINT message, WPARAM wParam, LPARAM lParam);

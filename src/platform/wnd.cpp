@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/brush.h"
+#include "platform/dc.h"
+#include "platform/screen.h"
 #include "platform/uiloop.h"
 
 namespace {
@@ -47,6 +50,7 @@ BOOL CWnd::DestroyWindow()
     CUiLoop& loop = CUiLoop::Instance();
     loop.Unregister(this);
     if (m_parent != nullptr) {
+        m_parent->Invalidate();  // uncover what the window hid
         auto& siblings = m_parent->m_children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
         m_parent = nullptr;
@@ -107,8 +111,54 @@ void CWnd::Invalidate(BOOL /*erase*/) { m_needsPaint = true; }
 
 void CWnd::UpdateWindow()
 {
-    // Painting onto a screen belongs to the screen's paint pass; here the mark is kept so
-    // the next pass paints the window.
+    CScreen* screen = CScreen::Current();
+    if (m_needsPaint && screen != nullptr && IsWindowVisible()) screen->PaintNow(this);
+}
+
+void CWnd::SetWindowText(const char16_t* text)
+{
+    m_text = text != nullptr ? text : u"";
+    if (m_created) Invalidate();
+}
+
+void CWnd::SetFont(CFont* font, BOOL redraw)
+{
+    m_font = font;
+    if (redraw && m_created) Invalidate();
+}
+
+BOOL CWnd::EnableWindow(BOOL enable)
+{
+    bool wasDisabled = !m_enabled;
+    m_enabled = enable != FALSE;
+    if (wasDisabled == m_enabled && m_created) Invalidate();
+    return wasDisabled ? TRUE : FALSE;
+}
+
+void CWnd::PaintWith(CDC* pDC)
+{
+    int saved = pDC->SaveDC();
+    OnEraseBkgnd(pDC);
+    pDC->RestoreDC(saved);
+    OnPaint(pDC);
+}
+
+BOOL CWnd::OnEraseBkgnd(CDC* pDC)
+{
+    CRect client;
+    GetClientRect(&client);
+    CBrush face(GetSysColor(COLOR_BTNFACE));
+    pDC->FillRect(&client, &face);
+    return TRUE;
+}
+
+COLORREF GetSysColor(int index)
+{
+    switch (index) {
+    case COLOR_BTNFACE: return 0xF0F0F0;
+    case COLOR_WINDOW: return 0xFFFFFF;
+    default: return 0;
+    }
 }
 
 UINT CWnd::SetTimer(UINT id, UINT elapseMs)

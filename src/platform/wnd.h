@@ -4,12 +4,24 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/geometry.h"
 #include "platform/wintypes.h"
 
 class CDC;
+class CFont;
+
+// System colours.
+constexpr int COLOR_BTNFACE = 15;
+constexpr int COLOR_WINDOW = 5;
+constexpr int COLOR_WINDOWTEXT = 8;
+// COLOR_BTNFACE is 0xF0F0F0; COLOR_WINDOW white; COLOR_WINDOWTEXT black.
+COLORREF GetSysColor(int index);
+
+// Mouse-key flags of the button handlers.
+constexpr UINT MK_LBUTTON = 0x0001;
 
 // Window styles used by the monitor's windows.
 constexpr DWORD WS_CHILD = 0x40000000;
@@ -56,8 +68,22 @@ public:
     void Invalidate(BOOL erase = TRUE);
     bool NeedsPaint() const { return m_needsPaint; }
     void ClearNeedsPaint() { m_needsPaint = false; }
-    // Paints now when the window is marked.
+    // Paints now when the window is marked and a screen is running.
     void UpdateWindow();
+
+    // Window text and font (the font is not owned; null means the default font).
+    void SetWindowText(const char16_t* text);
+    void SetWindowText(const std::u16string& text) { SetWindowText(text.c_str()); }
+    const std::u16string& GetWindowText() const { return m_text; }
+    void SetFont(CFont* font, BOOL redraw = TRUE);
+    CFont* GetFont() const { return m_font; }
+    BOOL EnableWindow(BOOL enable = TRUE);  // returns TRUE when the window was disabled
+    BOOL IsWindowEnabled() const { return m_enabled ? TRUE : FALSE; }
+
+    // Paints the window with a device context set up by the screen: erase, then OnPaint.
+    void PaintWith(CDC* pDC);
+    // True when clicks pass through this window to the one below (a static without SS_NOTIFY).
+    virtual bool IsClickTransparent() const { return false; }
 
     // Timers fire OnTimer(id) from the UI loop every elapseMs on the process clock.
     UINT SetTimer(UINT id, UINT elapseMs);
@@ -72,8 +98,10 @@ public:
     virtual int OnCreate() { return 0; }
     virtual void OnDestroy() {}
     virtual void OnPaint(CDC* /*pDC*/) {}
-    virtual BOOL OnEraseBkgnd(CDC* /*pDC*/) { return FALSE; }
+    // The default erase fills the client area with the button-face colour.
+    virtual BOOL OnEraseBkgnd(CDC* pDC);
     virtual void OnLButtonDown(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnLButtonUp(UINT /*flags*/, CPoint /*point*/) {}
     virtual void OnLButtonDblClk(UINT /*flags*/, CPoint /*point*/) {}
     virtual void OnTimer(UINT /*id*/) {}
     // Messages from WM_USER on, posted or sent.
@@ -89,4 +117,7 @@ private:
     bool m_created = false;
     bool m_visible = false;
     bool m_needsPaint = false;
+    bool m_enabled = true;
+    std::u16string m_text;
+    CFont* m_font = nullptr;
 };

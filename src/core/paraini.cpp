@@ -1,0 +1,133 @@
+#include "core/paraini.h"
+
+#include <cstdio>
+
+#include "platform/apppaths.h"
+#include "platform/privateprofile.h"
+
+namespace {
+
+constexpr size_t kMaxRecordNameChars = 99;
+
+// The first maxChars characters of a UTF-8 text (never cut inside a character).
+std::string FirstChars(const std::string& text, size_t maxChars)
+{
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (startsCharacter && chars++ == maxChars) return text.substr(0, i);
+    }
+    return text;
+}
+
+}  // namespace
+
+CParaIni::CParaIni()
+    : m_strIniPath(JoinAppPath(GetExeFolder(), "\\Para.ini")), m_strExeFolder(GetExeFolder())
+{
+}
+
+int CParaIni::ReadInt(const char* section, const char* key) const
+{
+    return GetPrivateProfileInt(section, key, 0, m_strIniPath.c_str());
+}
+
+int CParaIni::WriteInt(const char* section, const char* key, int value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    if (WritePrivateProfileString(section, key, text, m_strIniPath.c_str())) return 0;
+    std::fprintf(stderr, "settings: could not save %s/%s=%s to %s; the new value holds until exit\n",
+                 section, key, text, m_strIniPath.c_str());
+    return 1;
+}
+
+#define PARAINI_DEFINE(stem, section, key)                                       \
+    int CParaIni::Get##stem() const { return ReadInt(section, key); }            \
+    int CParaIni::Set##stem(int value) { return WriteInt(section, key, value); }
+PARAINI_INT_KEYS(PARAINI_DEFINE)
+#undef PARAINI_DEFINE
+
+std::string CParaIni::RecordPath(const char* key, const char* defaultName) const
+{
+    std::string name = GetPrivateProfileString("REC", key, defaultName, m_strIniPath.c_str());
+    name = FirstChars(name, kMaxRecordNameChars);
+    // An empty name would make the folder itself the record file.
+    if (name.empty()) name = defaultName;
+    return JoinAppPath(m_strExeFolder, name);
+}
+
+int CParaIni::GetRecDataSaveFileName(std::string& path) const
+{
+    path = RecordPath("DATA_SAVE_FILE_NAME", "DataSave.dat");
+    return 0;
+}
+
+int CParaIni::GetRecNibpSaveFileName(std::string& path) const
+{
+    path = RecordPath("NIBP_SAVE_FILE_NAME", "NIBPSave.dat");
+    return 0;
+}
+
+int CParaIni::GetRecAlmSaveFileName(std::string& path) const
+{
+    path = RecordPath("ALM_SAVE_FILE_NAME", "AlmSave.dat");
+    return 0;
+}
+
+int CParaIni::GetRecSysSaveFileName(std::string& path) const
+{
+    path = RecordPath("SYS_SAVE_FILE_NAME", "SysSave.dat");
+    return 0;
+}
+
+// ---- placeholder keys ---------------------------------------------------------------------
+
+int CParaIni::ReadPlaceholder(int& member, const char* section)
+{
+    member = ReadInt(section, "Blood");
+    return 0;
+}
+
+int CParaIni::GetExtBlood1() { return ReadPlaceholder(m_nExtBlood1, "EXT"); }
+int CParaIni::GetExtBlood2() { return ReadPlaceholder(m_nExtBlood2, "EXT"); }
+int CParaIni::GetExtBlood3() { return ReadPlaceholder(m_nExtBlood3, "EXT"); }
+int CParaIni::GetExtBlood4() { return ReadPlaceholder(m_nExtBlood4, "EXT"); }
+int CParaIni::GetExtBlood5() { return ReadPlaceholder(m_nExtBlood5, "EXT"); }
+int CParaIni::GetSampleBlood() { return ReadPlaceholder(m_nSampleBlood, "SAMPLE"); }
+
+int CParaIni::SetCommComm1(int value) { return WriteInt("Comm", "Comm", value); }
+int CParaIni::SetCommComm2(int value) { return WriteInt("Comm", "Comm", value); }
+int CParaIni::SetCommComm3(int value) { return WriteInt("Comm", "Comm", value); }
+int CParaIni::SetCommComm4(int value) { return WriteInt("Comm", "Comm", value); }
+int CParaIni::SetCommComm5(int value) { return WriteInt("Comm", "Comm", value); }
+
+int CParaIni::SetCommComm6(int value)
+{
+    m_nSampleBlood = value;
+    return WriteInt("Comm", "Comm", value);
+}
+
+// ---- file state ---------------------------------------------------------------------------
+
+bool CParaIni::ReportFileState() const
+{
+    ProfileFileState state = InspectProfileFile(m_strIniPath.c_str());
+    const char* path = m_strIniPath.c_str();
+    if (!state.exists) {
+        std::fprintf(stderr, "settings: %s not found; starting with default settings\n", path);
+        return false;
+    }
+    if (!state.readable) {
+        std::fprintf(stderr, "settings: %s cannot be read; starting with default settings\n", path);
+        return false;
+    }
+    if (state.strayLines > 0) {
+        std::fprintf(stderr,
+                     "settings: %s has %d line(s) that are no setting (first: line %d); "
+                     "those are ignored and missing settings take their defaults\n",
+                     path, state.strayLines, state.firstStrayLine);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,14 @@
+// PNG files of 32-bit bitmaps through libpng (8-bit RGB, no alpha).
+#pragma once
+
+#include <string>
+
+#include "platform/bitmap.h"
+
+class CPngFile {
+public:
+    // Writes the bitmap; false (with a line on stderr) when the file cannot be written.
+    static bool Write(const CBitmap& bitmap, const std::string& path);
+    // Reads an 8-bit RGB or RGBA PNG into a new bitmap; false for a missing or damaged file.
+    static bool Read(const std::string& path, CBitmap* bitmap);
+};

@@ -1,0 +1,419 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/tesmorapp.h"
+#include "core/monitordata.h"
+#include "core/monitorsettings.h"
+#include "support/tempfolder.h"
+
+namespace {
+
+class MonitorSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { theApp.ResetForTests(); }
+
+    // Starts the data object over the settings file as it is in the folder now.
+    std::unique_ptr<CMonitorData> Start() { return std::make_unique<CMonitorData>(); }
+
+    TempFolder folder;
+    CMonitorSettings s;  // for the validation steps on their own
+};
+
+// ---- start-up over a missing, garbled or unreadable file ----------------------------------
+
+void ExpectStartValues(const CMonitorSettings& d)
+{
+    for (int sw : {d.m_nEcgAlmSw, d.m_nEcgStAlmSw, d.m_nEcgArraAlmSw, d.m_nRespAlmSw, d.m_nTempAlmSw,
+                   d.m_nOxyAlmSw, d.m_nBpAlmSw, d.m_nAirOxyAlmSw})
+        EXPECT_EQ(sw, g_i32AlmSwOff);
+    for (int level : {d.m_nEcgAlmLevel, d.m_nEcgStAlmLevel, d.m_nEcgArraAlmLevel, d.m_nRespAlmLevel,
+                      d.m_nTempAlmLevel, d.m_nOxyAlmLevel, d.m_nBpAlmLevel, d.m_nAirOxyAlmLevel})
+        EXPECT_EQ(level, g_i32AlmLevelLow);
+    for (int rec : {d.m_nEcgAlmRec, d.m_nEcgStAlmRec, d.m_nEcgArraAlmRec, d.m_nRespAlmRec, d.m_nTempAlmRec,
+                    d.m_nOxyAlmRec, d.m_nBpAlmRec, d.m_nAirOxyAlmRec})
+        EXPECT_EQ(rec, g_i32AlmRecOff);
+    EXPECT_EQ(d.m_nEcgHrForm, 0);
+    EXPECT_EQ(d.m_nEcgHrLead, 0);
+    EXPECT_EQ(d.m_nEcgLeadMode, 0);
+    EXPECT_EQ(d.m_nEcgTrap, 0);
+    EXPECT_EQ(d.m_nEcgPaceSw, 0);
+    EXPECT_EQ(d.m_nEcgWaveSpeed, 0);
+    EXPECT_EQ(d.m_nEcgWaveGain, 0);
+    EXPECT_EQ(d.m_nEcgWaveFilter, 0);
+    EXPECT_EQ(d.m_nEcgBeatVol, 0);
+    EXPECT_EQ(d.m_nBeatVolume, -10000);
+    EXPECT_EQ(d.m_nEcgStSw, 0);
+    EXPECT_EQ(d.m_nEcgArraSw, 0);
+    EXPECT_EQ(d.m_nEcgSt, 0);
+    EXPECT_EQ(d.m_nEcgIso, 0);
+    EXPECT_EQ(d.m_nEcgHrAlmH, 25);
+    EXPECT_EQ(d.m_nEcgHrAlmL, 7);
+    EXPECT_EQ(d.m_nEcgStAlmH, 10);
+    EXPECT_EQ(d.m_nEcgStAlmL, 0);
+    EXPECT_EQ(d.m_nEcgArraPvcsAlmH, 1);
+    EXPECT_EQ(d.m_nRespRrAlmH, 30);
+    EXPECT_EQ(d.m_nRespRrAlmL, 7);
+    EXPECT_EQ(d.m_nOxyAlmH, 80);
+    EXPECT_EQ(d.m_nOxyAlmL, 70);
+    EXPECT_EQ(d.m_nOxyPrAlmH, 30);
+    EXPECT_EQ(d.m_nOxyPrAlmL, 10);
+    EXPECT_EQ(d.m_nTempAlmH, 360);
+    EXPECT_EQ(d.m_nTempAlmL, 330);
+    EXPECT_EQ(d.m_nBpSbpAlmH, 60);
+    EXPECT_EQ(d.m_nBpSbpAlmL, 40);
+    EXPECT_EQ(d.m_nBpDbpAlmH, 37);
+    EXPECT_EQ(d.m_nBpDbpAlmL, 30);
+    EXPECT_EQ(d.m_nAirOxyAlmH, 50);
+    EXPECT_EQ(d.m_nAirOxyAlmL, 20);
+    EXPECT_EQ(d.m_nRespApneaTime, 0);
+    EXPECT_EQ(d.m_nBpPress, 0);
+    EXPECT_EQ(d.m_nSysAlmTime, 60);
+    EXPECT_EQ(d.m_nSysAlmVol, 0);
+    EXPECT_EQ(d.m_nAlmVolume, -1398);
+    EXPECT_EQ(d.m_nEcgTrace1Lead, 1);
+    EXPECT_EQ(d.m_nEcgTrace2Lead, 0);
+    EXPECT_EQ(d.m_nRespGain, 0);
+    EXPECT_EQ(d.m_nRespSpeed, 0);
+    EXPECT_EQ(d.m_nPlethSpeed, 0);
+}
+
+void ExpectDefaultRecordFiles(const TempFolder& folder)
+{
+    EXPECT_EQ(theApp.m_strDataSavePath, folder.File("DataSave.dat"));
+    EXPECT_EQ(theApp.m_strNibpSavePath, folder.File("NIBPSave.dat"));
+    EXPECT_EQ(theApp.m_strAlmSavePath, folder.File("AlmSave.dat"));
+    EXPECT_EQ(theApp.m_strSysSavePath, folder.File("SysSave.dat"));
+}
+
+TEST_F(MonitorSettingsTest, MissingFileStartsWithTheValidatedZeros)
+{
+    auto data = Start();
+    ExpectStartValues(*data);
+    ExpectDefaultRecordFiles(folder);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("Para.ini")));  // loading writes nothing
+}
+
+TEST_F(MonitorSettingsTest, GarbledFileStartsLikeAMissingOne)
+{
+    std::string junk;
+    for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 131 + 7) % 256);
+    folder.Write("Para.ini", junk);
+    auto data = Start();
+    ExpectStartValues(*data);
+    ExpectDefaultRecordFiles(folder);
+}
+
+TEST_F(MonitorSettingsTest, UnreadableFileStartsLikeAMissingOne)
+{
+    std::filesystem::create_symlink("/proc/self/mem", folder.File("Para.ini"));
+    auto data = Start();
+    ExpectStartValues(*data);
+    ExpectDefaultRecordFiles(folder);
+}
+
+TEST_F(MonitorSettingsTest, SettingsAmongGarbageLinesAreStillRead)
+{
+    folder.Write("Para.ini", "\x7f\x01 noise\n[ECG]\nHR_ALM_H=140\n%%%%\nALM_SW=1\n[SYS]\nALM_TIME=120\n");
+    auto data = Start();
+    EXPECT_EQ(data->m_nEcgHrAlmH, 140);
+    EXPECT_EQ(data->m_nEcgAlmSw, 1);
+    EXPECT_EQ(data->m_nSysAlmTime, 120);
+}
+
+TEST_F(MonitorSettingsTest, ViewsThatAreNotStoredReturnToTheirStartValues)
+{
+    folder.Write("Para.ini", "[ECG]\nWAVE_SPEED=1\nWAVE_GAIN=2\n");
+    auto data = Start();
+    EXPECT_EQ(data->m_nEcgWaveSpeed, 1);
+    EXPECT_EQ(data->m_nEcgWaveGain, 2);
+    data->m_nEcgTrace1Lead = 4;
+    data->m_nRespGain = 3;
+    data->m_nPlethSpeed = 1;
+    data.reset();
+    data = Start();
+    EXPECT_EQ(data->m_nEcgTrace1Lead, 1);
+    EXPECT_EQ(data->m_nRespGain, 0);
+    EXPECT_EQ(data->m_nPlethSpeed, 0);
+}
+
+TEST_F(MonitorSettingsTest, UnwritableFolderKeepsTheChangedValueInMemory)
+{
+    SetExeFolder(folder.File("missing"));
+    auto data = Start();
+    data->m_nEcgHrAlmH = 150;
+    EXPECT_NE(data->m_ParaIni.SetEcgHrAlmH(data->m_nEcgHrAlmH), 0);
+    EXPECT_EQ(data->m_nEcgHrAlmH, 150);
+}
+
+TEST_F(MonitorSettingsTest, ValidationChangesMemoryOnly)
+{
+    folder.Write("Para.ini", "[ECG]\nHR_ALM_H=400\n");
+    auto data = Start();
+    EXPECT_EQ(data->m_nEcgHrAlmH, 350);
+    EXPECT_EQ(folder.Read("Para.ini"), "[ECG]\nHR_ALM_H=400\n");
+}
+
+// ---- ECG ----------------------------------------------------------------------------------
+
+TEST_F(MonitorSettingsTest, EcgCodesOutsideTheirSetsTakeTheirFallbacks)
+{
+    s.m_nEcgAlmSw = 2;
+    s.m_nEcgAlmLevel = 5;
+    s.m_nEcgAlmRec = 7;
+    s.m_nEcgTrap = 9;
+    s.m_nEcgWaveGain = 3;
+    s.m_nEcgWaveSpeed = 2;
+    s.m_nEcgBeatVol = 4;
+    s.m_nEcgLeadMode = 2;
+    s.m_nEcgHrForm = -1;
+    s.m_nEcgStSw = 3;
+    s.m_nEcgStAlmSw = -1;
+    s.m_nEcgArraAlmLevel = 3;
+    s.CheckEcgPara();
+    EXPECT_EQ(s.m_nEcgAlmSw, 1);
+    EXPECT_EQ(s.m_nEcgAlmLevel, 2);
+    EXPECT_EQ(s.m_nEcgAlmRec, 0);
+    EXPECT_EQ(s.m_nEcgTrap, 1);
+    EXPECT_EQ(s.m_nEcgWaveGain, 1);
+    EXPECT_EQ(s.m_nEcgWaveSpeed, 0);
+    EXPECT_EQ(s.m_nEcgBeatVol, 0);
+    EXPECT_EQ(s.m_nBeatVolume, -10000);
+    EXPECT_EQ(s.m_nEcgLeadMode, 0);
+    EXPECT_EQ(s.m_nEcgHrForm, 0);
+    EXPECT_EQ(s.m_nEcgStSw, 0);
+    EXPECT_EQ(s.m_nEcgStAlmSw, 1);
+    EXPECT_EQ(s.m_nEcgArraAlmLevel, 2);
+}
+
+TEST_F(MonitorSettingsTest, EcgCodesInsideTheirSetsStay)
+{
+    s.m_nEcgLeadMode = 1;
+    s.m_nEcgAlmLevel = 1;
+    s.m_nEcgWaveGain = 2;
+    s.m_nEcgBeatVol = 2;
+    s.m_nEcgTrap = 0;
+    s.CheckEcgPara();
+    EXPECT_EQ(s.m_nEcgLeadMode, 1);
+    EXPECT_EQ(s.m_nEcgAlmLevel, 1);
+    EXPECT_EQ(s.m_nEcgWaveGain, 2);
+    EXPECT_EQ(s.m_nEcgBeatVol, 2);
+    EXPECT_EQ(s.m_nBeatVolume, -444);
+    EXPECT_EQ(s.m_nEcgTrap, 0);
+}
+
+TEST_F(MonitorSettingsTest, EcgLimitsAreClampedIntoTheirRanges)
+{
+    s.m_nEcgHrAlmH = 400;
+    s.m_nEcgHrAlmL = 0;
+    s.m_nEcgArraPvcsAlmH = 0;
+    s.m_nEcgSt = 101;
+    s.m_nEcgIso = -5;
+    s.CheckEcgPara();
+    EXPECT_EQ(s.m_nEcgHrAlmH, 350);
+    EXPECT_EQ(s.m_nEcgHrAlmL, 7);
+    EXPECT_EQ(s.m_nEcgArraPvcsAlmH, 1);
+    EXPECT_EQ(s.m_nEcgSt, 100);
+    EXPECT_EQ(s.m_nEcgIso, 0);
+
+    s.m_nEcgArraPvcsAlmH = 11;
+    s.CheckEcgPara();
+    EXPECT_EQ(s.m_nEcgArraPvcsAlmH, 10);
+}
+
+TEST_F(MonitorSettingsTest, EcgHighLimitsAreLiftedAboveTheirLowLimits)
+{
+    s.m_nEcgHrAlmH = 100;
+    s.m_nEcgHrAlmL = 100;
+    s.m_nEcgStAlmH = -100;
+    s.m_nEcgStAlmL = 100;
+    s.CheckEcgPara();
+    EXPECT_EQ(s.m_nEcgHrAlmH, 103);
+    EXPECT_EQ(s.m_nEcgHrAlmL, 100);
+    EXPECT_EQ(s.m_nEcgStAlmH, 110);
+    EXPECT_EQ(s.m_nEcgStAlmL, 100);
+}
+
+TEST_F(MonitorSettingsTest, EcgSettingsLeftAsLoadedKeepAnyValue)
+{
+    s.m_nEcgPaceSw = 77;
+    s.m_nEcgWaveFilter = 9;
+    s.m_nEcgArraSw = -3;
+    s.m_nEcgTrace1Lead = 6;
+    s.CheckPara();
+    EXPECT_EQ(s.m_nEcgPaceSw, 77);
+    EXPECT_EQ(s.m_nEcgWaveFilter, 9);
+    EXPECT_EQ(s.m_nEcgArraSw, -3);
+    EXPECT_EQ(s.m_nEcgTrace1Lead, 6);
+}
+
+// ---- respiration --------------------------------------------------------------------------
+
+TEST_F(MonitorSettingsTest, RespirationCodesLimitsAndGap)
+{
+    s.m_nRespAlmSw = 3;
+    s.m_nRespApneaTime = 3;
+    s.m_nRespSpeed = 2;
+    s.m_nRespGain = 5;
+    s.m_nRespRrAlmH = 50;
+    s.m_nRespRrAlmL = 60;
+    s.CheckRespPara();
+    EXPECT_EQ(s.m_nRespAlmSw, 1);
+    EXPECT_EQ(s.m_nRespApneaTime, 3);
+    EXPECT_EQ(s.m_nRespSpeed, 1);
+    EXPECT_EQ(s.m_nRespGain, 2);
+    EXPECT_EQ(s.m_nRespRrAlmH, 63);
+
+    s.m_nRespApneaTime = 4;
+    s.m_nRespRrAlmH = 200;
+    s.m_nRespRrAlmL = 1;
+    s.CheckRespPara();
+    EXPECT_EQ(s.m_nRespApneaTime, 1);
+    EXPECT_EQ(s.m_nRespRrAlmH, 120);
+    EXPECT_EQ(s.m_nRespRrAlmL, 7);
+}
+
+// ---- SpO2 ---------------------------------------------------------------------------------
+
+TEST_F(MonitorSettingsTest, Spo2LimitsAndGaps)
+{
+    s.m_nOxyAlmH = 85;
+    s.m_nOxyAlmL = 95;  // clamped to 90 first, then the high limit is lifted to 93
+    s.m_nOxyPrAlmH = 400;
+    s.m_nOxyPrAlmL = 260;
+    s.m_nPlethSpeed = 2;
+    s.m_nOxyAlmLevel = -1;
+    s.CheckOxyPara();
+    EXPECT_EQ(s.m_nOxyAlmL, 90);
+    EXPECT_EQ(s.m_nOxyAlmH, 93);
+    EXPECT_EQ(s.m_nOxyPrAlmL, 250);
+    EXPECT_EQ(s.m_nOxyPrAlmH, 300);
+    EXPECT_EQ(s.m_nPlethSpeed, 1);
+    EXPECT_EQ(s.m_nOxyAlmLevel, 2);
+}
+
+// ---- temperature --------------------------------------------------------------------------
+
+TEST_F(MonitorSettingsTest, TemperatureGapIsFiveTenths)
+{
+    s.m_nTempAlmH = 370;
+    s.m_nTempAlmL = 380;
+    s.m_nTempAlmRec = 2;
+    s.CheckTempPara();
+    EXPECT_EQ(s.m_nTempAlmH, 385);
+    EXPECT_EQ(s.m_nTempAlmL, 380);
+    EXPECT_EQ(s.m_nTempAlmRec, 0);
+}
+
+// ---- NIBP ---------------------------------------------------------------------------------
+
+TEST_F(MonitorSettingsTest, SystolicAndDiastolicHighLimitsAreSeparated)
+{
+    s.m_nBpSbpAlmH = 100;
+    s.m_nBpSbpAlmL = 60;
+    s.m_nBpDbpAlmH = 100;
+    s.m_nBpDbpAlmL = 50;
+    s.CheckBpPara();
+    EXPECT_EQ(s.m_nBpSbpAlmH, 103);
+    EXPECT_EQ(s.m_nBpDbpAlmH, 57);
+}
+
+TEST_F(MonitorSettingsTest, DiastolicHighMayEndBelowItsOwnBoundsAndLowLimit)
+{
+    s.m_nBpSbpAlmH = 60;
+    s.m_nBpSbpAlmL = 40;
+    s.m_nBpDbpAlmH = 90;
+    s.m_nBpDbpAlmL = 80;
+    s.m_nBpPress = 999;
+    s.CheckBpPara();
+    EXPECT_EQ(s.m_nBpSbpAlmH, 93);
+    EXPECT_EQ(s.m_nBpDbpAlmH, 37);
+    EXPECT_EQ(s.m_nBpDbpAlmL, 80);
+    EXPECT_EQ(s.m_nBpPress, 999);
+}
+
+// ---- oxygen concentration -----------------------------------------------------------------
+
+TEST_F(MonitorSettingsTest, OxygenConcentrationHasNoGapRule)
+{
+    s.m_nAirOxyAlmH = 50;
+    s.m_nAirOxyAlmL = 80;
+    s.CheckAirOxyPara();
+    EXPECT_EQ(s.m_nAirOxyAlmH, 50);
+    EXPECT_EQ(s.m_nAirOxyAlmL, 80);
+
+    s.m_nAirOxyAlmH = 101;
+    s.m_nAirOxyAlmL = 10;
+    s.m_nAirOxyAlmSw = 5;
+    s.CheckAirOxyPara();
+    EXPECT_EQ(s.m_nAirOxyAlmH, 100);
+    EXPECT_EQ(s.m_nAirOxyAlmL, 20);
+    EXPECT_EQ(s.m_nAirOxyAlmSw, 1);
+}
+
+// ---- system and sound volumes -------------------------------------------------------------
+
+TEST_F(MonitorSettingsTest, AlarmPauseAndAlarmSound)
+{
+    s.m_nSysAlmTime = 90;
+    s.m_nSysAlmVol = 2;
+    s.CheckSysPara();
+    EXPECT_EQ(s.m_nSysAlmTime, 60);
+    EXPECT_EQ(s.m_nAlmVolume, -194);
+
+    s.m_nSysAlmTime = 120;
+    s.m_nSysAlmVol = 7;
+    s.CheckSysPara();
+    EXPECT_EQ(s.m_nSysAlmTime, 120);
+    EXPECT_EQ(s.m_nSysAlmVol, 0);
+    EXPECT_EQ(s.m_nAlmVolume, -1398);
+}
+
+TEST_F(MonitorSettingsTest, VolumeTableFollowsTheAmplitudeFractions)
+{
+    auto centiBel = [](double fraction) { return static_cast<int>(std::lround(2000 * std::log10(fraction))); };
+    EXPECT_EQ(CMonitorSettings::BeatVolumeFor(0), -10000);
+    EXPECT_EQ(CMonitorSettings::BeatVolumeFor(1), centiBel(0.2));
+    EXPECT_EQ(CMonitorSettings::BeatVolumeFor(2), centiBel(0.6));
+    EXPECT_EQ(CMonitorSettings::BeatVolumeFor(3), 0);
+    EXPECT_EQ(CMonitorSettings::AlmVolumeFor(0), centiBel(0.2));
+    EXPECT_EQ(CMonitorSettings::AlmVolumeFor(1), centiBel(0.5));
+    EXPECT_EQ(CMonitorSettings::AlmVolumeFor(2), centiBel(0.8));
+    EXPECT_EQ(CMonitorSettings::AlmVolumeFor(3), 0);
+    EXPECT_EQ(CMonitorSettings::BeatVolumeFor(-1), -10000);
+    EXPECT_EQ(CMonitorSettings::AlmVolumeFor(4), centiBel(0.2));
+}
+
+// ---- checked accessors for settings the validation leaves as loaded -----------------------
+
+TEST_F(MonitorSettingsTest, CheckedAccessorsStayInRange)
+{
+    s.m_nEcgWaveFilter = 2;
+    s.m_nEcgPaceSw = 1;
+    s.m_nEcgArraSw = 1;
+    s.m_nBpPress = 180;
+    s.m_nRespApneaTime = 2;
+    EXPECT_EQ(s.EcgWaveFilterIndex(), 2);
+    EXPECT_EQ(s.EcgPaceSwByte(), 1);
+    EXPECT_EQ(s.EcgArraSwByte(), 1);
+    EXPECT_EQ(s.BpPressByte(), 180);
+    EXPECT_EQ(s.RespApneaTimeIndex(), 2);
+
+    s.m_nEcgWaveFilter = 3;
+    s.m_nEcgPaceSw = 256;
+    s.m_nEcgArraSw = -1;
+    s.m_nBpPress = 300;
+    s.m_nRespApneaTime = 3;
+    EXPECT_EQ(s.EcgWaveFilterIndex(), 0);
+    EXPECT_EQ(s.EcgPaceSwByte(), 0);
+    EXPECT_EQ(s.EcgArraSwByte(), 0);
+    EXPECT_EQ(s.BpPressByte(), 255);
+    EXPECT_EQ(s.RespApneaTimeIndex(), 1);
+    s.m_nBpPress = -20;
+    EXPECT_EQ(s.BpPressByte(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/tesmorapp.h"
+#include "core/monitorsettings.h"
+#include "core/paraini.h"
+#include "platform/privateprofile.h"
+#include "support/tempfolder.h"
+
+namespace {
+
+// Every integer key of the settings file, written out independently of the store's own list,
+// with the accessors and the field that belong to it.
+struct KeyRow {
+    const char* section;
+    const char* key;
+    int (CParaIni::*get)() const;
+    int (CParaIni::*set)(int);
+    int CMonitorSettings::*field;
+};
+
+#define ROW(section, key, stem) \
+    {section, key, &CParaIni::Get##stem, &CParaIni::Set##stem, &CMonitorSettings::m_n##stem}
+
+const std::vector<KeyRow> kKeys = {
+    ROW("ECG", "ALM_SW", EcgAlmSw),
+    ROW("ECG", "ALM_LEVEL", EcgAlmLevel),
+    ROW("ECG", "ALM_REC", EcgAlmRec),
+    ROW("ECG", "HR_FORM", EcgHrForm),
+    ROW("ECG", "HR_LEAD", EcgHrLead),
+    ROW("ECG", "LEAD_MODE", EcgLeadMode),
+    ROW("ECG", "HR_ALM_H", EcgHrAlmH),
+    ROW("ECG", "HR_ALM_L", EcgHrAlmL),
+    ROW("ECG", "ECG_TRAP", EcgTrap),
+    ROW("ECG", "PACE_SW", EcgPaceSw),
+    ROW("ECG", "WAVE_SPEED", EcgWaveSpeed),
+    ROW("ECG", "WAVE_GAIN", EcgWaveGain),
+    ROW("ECG", "WAVE_FILTER", EcgWaveFilter),
+    ROW("ECG", "BEAT_VOL", EcgBeatVol),
+    ROW("ECG", "ST_SW", EcgStSw),
+    ROW("ECG", "ST_ALM_SW", EcgStAlmSw),
+    ROW("ECG", "ST_ALM_LEVEL", EcgStAlmLevel),
+    ROW("ECG", "ST_ALM_REC", EcgStAlmRec),
+    ROW("ECG", "ST_ALM_H", EcgStAlmH),
+    ROW("ECG", "ST_ALM_L", EcgStAlmL),
+    ROW("ECG", "ISO", EcgIso),
+    ROW("ECG", "ST", EcgSt),
+    ROW("ECG", "ARRA_SW", EcgArraSw),
+    ROW("ECG", "ARRA_ALM_SW", EcgArraAlmSw),
+    ROW("ECG", "ARRA_ALM_LEVEL", EcgArraAlmLevel),
+    ROW("ECG", "ARRA_ALM_REC", EcgArraAlmRec),
+    ROW("ECG", "ARRA_PVCS_ALM_H", EcgArraPvcsAlmH),
+    ROW("RESP", "ALM_SW", RespAlmSw),
+    ROW("RESP", "ALM_LEVEL", RespAlmLevel),
+    ROW("RESP", "ALM_REC", RespAlmRec),
+    ROW("RESP", "APNEA_TIME", RespApneaTime),
+    ROW("RESP", "RR_ALM_H", RespRrAlmH),
+    ROW("RESP", "RR_ALM_L", RespRrAlmL),
+    ROW("TEMP", "ALM_SW", TempAlmSw),
+    ROW("TEMP", "ALM_LEVEL", TempAlmLevel),
+    ROW("TEMP", "ALM_REC", TempAlmRec),
+    ROW("TEMP", "TEMP_ALM_H", TempAlmH),
+    ROW("TEMP", "TEMP_ALM_L", TempAlmL),
+    ROW("OXY", "ALM_SW", OxyAlmSw),
+    ROW("OXY", "ALM_LEVEL", OxyAlmLevel),
+    ROW("OXY", "ALM_REC", OxyAlmRec),
+    ROW("OXY", "OXY_ALM_H", OxyAlmH),
+    ROW("OXY", "OXY_ALM_L", OxyAlmL),
+    ROW("OXY", "OXY_PR_ALM_H", OxyPrAlmH),
+    ROW("OXY", "OXY_PR_ALM_L", OxyPrAlmL),
+    ROW("BP", "ALM_SW", BpAlmSw),
+    ROW("BP", "ALM_LEVEL", BpAlmLevel),
+    ROW("BP", "ALM_REC", BpAlmRec),
+    ROW("BP", "SBP_ALM_H", BpSbpAlmH),
+    ROW("BP", "SBP_ALM_L", BpSbpAlmL),
+    ROW("BP", "DBP_ALM_H", BpDbpAlmH),
+    ROW("BP", "DBP_ALM_L", BpDbpAlmL),
+    ROW("BP", "PRESS", BpPress),
+    ROW("AIROXY", "ALM_SW", AirOxyAlmSw),
+    ROW("AIROXY", "ALM_LEVEL", AirOxyAlmLevel),
+    ROW("AIROXY", "ALM_REC", AirOxyAlmRec),
+    ROW("AIROXY", "AIROXY_ALM_H", AirOxyAlmH),
+    ROW("AIROXY", "AIROXY_ALM_L", AirOxyAlmL),
+    ROW("SYS", "ALM_TIME", SysAlmTime),
+    ROW("SYS", "ALM_VOL", SysAlmVol),
+};
+
+#undef ROW
+
+// A value of its own for every row, negative for every third one.
+int ValueOf(size_t row) { return (row % 3 == 0 ? -1 : 1) * static_cast<int>(100 + row * 7); }
+
+class ParaIniTest : public ::testing::Test {
+protected:
+    void SetUp() override { theApp.ResetForTests(); }
+    void TearDown() override { SetProfileWriteFailsBeforeRename(false); }
+
+    TempFolder folder;
+};
+
+TEST_F(ParaIniTest, PathIsParaIniInTheExecutablesFolder)
+{
+    CParaIni ini;
+    EXPECT_EQ(ini.m_strExeFolder, folder.Path());
+    EXPECT_EQ(ini.m_strIniPath, folder.File("Para.ini"));
+}
+
+TEST_F(ParaIniTest, EveryKeyRoundTripsThroughItsOwnSectionAndName)
+{
+    ASSERT_EQ(kKeys.size(), 60u);
+    CParaIni ini;
+    for (size_t i = 0; i < kKeys.size(); ++i) EXPECT_EQ((ini.*kKeys[i].set)(ValueOf(i)), 0) << kKeys[i].key;
+
+    std::string path = folder.File("Para.ini");
+    for (size_t i = 0; i < kKeys.size(); ++i) {
+        const KeyRow& row = kKeys[i];
+        SCOPED_TRACE(std::string(row.section) + "/" + row.key);
+        EXPECT_EQ(GetPrivateProfileInt(row.section, row.key, 12345, path.c_str()), ValueOf(i));
+        EXPECT_EQ((ini.*row.get)(), ValueOf(i));
+    }
+
+    // Loading puts each key into its own field.
+    CMonitorSettings settings;
+    settings.LoadSettings();
+    for (size_t i = 0; i < kKeys.size(); ++i) EXPECT_EQ(settings.*kKeys[i].field, ValueOf(i)) << kKeys[i].key;
+}
+
+TEST_F(ParaIniTest, NegativeLimitIsWrittenAsSignedDecimalText)
+{
+    CParaIni ini;
+    ini.SetEcgStAlmL(-50);
+    EXPECT_EQ(folder.Read("Para.ini"), "[ECG]\r\nST_ALM_L=-50\r\n");
+    EXPECT_EQ(ini.GetEcgStAlmL(), -50);
+}
+
+TEST_F(ParaIniTest, RecordFilesDefaultToTheirNamesInTheExecutablesFolder)
+{
+    CParaIni ini;
+    std::string data, nibp, alm, sys;
+    EXPECT_EQ(ini.GetRecDataSaveFileName(data), 0);
+    ini.GetRecNibpSaveFileName(nibp);
+    ini.GetRecAlmSaveFileName(alm);
+    ini.GetRecSysSaveFileName(sys);
+    EXPECT_EQ(data, folder.File("DataSave.dat"));
+    EXPECT_EQ(nibp, folder.File("NIBPSave.dat"));
+    EXPECT_EQ(alm, folder.File("AlmSave.dat"));
+    EXPECT_EQ(sys, folder.File("SysSave.dat"));
+}
+
+TEST_F(ParaIniTest, RecordFileNamesComeFromSectionRec)
+{
+    folder.Write("Para.ini",
+                 "[REC]\nDATA_SAVE_FILE_NAME=Bed1Data.dat\nNIBP_SAVE_FILE_NAME=\n"
+                 "ALM_SAVE_FILE_NAME=sub\\Alm.dat\nSYS_SAVE_FILE_NAME=" + std::string(120, 'x') + "\n");
+    CMonitorSettings settings;
+    settings.FillRecordPaths();
+    EXPECT_EQ(theApp.m_strDataSavePath, folder.File("Bed1Data.dat"));
+    // An empty name gives the default file, never the folder itself.
+    EXPECT_EQ(theApp.m_strNibpSavePath, folder.File("NIBPSave.dat"));
+    EXPECT_EQ(theApp.m_strAlmSavePath, folder.File("sub/Alm.dat"));
+    EXPECT_EQ(theApp.m_strSysSavePath, folder.File(std::string(99, 'x')));
+}
+
+TEST_F(ParaIniTest, LongRecordFileNameIsCutBetweenCharacters)
+{
+    std::string name;
+    for (int i = 0; i < 120; ++i) name += "记";  // three bytes each
+    folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + name + "\n");
+    CParaIni ini;
+    std::string path;
+    ini.GetRecDataSaveFileName(path);
+    EXPECT_EQ(path, folder.File(name.substr(0, 99 * 3)));
+}
+
+TEST_F(ParaIniTest, PlaceholderKeysShareOneKeyEach)
+{
+    folder.Write("Para.ini", "[EXT]\nBlood=7\n[SAMPLE]\nBlood=9\n");
+    CParaIni ini;
+    EXPECT_EQ(ini.GetExtBlood1(), 0);
+    ini.GetExtBlood2();
+    ini.GetExtBlood3();
+    ini.GetExtBlood4();
+    ini.GetExtBlood5();
+    ini.GetSampleBlood();
+    for (int value : {ini.m_nExtBlood1, ini.m_nExtBlood2, ini.m_nExtBlood3, ini.m_nExtBlood4, ini.m_nExtBlood5})
+        EXPECT_EQ(value, 7);
+    EXPECT_EQ(ini.m_nSampleBlood, 9);
+
+    EXPECT_EQ(ini.SetCommComm1(1), 0);
+    ini.SetCommComm5(5);
+    EXPECT_EQ(GetPrivateProfileInt("Comm", "Comm", 0, ini.m_strIniPath.c_str()), 5);
+    ini.SetCommComm6(6);
+    EXPECT_EQ(ini.m_nSampleBlood, 6);
+    EXPECT_EQ(GetPrivateProfileInt("Comm", "Comm", 0, ini.m_strIniPath.c_str()), 6);
+}
+
+TEST_F(ParaIniTest, SetterReportsAFailedWriteAndTheOldFileStays)
+{
+    CParaIni ini;
+    ASSERT_EQ(ini.SetEcgHrAlmH(120), 0);
+    const std::string before = folder.Read("Para.ini");
+    SetProfileWriteFailsBeforeRename(true);
+    EXPECT_NE(ini.SetEcgHrAlmH(150), 0);
+    EXPECT_EQ(folder.Read("Para.ini"), before);
+    EXPECT_EQ(ini.GetEcgHrAlmH(), 120);
+}
+
+TEST_F(ParaIniTest, UnwritableFolderFailsEverySetter)
+{
+    SetExeFolder(folder.File("missing"));
+    CParaIni ini;
+    for (size_t i = 0; i < kKeys.size(); ++i) EXPECT_NE((ini.*kKeys[i].set)(1), 0) << kKeys[i].key;
+    EXPECT_NE(ini.SetCommComm6(1), 0);
+    EXPECT_EQ(ini.GetEcgAlmSw(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+// Helpers shared by the link tests: building wire frames and reading frames back out of a
+// receive ring.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/tesmorapp.h"
+#include "core/monitordata.h"
+#include "link/framecodec.h"
+#include "link/packetparser.h"
+#include "link/rxring.h"
+#include "platform/apppaths.h"
+
+namespace linktest {
+
+using Bytes = std::vector<uint8_t>;
+
+// The wire frame of a type and raw data bytes.
+inline Bytes Frame(uint8_t type, const Bytes& data)
+{
+    Bytes f(data.size() + 4, 0);
+    f[0] = type;
+    std::copy(data.begin(), data.end(), f.begin() + 1);
+    CFrameCodec::EncodeFrame(f.data(), static_cast<int>(f.size()));
+    return f;
+}
+
+struct Decoded {
+    uint8_t type;
+    Bytes data;
+};
+
+// Takes every whole frame out of the ring (the ring must hold only good frames).
+inline std::vector<Decoded> DrainFrames(CRxRing& ring)
+{
+    std::vector<Decoded> out;
+    while (ring.Count() > 0) {
+        uint8_t type = ring.Peek(0);
+        int n = CPacketParser::FrameLength(type);
+        EXPECT_GT(n, 0) << "unknown type " << int(type);
+        EXPECT_GE(ring.Count(), n);
+        if (n == 0 || ring.Count() < n) break;
+        EXPECT_EQ(CFrameCodec::CheckFrame(ring.Buffer(), ring.ReadIndex(), n), 0);
+        Decoded d{type, {}};
+        for (int k = 1; k <= n - 4; ++k) d.data.push_back(ring.Peek(k));
+        out.push_back(d);
+        ring.RxConsume(n);
+    }
+    return out;
+}
+
+// A data object in a scratch folder with the application's state reset.
+inline std::unique_ptr<CMonitorData> FreshData()
+{
+    theApp.ResetForTests();
+    SetExeFolder(::testing::TempDir());
+    return std::make_unique<CMonitorData>();
+}
+
+// Drains the display rings.
+inline std::vector<std::vector<uint16_t>> TakeEcg(CMonitorData& data, int capacity = 4096)
+{
+    std::vector<std::vector<uint16_t>> ch(7, std::vector<uint16_t>(static_cast<size_t>(capacity)));
+    ECG_SHOW_DATA show{};
+    show.nCapacity = capacity;
+    for (int c = 0; c < 7; ++c) show.pWave[c] = ch[c].data();
+    data.GetShowEcg(&show);
+    for (auto& v : ch) v.resize(static_cast<size_t>(show.nCount));
+    return ch;
+}
+
+inline Bytes TakeResp(CMonitorData& data, int capacity = 4096)
+{
+    Bytes buf(static_cast<size_t>(capacity));
+    RESP_SHOW_DATA show{};
+    show.nCapacity = capacity;
+    show.pWave = buf.data();
+    data.GetShowResp(&show);
+    buf.resize(static_cast<size_t>(show.nCount));
+    return buf;
+}
+
+inline Bytes TakePleth(CMonitorData& data, int capacity = 4096)
+{
+    Bytes buf(static_cast<size_t>(capacity));
+    OXY_SHOW_DATA show{};
+    show.nCapacity = capacity;
+    show.pWave = buf.data();
+    data.GetShowSpo2(&show);
+    buf.resize(static_cast<size_t>(show.nCount));
+    return buf;
+}
+
+}  // namespace linktest

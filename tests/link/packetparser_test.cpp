@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include "core/monitordata.h"
+#include "link/commandqueue.h"
+#include "link/packetparser.h"
+#include "link/rxring.h"
+#include "linktest.h"
+
+using linktest::Bytes;
+using linktest::Frame;
+
+namespace {
+
+class PacketParserTest : public ::testing::Test {
+protected:
+    void SetUp() override { data = linktest::FreshData(); }
+
+    void Feed(const Bytes& bytes) { ASSERT_TRUE(ring.Append(bytes.data(), static_cast<int>(bytes.size()))); }
+    void Parse() { parser.ParseRxData(ring, data.get(), queue); }
+
+    std::unique_ptr<CMonitorData> data;
+    CRxRing ring;
+    CCommandQueue queue;
+    CPacketParser parser;
+};
+
+// An ECG packet holding the same I, II and V in all three time points, and a beat mark.
+Bytes EcgData(int i, int ii, int v, bool beat)
+{
+    Bytes d(14);
+    d[0] = static_cast<uint8_t>(i & 0xFF);
+    d[1] = static_cast<uint8_t>(((i >> 8) & 0x0F) | ((ii & 0x0F) << 4));
+    d[2] = static_cast<uint8_t>(ii >> 4);
+    d[3] = static_cast<uint8_t>(v & 0xFF);
+    d[4] = static_cast<uint8_t>(((v >> 8) & 0x0F) | ((i & 0x0F) << 4));
+    d[5] = static_cast<uint8_t>(i >> 4);
+    d[6] = static_cast<uint8_t>(ii & 0xFF);
+    d[7] = static_cast<uint8_t>(((ii >> 8) & 0x0F) | ((v & 0x0F) << 4));
+    d[8] = static_cast<uint8_t>(v >> 4);
+    d[9] = static_cast<uint8_t>(i & 0xFF);
+    d[10] = static_cast<uint8_t>(((i >> 8) & 0x0F) | ((ii & 0x0F) << 4));
+    d[11] = static_cast<uint8_t>(ii >> 4);
+    d[12] = static_cast<uint8_t>(v & 0xFF);
+    d[13] = static_cast<uint8_t>(((v >> 8) & 0x0F) | (beat ? 0x40 : 0));
+    return d;
+}
+
+std::vector<int> Channels(int i, int ii, int v)
+{
+    uint16_t out[7];
+    CPacketParser::DeriveEcgChannels(i, ii, v, out);
+    return std::vector<int>(out, out + 7);
+}
+
+}  // namespace
+
+TEST(EcgDerivationTest, ChannelsInOrderWithTruncatingHalves)
+{
+    EXPECT_EQ(Channels(2148, 2148, 2148), (std::vector<int>{2148, 2148, 2048, 2098, 2098, 1948, 2148}));
+    auto c = Channels(1947, 2048, 2048);
+    EXPECT_EQ(c[2], 2149);
+    EXPECT_EQ(c[3], 2098);
+    EXPECT_EQ(c[4], 1947);
+    EXPECT_EQ(c[5], 2098);
+}
+
+TEST(EcgDerivationTest, DerivedChannelsClampInsteadOfWrapping)
+{
+    EXPECT_EQ(Channels(0, 4095, 0), (std::vector<int>{0, 4095, 4095, 4095, 0, 2048, 0}));
+    EXPECT_EQ(Channels(4095, 0, 4095), (std::vector<int>{4095, 0, 0, 0, 4095, 2048, 4095}));
+    EXPECT_EQ(Channels(0, 0, 0)[5], 4095);
+    EXPECT_EQ(Channels(4095, 4095, 4095)[5], 1);
+}
+
+TEST_F(PacketParserTest, EcgPacketStoresBeatAndTwentyOneSamplesInBothRings)
+{
+    Feed(Frame(0x05, EcgData(2148, 1947, 4095, true)));
+    Parse();
+    int beat = 0;
+    data->GetEcgBeat(&beat);
+    EXPECT_EQ(beat, 1);
+    auto ecg = linktest::TakeEcg(*data);
+    ASSERT_EQ(ecg[0].size(), 3u);
+    auto expected = Channels(2148, 1947, 4095);
+    for (int t = 0; t < 3; ++t)
+        for (int c = 0; c < 7; ++c) EXPECT_EQ(ecg[c][t], expected[c]) << "t" << t << " c" << c;
+    CSingleLock guard(data->m_csEcgRec);
+    EXPECT_EQ(data->m_ringEcgRec.CountLocked(), 3u);
+}
+
+TEST_F(PacketParserTest, EveryValuePacketReachesItsSetter)
+{
+    Feed(Frame(0x06, {0x0B, 0x02}));
+    Feed(Frame(0x07, {0x01, 0x2C}));
+    Feed(Frame(0x09, {0xC8}));
+    Feed(Frame(0x0A, {0x0C, 0x00}));  // passed on as received, even outside 0..8
+    Feed(Frame(0x0B, {0xFF, 0x9C, 0x00, 0x32}));
+    Feed(Frame(0x0C, {1, 2, 3, 4, 5, 6}));
+    Feed(Frame(0x11, {0x00, 0x14}));
+    Feed(Frame(0x12, {0x01, 0x00, 0x00}));
+    Feed(Frame(0x15, {0x01, 0x01, 0x73, 0x00, 0x00}));
+    Feed(Frame(0x17, {0x00, 0x00, 0x48, 0x80}));
+    Feed(Frame(0x30, {0x9C}));
+    Feed(Frame(0x31, {0x01}));
+    Parse();
+    EXPECT_EQ(parser.GoodFrames(), 12u);
+    EXPECT_EQ(ring.Count(), 0);
+
+    uint8_t leadOff = 0, lead2 = 0, pvcs = 0, arra = 0, fio2 = 0, oxyProbe = 0;
+    uint16_t hr = 0, temp = 0;
+    int16_t st1 = 0, st2 = 0;
+    data->GetEcgLeadOff(&leadOff, &lead2);
+    data->GetEcgHr(&hr);
+    data->GetEcgPvcs(&pvcs);
+    data->GetEcgArra(&arra);
+    data->GetEcgSt(&st1, &st2);
+    data->GetTemp(&temp);
+    data->GetAirOxy(&fio2);
+    data->GetAirOxyProbeOff(&oxyProbe);
+    EXPECT_EQ(leadOff, 0x0B);
+    EXPECT_EQ(lead2, 0x02);
+    EXPECT_EQ(hr, 300);
+    EXPECT_EQ(pvcs, 0xC8);
+    EXPECT_EQ(arra, 0x0C);
+    EXPECT_EQ(st1, -100);
+    EXPECT_EQ(st2, 50);
+    EXPECT_EQ(temp, 371);
+    EXPECT_EQ(data->m_byTempProbeOff, 1);
+    EXPECT_EQ(data->m_wRespRr, 20);
+    EXPECT_EQ(data->m_byRespApnea, 1);
+    EXPECT_EQ(data->m_wSpo2Pr, 72);
+    EXPECT_EQ(static_cast<int16_t>(data->m_wSpo2), -128);  // an SpO2 byte above 127 reads negative
+    EXPECT_EQ(fio2, 0x9C);
+    EXPECT_EQ(oxyProbe, 1);
+}
+
+TEST_F(PacketParserTest, WavePacketsAndPlethStatus)
+{
+    Feed(Frame(0x10, {10, 200, 30}));
+    Feed(Frame(0x16, {40, 50, 60, 0x9D}));
+    Parse();
+    EXPECT_EQ(linktest::TakeResp(*data), (Bytes{10, 200, 30}));
+    OXY_SHOW_DATA show{};
+    uint8_t buf[8];
+    show.nCapacity = 8;
+    show.pWave = buf;
+    data->GetShowSpo2(&show);
+    ASSERT_EQ(show.nCount, 3);
+    EXPECT_EQ(Bytes(buf, buf + 3), (Bytes{40, 50, 60}));
+    EXPECT_EQ(show.u8Strength, 13);
+    EXPECT_EQ(data->m_wSpo2FingerOff, 1);
+    EXPECT_EQ(data->m_wSpo2ProbeOff, 1);
+    CSingleLock guard(data->m_csResp);
+    EXPECT_EQ(data->m_ringRespRec.CountLocked(), 3u);
+}
+
+TEST_F(PacketParserTest, PartialFrameWaitsForTheRest)
+{
+    Bytes ecg = Frame(0x05, EcgData(2100, 2100, 2100, false));
+    Feed(Bytes(ecg.begin(), ecg.begin() + 10));
+    Parse();
+    EXPECT_EQ(ring.Count(), 10);
+    EXPECT_EQ(ring.ReadIndex(), 0);
+    Feed(Bytes(ecg.begin() + 10, ecg.end()));
+    Parse();
+    EXPECT_EQ(ring.Count(), 0);
+    EXPECT_EQ(linktest::TakeEcg(*data)[0], (std::vector<uint16_t>{2100, 2100, 2100}));
+}
+
+TEST_F(PacketParserTest, BadChecksumIsSkippedAndTheNextFrameArrivesInTheSameCall)
+{
+    Bytes bad = Frame(0x07, {0x00, 0x99});
+    bad[4] ^= 0x01;
+    Feed(bad);
+    Feed(Frame(0x07, {0x00, 0x50}));
+    Parse();
+    uint16_t hr = 0;
+    data->GetEcgHr(&hr);
+    EXPECT_EQ(hr, 80);
+    EXPECT_EQ(parser.BadFrames(), 1u);
+    EXPECT_EQ(parser.SkippedBytes(), 6u);
+}
+
+TEST_F(PacketParserTest, StrayBytesAreDroppedAlone)
+{
+    for (uint8_t stray : {uint8_t{0x08}, uint8_t{0x85}}) {
+        uint32_t skipped = parser.SkippedBytes();
+        Feed({stray});
+        Feed(Frame(0x07, {0x00, stray}));
+        Parse();
+        uint16_t hr = 0;
+        data->GetEcgHr(&hr);
+        EXPECT_EQ(hr, stray);
+        EXPECT_EQ(parser.SkippedBytes() - skipped, 1u);
+    }
+}
+
+TEST_F(PacketParserTest, TruncatedFrameDoesNotSwallowTheFrameBehindIt)
+{
+    Bytes ecg = Frame(0x05, EcgData(2100, 2100, 2100, false));
+    Feed(Bytes(ecg.begin(), ecg.begin() + 7));  // cut short
+    Feed(Frame(0x07, {0x00, 0x42}));
+    Parse();
+    uint16_t hr = 0;
+    data->GetEcgHr(&hr);
+    EXPECT_EQ(hr, 0x42);
+    EXPECT_EQ(ring.Count(), 0);
+    EXPECT_EQ(parser.BadFrames(), 1u);
+}
+
+TEST_F(PacketParserTest, AcknowledgementOnlyForTheAwaitedLetterWithStatusZeroOrFive)
+{
+    const uint8_t frame[] = {'H', 0x80, 0x80, 0x82, 0xCA};
+    queue.PushSendCmd(frame, 'H', 5);
+    int status = 0;
+    queue.SendCmdStep(&status);
+    ASSERT_FALSE(queue.Acknowledged());
+    Feed(Frame(0x04, {'H', 0x01}));
+    Feed(Frame(0x04, {'Y', 0x00}));
+    Parse();
+    EXPECT_FALSE(queue.Acknowledged());
+    Feed(Frame(0x04, {'H', 0x05}));
+    Parse();
+    EXPECT_TRUE(queue.Acknowledged());
+}
+
+TEST_F(PacketParserTest, WithoutADataObjectFramesAreConsumed)
+{
+    Feed(Frame(0x07, {0x00, 0x50}));
+    parser.ParseRxData(ring, nullptr, queue);
+    EXPECT_EQ(ring.Count(), 0);
+    EXPECT_EQ(parser.GoodFrames(), 1u);
+}
+
+// Valid respiration frames numbered by their samples, with garbage, corrupt and truncated
+// frames between them, fed in chunks of many sizes: every valid frame arrives once, in order.
+TEST(PacketParserStreamTest, ValidFramesSurviveGarbageInAnyChunking)
+{
+    Bytes stream;
+    Bytes expected;
+    const Bytes ecgPrefix = Frame(0x05, EcgData(2000, 2001, 2002, true));
+    for (int k = 0; k < 80; ++k) {
+        Bytes samples = {static_cast<uint8_t>(3 * k), static_cast<uint8_t>(3 * k + 1), static_cast<uint8_t>(3 * k + 2)};
+        Bytes good = Frame(0x10, samples);
+        switch (k % 8) {
+        case 0: stream.insert(stream.end(), {0x08, 0x85, 0xFF, 0x13, 0x00}); break;
+        case 1: {
+            Bytes bad = good;
+            bad[3 + k % 3] ^= static_cast<uint8_t>(1 + k % 0x7F);
+            stream.insert(stream.end(), bad.begin(), bad.end());
+            break;
+        }
+        case 2: stream.insert(stream.end(), ecgPrefix.begin(), ecgPrefix.begin() + 1 + k % 16); break;
+        case 3: stream.insert(stream.end(), good.begin(), good.begin() + 1 + k % 6); break;
+        case 4: stream.insert(stream.end(), {0x05}); break;
+        case 5: stream.insert(stream.end(), {0x90, 0xA0, 0xC4, 0x04, 0x81}); break;
+        default: break;
+        }
+        stream.insert(stream.end(), good.begin(), good.end());
+        expected.insert(expected.end(), samples.begin(), samples.end());
+    }
+    for (int chunk : {1, 2, 3, 5, 7, 13, 64, 1000, static_cast<int>(stream.size())}) {
+        auto data = linktest::FreshData();
+        CRxRing ring;
+        CCommandQueue queue;
+        CPacketParser parser;
+        for (size_t at = 0; at < stream.size(); at += static_cast<size_t>(chunk)) {
+            int n = static_cast<int>(std::min(stream.size() - at, static_cast<size_t>(chunk)));
+            ASSERT_TRUE(ring.Append(stream.data() + at, n));
+            parser.ParseRxData(ring, data.get(), queue);
+        }
+        EXPECT_EQ(linktest::TakeResp(*data), expected) << "chunk " << chunk;
+        EXPECT_EQ(parser.GoodFrames(), 80u) << "chunk " << chunk;
+        EXPECT_EQ(ring.Count(), 0) << "chunk " << chunk;
+    }
+}

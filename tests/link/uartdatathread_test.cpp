@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "link/uartdatathread.h"
+#include "link/wavetemplates.h"
+#include "linktest.h"
+#include "platform/fakeclock.h"
+
+using linktest::Bytes;
+
+namespace {
+
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        data = linktest::FreshData();
+        link = std::make_unique<UartDataThread>(data.get());
+    }
+    void Ticks(int n)
+    {
+        for (int i = 0; i < n; ++i) link->Tick();
+    }
+    uint16_t Hr()
+    {
+        uint16_t hr = 0;
+        data->GetEcgHr(&hr);
+        return hr;
+    }
+
+    FakeClock clock{1000};
+    std::unique_ptr<CMonitorData> data;
+    std::unique_ptr<UartDataThread> link;
+};
+
+// The seven channels the monitor shows for a simulator sample s, which drives I, II and V alike.
+std::vector<int> ExpectedChannels(int s)
+{
+    int half = (s - 2048) / 2;
+    return {s, s, 2048, s - 2048 - half + 2048, s - 2048 - half + 2048, 2048 - (2 * s - 4096) / 2, s};
+}
+
+}  // namespace
+
+TEST_F(LinkTest, HundredTicksFillValuesAndRingsExactly)
+{
+    Ticks(100);
+    EXPECT_EQ(link->RxRing().Count(), 0);
+    EXPECT_EQ(link->Parser().BadFrames(), 0u);
+    EXPECT_EQ(link->Parser().SkippedBytes(), 0u);
+
+    auto ecg = linktest::TakeEcg(*data, 4096);
+    ASSERT_EQ(ecg[0].size(), 2400u);  // 8 frames of 3 time points per tick
+    for (int frame = 0; frame < 800; ++frame) {
+        int p = (2 * frame) % g_i32EcgTemplateLen;
+        int samples[3] = {g_stEcgTemplate[p].nSample, g_stEcgTemplate[(p + 1) % 249].nSample,
+                          g_stEcgTemplate[(p + 1) % 249].nSample};
+        for (int t = 0; t < 3; ++t) {
+            auto want = ExpectedChannels(samples[t]);
+            for (int c = 0; c < 7; ++c) ASSERT_EQ(ecg[c][frame * 3 + t], want[c]) << "frame " << frame << " c" << c;
+        }
+    }
+    {
+        CSingleLock guard(data->m_csEcgRec);
+        EXPECT_EQ(data->m_ringEcgRec.CountLocked(), 2400u);
+    }
+    Bytes resp = linktest::TakeResp(*data);
+    Bytes pleth = linktest::TakePleth(*data);
+    ASSERT_EQ(resp.size(), 600u);
+    ASSERT_EQ(pleth.size(), 600u);
+    for (int i = 0; i < 600; ++i) {
+        ASSERT_EQ(resp[i], g_i32RespTemplate[i % 375] & 0xFF) << i;
+        ASSERT_EQ(pleth[i], g_i32PlethTemplate[i % 250]) << i;
+    }
+
+    int16_t st1 = 1, st2 = 1;
+    data->GetEcgSt(&st1, &st2);
+    uint16_t temp = 0;
+    data->GetTemp(&temp);
+    uint8_t fio2 = 0;
+    data->GetAirOxy(&fio2);
+    int beat = 0;
+    data->GetEcgBeat(&beat);
+    EXPECT_EQ(Hr(), 30);
+    EXPECT_EQ(st1, 0);
+    EXPECT_EQ(st2, 0);
+    EXPECT_EQ(data->m_wRespRr, 15);
+    EXPECT_EQ(data->m_wSpo2, 100);
+    EXPECT_EQ(data->m_wSpo2Pr, 30);
+    EXPECT_EQ(data->m_bySpo2Strength, g_i32PlethTemplate[599 % 250] / 6);
+    EXPECT_EQ(temp, 371);
+    EXPECT_EQ(fio2, 30);
+    EXPECT_EQ(beat, 1);
+    EXPECT_TRUE(data->InStartupPhase());  // ticks alone do not end the start-up phase
+}
+
+TEST_F(LinkTest, ValuesKeepTheirMarkersUntilTheirFirstFrame)
+{
+    Ticks(19);
+    EXPECT_EQ(static_cast<int16_t>(Hr()), -100);
+    Ticks(1);
+    EXPECT_EQ(Hr(), 30);
+    EXPECT_EQ(static_cast<int16_t>(data->m_wTemp), -100);
+    Ticks(5);
+    EXPECT_EQ(data->m_wTemp, 371);
+}
+
+TEST_F(LinkTest, ChangedSimulatorValueArrivesWithTheNextScheduledFrame)
+{
+    Ticks(25);
+    {
+        CSingleLock guard(theApp.m_csSim);
+        theApp.m_nSimHr = 120;
+        theApp.m_wSimTemp = 390;
+    }
+    Ticks(14);  // tick 39
+    EXPECT_EQ(Hr(), 30);
+    Ticks(1);  // tick 40
+    EXPECT_EQ(Hr(), 120);
+    EXPECT_EQ(data->m_wTemp, 371);
+    Ticks(10);  // tick 50
+    EXPECT_EQ(data->m_wTemp, 390);
+}
+
+TEST_F(LinkTest, StartupPhaseEndsOnceStrictlyAfterFifteenSeconds)
+{
+    data->m_dwStartupFlags.fetch_or(0x11);
+    link->BeginLoop(5000);
+    link->LoopPass(5000 + 15000);
+    EXPECT_TRUE(data->InStartupPhase());
+    link->LoopPass(5000 + 15001);
+    EXPECT_EQ(data->m_dwStartupFlags.load(), 0x11u);
+    link->LoopPass(5000 + 30000);
+    EXPECT_EQ(data->m_dwStartupFlags.load(), 0x11u);
+}
+
+TEST_F(LinkTest, StartupCheckSurvivesTheTickCountWrap)
+{
+    link->BeginLoop(0xFFFFF000u);
+    link->LoopPass(0xFFFFF000u + 15000u);  // wrapped past zero
+    EXPECT_TRUE(data->InStartupPhase());
+    link->LoopPass(0xFFFFF000u + 15001u);
+    EXPECT_FALSE(data->InStartupPhase());
+}
+
+TEST_F(LinkTest, LatePassIsMadeUpOneSimulatorTickPerPass)
+{
+    const DWORD t0 = 100000;
+    link->BeginLoop(t0);
+    auto frames = [&] { return link->Parser().GoodFrames(); };
+    link->LoopPass(t0);
+    EXPECT_EQ(frames(), 0u);
+    const uint32_t perTick = 12;  // 8 ECG, 2 respiration, 2 pleth frames
+    std::vector<uint32_t> perPass;
+    for (DWORD t : {200u, 204u, 208u, 212u, 216u, 220u, 240u, 244u}) {
+        uint32_t before = frames();
+        link->LoopPass(t0 + t);
+        perPass.push_back((frames() - before) / perTick);
+    }
+    // Held up for 200 ms: four ticks are due; the fifth comes at 240 ms.
+    EXPECT_EQ(perPass, (std::vector<uint32_t>{1, 1, 1, 1, 0, 0, 1, 0}));
+}
+
+// A fake clock that sets the link's stop flag once the loop has slept for a given time.
+class StoppingClock : public FakeClock {
+public:
+    StoppingClock(DWORD start, DWORD stopAfter) : FakeClock(start), m_start(start), m_stopAfter(stopAfter) {}
+    void SleepFor(DWORD ms) override
+    {
+        FakeClock::SleepFor(ms);
+        if (m_link != nullptr && TickCount() - m_start >= m_stopAfter) m_link->m_bExit = 1;
+    }
+    UartDataThread* m_link = nullptr;
+
+private:
+    DWORD m_start;
+    DWORD m_stopAfter;
+};
+
+TEST(LinkLoopTest, RunOnTheFakeClockEndsStartupAndStopsOnTheFlag)
+{
+    auto data = linktest::FreshData();
+    StoppingClock clock(7000, 20000);
+    UartDataThread link(data.get());
+    clock.m_link = &link;
+    EXPECT_TRUE(link.InitInstance());  // COM0 cannot be opened; the link runs all the same
+    EXPECT_EQ(link.Run(), 0);
+    EXPECT_EQ(link.SerialPort(), nullptr);  // closed and deleted by ExitInstance
+    EXPECT_FALSE(data->InStartupPhase());
+    EXPECT_EQ(clock.TickCount(), 7000u + 20000u);
+    auto ecg = linktest::TakeEcg(*data, 20000);
+    EXPECT_EQ(ecg[0].size(), static_cast<size_t>(20000 / 48 * 24));
+    uint16_t hr = 0;
+    data->GetEcgHr(&hr);
+    EXPECT_EQ(hr, 30);
+}
+
+TEST(UartDataThreadThreadTest, StartsRunsTakesCommandsAndStops)
+{
+    auto data = linktest::FreshData();
+    theApp.m_nComPort = -1;
+    CThreadHandle handle;
+    UartDataThread* link = AfxBeginThread<UartDataThread>(&handle, data.get());
+    EXPECT_EQ(link->SendNibpReset(), 0);
+    EXPECT_EQ(link->SendRespGain(2), 0);
+    for (int i = 0; i < 200; ++i) {
+        uint16_t hr = 0;
+        data->GetEcgHr(&hr);
+        if (hr == 30) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    auto ecg = linktest::TakeEcg(*data, 4096);
+    EXPECT_GT(ecg[0].size(), 0u);
+    uint16_t hr = 0;
+    data->GetEcgHr(&hr);
+    EXPECT_EQ(hr, 30);
+    link->m_bExit = 1;
+    EXPECT_TRUE(handle.Join());
+    theApp.m_nComPort = 0;
+}

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/tesmorapp.h"
+#include "platform/privateprofile.h"
+#include "support/tempfolder.h"
+
+namespace {
+
+class PrivateProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override { theApp.ResetForTests(); }
+    void TearDown() override { SetProfileWriteFailsBeforeRename(false); }
+
+    int Int(const char* section, const char* key, int def = -7) const
+    {
+        return GetPrivateProfileInt(section, key, def, path.c_str());
+    }
+    std::string Str(const char* section, const char* key, const char* def = "dflt") const
+    {
+        return GetPrivateProfileString(section, key, def, path.c_str());
+    }
+
+    TempFolder folder;
+    std::string path = folder.File("Para.ini");
+};
+
+TEST_F(PrivateProfileTest, NamesAreCaseInsensitiveAndTheFirstMatchWins)
+{
+    folder.Write("Para.ini",
+                 "[ecg]\r\nalm_sw=1\r\nALM_SW=2\r\n"
+                 "[Resp]\r\n Alm_Sw = 3 \r\n"
+                 "[ECG]\r\nALM_SW=4\r\nHR_FORM=5\r\n");
+    EXPECT_EQ(Int("ECG", "ALM_SW"), 1);
+    EXPECT_EQ(Int("RESP", "alm_sw"), 3);
+    // Only the first [ECG] section is searched, so a key of the second is not found.
+    EXPECT_EQ(Int("ECG", "HR_FORM"), -7);
+}
+
+TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault)
+{
+    EXPECT_EQ(Int("ECG", "ALM_SW"), -7);
+    EXPECT_EQ(Str("REC", "NAME"), "dflt");
+    folder.Write("Para.ini", "[ECG]\nALM_SW=1\n");
+    EXPECT_EQ(Int("RESP", "ALM_SW"), -7);
+    EXPECT_EQ(Int("ECG", "ALM_LEVEL"), -7);
+}
+
+TEST_F(PrivateProfileTest, IntegersParseTheirLeadingSignAndDigits)
+{
+    folder.Write("Para.ini",
+                 "[S]\nneg=-50\nplus=+12\ntail=42abc\ntext=abc\nempty=\nblank=   \n"
+                 "big=4294967295\nmin=-2147483648\nspaced=  17  \n");
+    EXPECT_EQ(Int("S", "neg"), -50);
+    EXPECT_EQ(Int("S", "plus"), 12);
+    EXPECT_EQ(Int("S", "tail"), 42);
+    EXPECT_EQ(Int("S", "text"), 0);
+    EXPECT_EQ(Int("S", "empty"), 0);
+    EXPECT_EQ(Int("S", "blank"), 0);
+    EXPECT_EQ(Int("S", "big"), -1);
+    EXPECT_EQ(Int("S", "min"), -2147483648);
+    EXPECT_EQ(Int("S", "spaced"), 17);
+}
+
+TEST_F(PrivateProfileTest, StringsLoseBlanksAndOnePairOfQuotes)
+{
+    folder.Write("Para.ini", "[REC]\nA=  my file.dat  \nB=\"quoted name\"\nC=\nD=a=b\n");
+    EXPECT_EQ(Str("REC", "A"), "my file.dat");
+    EXPECT_EQ(Str("REC", "B"), "quoted name");
+    EXPECT_EQ(Str("REC", "C"), "");
+    EXPECT_EQ(Str("REC", "D"), "a=b");
+
+    char buf[5];
+    EXPECT_EQ(GetPrivateProfileString("REC", "A", "", buf, sizeof buf, path.c_str()), 4u);
+    EXPECT_STREQ(buf, "my f");
+}
+
+TEST_F(PrivateProfileTest, ALeadingByteOrderMarkDoesNotHideTheFirstSection)
+{
+    folder.Write("Para.ini", "\xEF\xBB\xBF[ECG]\r\nALM_SW=1\r\n");
+    EXPECT_EQ(Int("ECG", "ALM_SW"), 1);
+}
+
+TEST_F(PrivateProfileTest, OneKeyWriteKeepsEveryOtherLine)
+{
+    const std::string before =
+        "; monitor settings\r\n[ECG]\r\nALM_SW=1\r\n# note\r\nHR_FORM = 0\r\n\r\n"
+        "[RESP]\r\nALM_SW=0\r\n";
+    folder.Write("Para.ini", before);
+    ASSERT_TRUE(WritePrivateProfileString("ecg", "hr_form", "1", path.c_str()));
+    EXPECT_EQ(folder.Read("Para.ini"),
+              "; monitor settings\r\n[ECG]\r\nALM_SW=1\r\n# note\r\nhr_form=1\r\n\r\n"
+              "[RESP]\r\nALM_SW=0\r\n");
+}
+
+TEST_F(PrivateProfileTest, WriteAddsMissingKeysAtTheEndOfTheirSectionAndNewSections)
+{
+    folder.Write("Para.ini", "[ECG]\r\nALM_SW=1\r\n\r\n[RESP]\r\nALM_SW=0\r\n");
+    ASSERT_TRUE(WritePrivateProfileString("ECG", "ST", "-5", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileString("SYS", "ALM_VOL", "2", path.c_str()));
+    EXPECT_EQ(folder.Read("Para.ini"),
+              "[ECG]\r\nALM_SW=1\r\nST=-5\r\n\r\n[RESP]\r\nALM_SW=0\r\n[SYS]\r\nALM_VOL=2\r\n");
+    EXPECT_EQ(Int("ECG", "ST"), -5);
+    EXPECT_EQ(Int("SYS", "ALM_VOL"), 2);
+}
+
+TEST_F(PrivateProfileTest, FirstWriteCreatesTheFileAndANullValueRemovesTheKey)
+{
+    ASSERT_TRUE(WritePrivateProfileString("ECG", "ALM_SW", "1", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileString("ECG", "ALM_REC", "0", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileString("ECG", "ALM_SW", nullptr, path.c_str()));
+    EXPECT_EQ(folder.Read("Para.ini"), "[ECG]\r\nALM_REC=0\r\n");
+}
+
+TEST_F(PrivateProfileTest, WriteInterruptedBeforeTheRenameLeavesTheOldFileWhole)
+{
+    const std::string before = "[ECG]\r\nALM_SW=1\r\nHR_ALM_H=120\r\n";
+    folder.Write("Para.ini", before);
+    SetProfileWriteFailsBeforeRename(true);
+    EXPECT_FALSE(WritePrivateProfileString("ECG", "HR_ALM_H", "150", path.c_str()));
+    EXPECT_EQ(folder.Read("Para.ini"), before);
+    EXPECT_EQ(Int("ECG", "HR_ALM_H"), 120);
+
+    SetProfileWriteFailsBeforeRename(false);
+    EXPECT_TRUE(WritePrivateProfileString("ECG", "HR_ALM_H", "150", path.c_str()));
+    EXPECT_EQ(Int("ECG", "HR_ALM_H"), 150);
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+TEST_F(PrivateProfileTest, UnwritableOrUnreadablePlacesFailTheWrite)
+{
+    std::string inMissingFolder = folder.File("no-such-folder/Para.ini");
+    EXPECT_FALSE(WritePrivateProfileString("ECG", "ALM_SW", "1", inMissingFolder.c_str()));
+    EXPECT_EQ(GetPrivateProfileInt("ECG", "ALM_SW", 3, inMissingFolder.c_str()), 3);
+
+    // A folder where the file should be cannot be read, so it must not be replaced.
+    std::filesystem::create_directory(path);
+    EXPECT_FALSE(WritePrivateProfileString("ECG", "ALM_SW", "1", path.c_str()));
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_EQ(Int("ECG", "ALM_SW"), -7);
+}
+
+TEST_F(PrivateProfileTest, AFileThatFailsToReadIsNotReplacedByAOneKeyFile)
+{
+    // Reading the start of this process's memory file fails with an input/output error, as a
+    // damaged disk would; a write must not throw the unread settings away.
+    std::filesystem::create_symlink("/proc/self/mem", path);
+    EXPECT_FALSE(InspectProfileFile(path.c_str()).readable);
+    EXPECT_FALSE(WritePrivateProfileString("ECG", "ALM_SW", "1", path.c_str()));
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+}
+
+TEST_F(PrivateProfileTest, NullNamesAreRefused)
+{
+    EXPECT_EQ(GetPrivateProfileInt(nullptr, "K", 9, path.c_str()), 9);
+    EXPECT_EQ(GetPrivateProfileString("S", nullptr, "d", path.c_str()), "d");
+    EXPECT_FALSE(WritePrivateProfileString("S", nullptr, "1", path.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(PrivateProfileTest, InspectionCountsLinesThatAreNoSetting)
+{
+    EXPECT_FALSE(InspectProfileFile(path.c_str()).exists);
+
+    folder.Write("Para.ini", "; c\n[ECG]\nALM_SW=1\n\n# d\n");
+    ProfileFileState clean = InspectProfileFile(path.c_str());
+    EXPECT_TRUE(clean.exists);
+    EXPECT_TRUE(clean.readable);
+    EXPECT_EQ(clean.strayLines, 0);
+
+    folder.Write("Para.ini", "[ECG]\nALM_SW=1\n\x01\x02garbage\n[broken\nmore garbage\n");
+    ProfileFileState garbled = InspectProfileFile(path.c_str());
+    EXPECT_EQ(garbled.strayLines, 3);
+    EXPECT_EQ(garbled.firstStrayLine, 3);
+    EXPECT_EQ(GetPrivateProfileInt("ECG", "ALM_SW", 0, path.c_str()), 1);
+}
+
+}  // namespace

@@ -19,10 +19,6 @@ RecordFolder::RecordFolder()
 {
     // The record tests simulate crashes through the file layer; a real disk flush adds only time.
     CFileFaults::SetDiskSync(false);
-    std::string pattern = ::testing::TempDir() + "recXXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back(0);
-    m_dir = mkdtemp(buf.data());
     theApp.m_strDataSavePath = Path("DataSave.dat");
     theApp.m_strNibpSavePath = Path("NIBPSave.dat");
     theApp.m_strSysSavePath = Path("SysSave.dat");
@@ -31,9 +27,9 @@ RecordFolder::RecordFolder()
 
 RecordFolder::~RecordFolder()
 {
+    // A test may have made the folder read-only.
     std::error_code ec;
-    std::filesystem::permissions(m_dir, std::filesystem::perms::owner_all, ec);
-    std::filesystem::remove_all(m_dir, ec);
+    std::filesystem::permissions(Dir(), std::filesystem::perms::owner_all, ec);
 }
 
 void TestRecThread::Drain(int limit)

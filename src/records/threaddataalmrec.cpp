@@ -524,6 +524,8 @@ void CThreadDataAlmRec::DoDataQuery()
         mode = req->nMode;
         step = req->nStep > 0 ? static_cast<uint32_t>(req->nStep) : 0;
     }
+    // Nothing is answered from an unavailable file; the request waits and the position stays.
+    if (m_bDataFileErr) return;
     const uint32_t len = g_u32DataSaveMax;
     const uint32_t w = m_u32DataWrite % len;
     const uint32_t n = m_u32DataCount;
@@ -539,7 +541,6 @@ void CThreadDataAlmRec::DoDataQuery()
     } else {
         p = RingDiff(p, w, len) < step ? w : RingDiff(p, step % len, len);
     }
-    if (m_bDataFileErr) return;  // the request waits; nothing is answered from an unavailable file
 
     bool complete = false;
     try {

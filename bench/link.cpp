@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "app/tesmorapp.h"
@@ -39,7 +40,13 @@ struct ShowBuffers {
 void BM_LinkSimulatedSeconds(benchmark::State& state)
 {
     theApp.ResetForTests();
-    SetExeFolder("/tmp");
+    static const bool scratch = [] {
+        char folder[] = "/tmp/tesmor-link-XXXXXX";  // one scratch folder for the settings file
+        if (mkdtemp(folder) == nullptr) return false;
+        SetExeFolder(folder);
+        return true;
+    }();
+    (void)scratch;
     auto data = std::make_unique<CMonitorData>();
     UartDataThread link(data.get());
     ShowBuffers show;

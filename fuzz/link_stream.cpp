@@ -19,7 +19,8 @@ namespace {
 CMonitorData& Data()
 {
     static CMonitorData* data = [] {
-        SetExeFolder("/tmp");
+        char folder[] = "/tmp/tesmor-link-XXXXXX";  // a scratch folder for the settings file
+        if (mkdtemp(folder) != nullptr) SetExeFolder(folder);
         return new CMonitorData();
     }();
     return *data;

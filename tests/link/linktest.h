@@ -14,6 +14,7 @@
 #include "link/packetparser.h"
 #include "link/rxring.h"
 #include "platform/apppaths.h"
+#include "support/tempfolder.h"
 
 namespace linktest {
 
@@ -53,11 +54,13 @@ inline std::vector<Decoded> DrainFrames(CRxRing& ring)
     return out;
 }
 
-// A data object in a scratch folder with the application's state reset.
+// A data object with the application's state reset, its settings file in a scratch folder of
+// this test process.
 inline std::unique_ptr<CMonitorData> FreshData()
 {
+    static TempFolder folder;
     theApp.ResetForTests();
-    SetExeFolder(::testing::TempDir());
+    SetExeFolder(folder.Path());
     return std::make_unique<CMonitorData>();
 }
 

@@ -1,0 +1,128 @@
+// The six value panels as the tests meet them: how to make one, its message, and its numeric
+// items with a setter, the widest value and shorter values with the text each must show.
+#pragma once
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/monitordefs.h"
+#include "display/staticbpvaluenormal.h"
+#include "display/staticvalueecgnormal.h"
+#include "display/staticvaluefanormal.h"
+#include "display/staticvaluerespnormal.h"
+#include "display/staticvaluespo2normal.h"
+#include "display/staticvaluetempnormal.h"
+#include "recordingparent.h"
+#include "surfacecheck.h"
+
+struct ValueCase {
+    int value;
+    std::u16string text;
+};
+
+struct NumericItem {
+    const char* name;
+    size_t index;  // into the panel's Items()
+    std::function<void(CValuePanel&, int)> set;
+    ValueCase widest;
+    std::vector<ValueCase> shorter;
+};
+
+struct PanelFace {
+    const char* name;
+    std::function<std::unique_ptr<CValuePanel>()> make;
+    UINT message;
+    std::vector<NumericItem> numbers;
+};
+
+template <typename Panel>
+std::function<void(CValuePanel&, int)> Setter(int (Panel::*set)(short, bool))
+{
+    return [set](CValuePanel& p, int v) { (static_cast<Panel&>(p).*set)(static_cast<short>(v), false); };
+}
+
+template <typename Panel>
+std::function<void(CValuePanel&, int)> PairSetter(int (Panel::*set)(int, int, bool))
+{
+    return [set](CValuePanel& p, int v) { (static_cast<Panel&>(p).*set)(v, v, false); };
+}
+
+template <typename Panel>
+std::function<std::unique_ptr<CValuePanel>()> Maker()
+{
+    return [] { return std::make_unique<Panel>(); };
+}
+
+inline std::vector<PanelFace> AllFaces()
+{
+    using Ecg = CStaticValueECGNormal;
+    using Spo2 = CStaticValueSPO2Normal;
+    using Temp = CStaticValueTempNormal;
+    using Resp = CStaticValueRespNormal;
+    using Fa = CStaticValueFANormal;
+    using Bp = CStaticBPValueNormal;
+    const std::vector<ValueCase> toShort = {{5, u"5"}, {42, u"42"}};
+    const std::vector<ValueCase> toShortOrMarker = {{5, u"5"}, {-100, u"---"}, {42, u"42"}};
+    return {
+        {"ECG", Maker<Ecg>(), WM_PANEL_ECG_DBLCLK,
+         {{"HR", 0, Setter(&Ecg::SetHr), {300, u"300"}, toShortOrMarker},
+          {"HR high", 1, Setter(&Ecg::SetHrAlmH), {300, u"300"}, toShort},
+          {"HR low", 2, Setter(&Ecg::SetHrAlmL), {300, u"300"}, toShort},
+          {"PVCs", 4, Setter(&Ecg::SetPvcs), {99, u"PVCs 99"}, {{0, u"PVCs 0"}}},
+          {"ST1", 5, Setter(&Ecg::SetSt1), {-100, u"ST1 -1.00"}, {{5, u"ST1 0.05"}, {-10000, u"ST1 ---"}}},
+          {"ST2", 6, Setter(&Ecg::SetSt2), {-100, u"ST2 -1.00"}, {{0, u"ST2 0.00"}, {-10000, u"ST2 ---"}}}}},
+        {"NIBP", Maker<Bp>(), WM_PANEL_BP_DBLCLK,
+         {{"NIBP", 0, PairSetter(&Bp::SetNibp), {300, u"300/300"}, {{0, u"0/0"}, {80, u"80/80"}}},
+          {"NIBP high", 1, PairSetter(&Bp::SetNibpAlmH), {300, u"300/300"}, {{0, u"0/0"}}},
+          {"NIBP low", 2, PairSetter(&Bp::SetNibpAlmL), {300, u"300/300"}, {{0, u"0/0"}}},
+          {"NIBP middle", 3, [](CValuePanel& p, int v) { static_cast<Bp&>(p).SetNibpMidValue(v, false); },
+           {300, u"300"}, {{0, u"0"}}}}},
+        {"TEMP", Maker<Temp>(), WM_PANEL_TEMP_DBLCLK,
+         {{"TEMP", 0, Setter(&Temp::SetTemp), {1000, u"100.0"}, {{5, u"0.5"}, {-100, u"---"}, {365, u"36.5"}}},
+          {"TEMP high", 1, Setter(&Temp::SetTempAlmH), {1000, u"100.0"}, {{5, u"0.5"}}},
+          {"TEMP low", 2, Setter(&Temp::SetTempAlmL), {1000, u"100.0"}, {{5, u"0.5"}}}}},
+        {"SPO2", Maker<Spo2>(), WM_PANEL_SPO2_DBLCLK,
+         {{"SpO2", 0, Setter(&Spo2::SetSpo2), {100, u"100"}, toShortOrMarker},
+          {"PR", 1, Setter(&Spo2::SetPr), {300, u"300"}, toShortOrMarker},
+          {"SpO2 high", 2, Setter(&Spo2::SetSpo2AlmH), {100, u"100"}, toShort},
+          {"SpO2 low", 3, Setter(&Spo2::SetSpo2AlmL), {100, u"100"}, toShort},
+          {"PR high", 4, Setter(&Spo2::SetPrAlmH), {300, u"300"}, toShort},
+          {"PR low", 5, Setter(&Spo2::SetPrAlmL), {300, u"300"}, toShort}}},
+        {"RESP", Maker<Resp>(), WM_PANEL_RESP_DBLCLK,
+         {{"RR", 0, Setter(&Resp::SetRr), {150, u"150"}, toShortOrMarker},
+          {"RR high", 1, Setter(&Resp::SetRrAlmH), {100, u"100"}, toShort},
+          {"RR low", 2, Setter(&Resp::SetRrAlmL), {100, u"100"}, toShort}}},
+        {"FA", Maker<Fa>(), WM_PANEL_FA_DBLCLK,
+         {{"O2", 0, Setter(&Fa::SetAirOxy), {100, u"100"}, toShortOrMarker},
+          {"O2 high", 1, Setter(&Fa::SetAirOxyAlmH), {100, u"100"}, toShort},
+          {"O2 low", 2, Setter(&Fa::SetAirOxyAlmL), {100, u"100"}, toShort}}},
+    };
+}
+
+// A panel created as a child of a recording parent, at its normal size.
+struct CreatedPanel {
+    RecordingParent parent;
+    std::unique_ptr<CValuePanel> panel;
+    explicit CreatedPanel(const PanelFace& face) : panel(face.make())
+    {
+        const CSize size = panel->Look().szNormal;
+        panel->Create(u"", WS_CHILD | WS_VISIBLE | SS_NOTIFY, CRect(CPoint(940, 60), size), &parent, 123);
+    }
+};
+
+// True when the item of the panel's current layout shows exactly text: its box and what the
+// text covers beyond it hold the text on black and nothing else.
+inline bool ItemShows(CValuePanel& panel, size_t index, const std::u16string& text)
+{
+    const int layout = panel.GetLargeMode() == 0 ? g_nLayoutNormal : g_nLayoutLarge;
+    const PANEL_ITEM& item = *panel.Items().at(index);
+    const CRect box = item.rcBox[layout];
+    const CRect wide = surfacecheck::TextRect(box.TopLeft(), text, item.nFont[layout]);
+    const CSize size = panel.GetLayoutSize();
+    const CRect area(box.left, box.top, std::min(size.cx, std::max(box.right, wide.right)),
+                     std::min(size.cy, std::max(box.bottom, wide.bottom)));
+    return surfacecheck::ShowsOnly(panel.Surface(), area, box.TopLeft(), text, item.nFont[layout], item.crText);
+}

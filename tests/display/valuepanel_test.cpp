@@ -1,0 +1,228 @@
+// The mechanics every value panel shares, checked on all six panels.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "display/panelpicture.h"
+#include "panelfaces.h"
+#include "surfacecheck.h"
+
+using namespace surfacecheck;
+
+namespace {
+
+constexpr COLORREF kBlack = 0;
+
+class ValuePanelFaces : public ::testing::TestWithParam<PanelFace> {};
+
+// Pixels of the area the widest text covered that differ from the new text on black, leaving
+// out the boxes of the other items (where a text too wide for its panel may spill).
+int GhostPixels(CValuePanel& panel, const PANEL_ITEM& place, int layout, const std::u16string& widest,
+                const std::u16string& text)
+{
+    const CRect box = place.rcBox[layout];
+    const CRect wide = TextRect(box.TopLeft(), widest, place.nFont[layout]);
+    const CSize size = layout == g_nLayoutNormal ? panel.Look().szNormal : panel.Look().szLarge;
+    const CRect area(box.left, box.top, std::min<int>(size.cx, std::max(box.right, wide.right)),
+                     std::min<int>(size.cy, std::max(box.bottom, wide.bottom)));
+    Scratch expected(area, kBlack);
+    expected.Text(box.TopLeft(), text, place.nFont[layout], place.crText);
+    int ghosts = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            bool neighbour = panel.Look().rcBell.PtInRect({x, y});
+            for (const PANEL_ITEM* other : panel.Items())
+                neighbour = neighbour || (other != &place && other->rcBox[layout].PtInRect({x, y}));
+            if (!neighbour)
+                ghosts += panel.GetSurfacePixel(x, y) != expected.bmp.GetPixel(x - area.left, y - area.top);
+        }
+    }
+    return ghosts;
+}
+
+TEST_P(ValuePanelFaces, NoGhostDigitsFromTheWidestToEveryShorterText)
+{
+    const PanelFace& face = GetParam();
+    for (int layout : {g_nLayoutNormal, g_nLayoutLarge}) {
+        for (const NumericItem& item : face.numbers) {
+            for (const ValueCase& next : item.shorter) {
+                CreatedPanel created(face);
+                CValuePanel& panel = *created.panel;
+                panel.SetLargeMode(layout);
+                item.set(panel, item.widest.value);
+                item.set(panel, next.value);
+                const PANEL_ITEM& place = *panel.Items().at(item.index);
+                EXPECT_EQ(GhostPixels(panel, place, layout, item.widest.text, next.text), 0)
+                    << face.name << " " << item.name << " layout " << layout << ": " << item.widest.value << " -> "
+                    << next.value;
+            }
+        }
+    }
+}
+
+TEST_P(ValuePanelFaces, ClearedRegionKeepsOffEveryNeighbour)
+{
+    CreatedPanel created(GetParam());
+    CValuePanel& panel = *created.panel;
+    for (int layout : {g_nLayoutNormal, g_nLayoutLarge}) {
+        for (const PANEL_ITEM* item : panel.Items()) {
+            const CRect box = item->rcBox[layout];
+            if (box.IsRectEmpty()) continue;
+            const std::vector<CRect> region = panel.ClearRegion(*item, layout);
+            ASSERT_FALSE(region.empty());
+            EXPECT_EQ(region.front(), box);
+            for (size_t i = 1; i < region.size(); ++i) {
+                CRect overlap;
+                EXPECT_FALSE(overlap.IntersectRect(region[i], box));
+                EXPECT_FALSE(overlap.IntersectRect(region[i], panel.Look().rcBell));
+                for (const PANEL_ITEM* other : panel.Items()) {
+                    EXPECT_TRUE(other == item || !overlap.IntersectRect(region[i], other->rcBox[layout]))
+                        << GetParam().name << " layout " << layout << " box at " << box.left << "," << box.top;
+                }
+            }
+        }
+    }
+}
+
+TEST_P(ValuePanelFaces, MainValueRedrawsOnlyWhenItChangesOrIsForced)
+{
+    const PanelFace& face = GetParam();
+    CreatedPanel created(face);
+    CValuePanel& panel = *created.panel;
+    const NumericItem& main = face.numbers.front();
+    main.set(panel, 42);
+    EXPECT_EQ(panel.IsDirty(), 1);
+    panel.RefreshIfDirty();
+    EXPECT_EQ(panel.IsDirty(), 0);
+    EXPECT_TRUE(panel.NeedsPaint());
+    panel.ClearNeedsPaint();
+
+    main.set(panel, 42);
+    EXPECT_EQ(panel.IsDirty(), 0);
+    panel.RefreshIfDirty();
+    EXPECT_FALSE(panel.NeedsPaint());
+
+    main.set(panel, 43);
+    EXPECT_EQ(panel.IsDirty(), 1);
+}
+
+TEST_P(ValuePanelFaces, DoubleClickPostsTheParametersMessageWithZeroParameters)
+{
+    const PanelFace& face = GetParam();
+    CreatedPanel created(face);
+    created.panel->OnLButtonDblClk(0, CPoint(10, 10));
+    const auto& got = created.parent.Deliver();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].message, face.message);
+    EXPECT_EQ(got[0].wParam, 0u);
+    EXPECT_EQ(got[0].lParam, 0);
+}
+
+TEST_P(ValuePanelFaces, AlarmFrameBlinksPanelColourThenAlarmColourAndStopsBlack)
+{
+    CreatedPanel created(GetParam());
+    CValuePanel& panel = *created.panel;
+    const CSize size = panel.GetLayoutSize();
+    const COLORREF panelColour = panel.Look().crPanel;
+    auto frameIs = [&](COLORREF colour) {
+        return AllColour(panel.Surface(), BoxAt(0, 0, 2, size.cy), colour) &&
+               AllColour(panel.Surface(), CRect(panel.Look().rcBell.right, 0, size.cx, 2), colour) &&
+               AllColour(panel.Surface(), BoxAt(0, size.cy - 2, size.cx, 2), colour);
+    };
+    panel.SetAlmFlag(1);
+    const COLORREF expected[] = {panelColour, CValuePanel::kAlarmColour, panelColour, CValuePanel::kAlarmColour};
+    for (COLORREF colour : expected) {
+        panel.RefreshIfDirty();
+        panel.BlinkAlmFrame();
+        EXPECT_EQ(panel.IsDirty(), 1);
+        EXPECT_TRUE(frameIs(colour));
+    }
+    // No right strip, and the top strip leaves x 0..69 alone.
+    EXPECT_EQ(panel.GetSurfacePixel(size.cx - 1, size.cy / 2), kBlack);
+    EXPECT_EQ(panel.GetSurfacePixel(65, 0), kBlack);
+
+    panel.SetAlmFlag(0);
+    panel.RefreshIfDirty();
+    panel.BlinkAlmFrame();
+    EXPECT_EQ(panel.IsDirty(), 1);
+    EXPECT_TRUE(frameIs(kBlack));
+    panel.SetAlmFlag(1);
+    panel.BlinkAlmFrame();
+    EXPECT_TRUE(frameIs(panelColour));
+}
+
+TEST_P(ValuePanelFaces, SwitchedOffAlarmShowsTheCrossedBellClippedToThePicture)
+{
+    CreatedPanel created(GetParam());
+    CValuePanel& panel = *created.panel;
+    const CRect bell = panel.Look().rcBell;
+    panel.SetAlmSw(0, false);  // the switch starts at 0: nothing to draw
+    EXPECT_TRUE(AllColour(panel.Surface(), bell, kBlack));
+
+    panel.SetAlmSw(0, true);
+    int differing = 0;
+    for (int y = 0; y < g_picBell.nHeight; ++y)
+        for (int x = 0; x < g_picBell.nWidth; ++x)
+            differing += panel.GetSurfacePixel(bell.left + x, bell.top + y) != PictureColour(g_picBell.pRows[y][x]);
+    EXPECT_EQ(differing, 0);
+    // A 30 x 30 bell box keeps its black beyond the 28 x 25 picture.
+    EXPECT_TRUE(AllColour(panel.Surface(), CRect(bell.left + 28, bell.top, bell.right, bell.bottom), kBlack));
+    EXPECT_TRUE(AllColour(panel.Surface(), CRect(bell.left, bell.top + 25, bell.right, bell.bottom), kBlack));
+
+    panel.SetAlmSw(1, false);
+    EXPECT_TRUE(AllColour(panel.Surface(), bell, kBlack));
+    panel.SetLargeMode(1);
+    panel.SetAlmSw(0, false);
+    EXPECT_GT(CountColour(panel.Surface(), bell, RGB(255, 0, 0)), 20);
+}
+
+TEST_P(ValuePanelFaces, AnyNonzeroModeIsTheLargeLayoutAndPaintCopiesOnlyTheLayout)
+{
+    CreatedPanel created(GetParam());
+    CValuePanel& panel = *created.panel;
+    const PANEL_LOOK& look = panel.Look();
+    const NumericItem& main = GetParam().numbers.front();
+    const ValueCase& shown = main.shorter.back();
+    main.set(panel, shown.value);
+
+    panel.SetLargeMode(7);
+    EXPECT_EQ(panel.GetLayoutSize(), look.szLarge);
+    EXPECT_TRUE(ItemShows(panel, main.index, shown.text));
+
+    panel.SetLargeMode(0);
+    EXPECT_EQ(panel.GetLayoutSize(), look.szNormal);
+    CBitmap target;
+    target.CreateBitmap(look.szLarge.cx + 10, look.szLarge.cy + 10);
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    dc.SelectObject(&target);
+    dc.FillSolidRect(0, 0, target.Width(), target.Height(), RGB(1, 2, 3));
+    panel.PaintWith(&dc);
+    const CRect normal(CPoint(0, 0), look.szNormal);
+    int copied = 0;
+    for (int y = 0; y < normal.bottom; ++y)
+        for (int x = 0; x < normal.right; ++x) copied += target.GetPixel(x, y) == panel.GetSurfacePixel(x, y);
+    EXPECT_EQ(copied, Area(normal));
+    EXPECT_EQ(target.GetPixel(normal.right, 0), RGB(1, 2, 3));
+    EXPECT_EQ(target.GetPixel(0, normal.bottom), RGB(1, 2, 3));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllPanels, ValuePanelFaces, ::testing::ValuesIn(AllFaces()),
+                         [](const ::testing::TestParamInfo<PanelFace>& info) { return std::string(info.param.name); });
+
+TEST(ValuePanelNumber, MarkerIsComparedBeforeClampingAndCacheKeepsTheRawValue)
+{
+    CreatedPanel created(AllFaces().front());
+    auto& ecg = static_cast<CStaticValueECGNormal&>(*created.panel);
+    ecg.SetHr(-100, false);
+    EXPECT_TRUE(ItemShows(ecg, 0, u"---"));
+    ecg.SetHr(-1, false);
+    EXPECT_TRUE(ItemShows(ecg, 0, u"0"));
+    ecg.SetHr(400, false);
+    EXPECT_TRUE(ItemShows(ecg, 0, u"300"));
+    ecg.RefreshIfDirty();
+    ecg.SetHr(300, false);  // the cache holds 400, so this draws
+    EXPECT_EQ(ecg.IsDirty(), 1);
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 #include "app/tesmorapp.h"
 #include "core/monitordefs.h"
@@ -231,7 +232,7 @@ template <class T>
 int CThreadDataAlmRec::QueueRecord(std::list<T>& queue, CCriticalSection& cs, T&& rec)
 {
     CSingleLock g(cs);
-    queue.push_back(rec);
+    queue.push_back(std::move(rec));
     return 0;
 }
 

@@ -38,18 +38,24 @@ bool CRecordRing::IsValid(const REC_FILE_HEAD& head) const
     return n == (w < len ? w : len);
 }
 
+uint32_t CRecordRing::NextIndex(uint32_t index) const
+{
+    const uint32_t len = m_layout.u32RingLen;
+    if (m_layout.bWrapIndex) return (index + 1) % len;
+    // An index that never wraps would overflow after 2^32 records: it goes on at the next slot
+    // with an index that still says the ring is full.
+    return index + 1 > index ? index + 1 : len + (index % len + 1) % len;
+}
+
 int CRecordRing::ChooseCopy(bool validA, bool validB)
 {
     if (!validA && !validB) return -1;
     if (validA != validB) return validA ? 0 : 1;
     const uint32_t a = m_head[0].u32WriteIndex;
     const uint32_t b = m_head[1].u32WriteIndex;
-    if (m_layout.bWrapIndex) {
-        // The copy one slot ahead holds the newer state, also across the wrap.
-        const uint32_t len = m_layout.u32RingLen;
-        if ((a + 1) % len == b) return 1;
-        if ((b + 1) % len == a) return 0;
-    }
+    // The copy one record ahead holds the newer state, also across the wrap.
+    if (NextIndex(a) == b) return 1;
+    if (NextIndex(b) == a) return 0;
     return b > a ? 1 : 0;
 }
 
@@ -137,8 +143,7 @@ void CRecordRing::StoreRecord(const void* slot)
 void CRecordRing::CommitHeader()
 {
     const uint32_t len = m_layout.u32RingLen;
-    uint32_t w = m_write.load() + 1;
-    if (m_layout.bWrapIndex) w %= len;
+    const uint32_t w = NextIndex(m_write.load());
     m_write = w;
     if (m_count.load() < len) m_count = m_count.load() + 1;
 

@@ -58,6 +58,8 @@ public:
     bool IsValid(const REC_FILE_HEAD& head) const;
 
 private:
+    // The write index after one more record.
+    uint32_t NextIndex(uint32_t index) const;
     int ChooseCopy(bool validA, bool validB);
 
     RING_LAYOUT m_layout;

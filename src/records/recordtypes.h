@@ -57,6 +57,7 @@ static_assert(offsetof(REC_VALUES, i16DBP) == 0x10, "value block layout");
 static_assert(offsetof(REC_VALUES, i16MBP) == 0x12, "value block layout");
 static_assert(offsetof(REC_VALUES, i16Temp) == 0x14, "value block layout");
 static_assert(offsetof(REC_VALUES, i8FiO2) == 0x16, "value block layout");
+static_assert(offsetof(REC_VALUES, u8Reserved) == 0x17, "value block layout");
 static_assert(offsetof(REC_VALUES, szTime) == 0x18, "value block layout");
 static_assert(offsetof(REC_VALUES, szPatientName) == 0x40, "value block layout");
 
@@ -86,6 +87,7 @@ static_assert(sizeof(ALM_INDEX) == 50, "alarm index entry is 50 bytes");
 static_assert(offsetof(ALM_INDEX, u8State) == 0x28, "alarm index layout");
 static_assert(offsetof(ALM_INDEX, u8AlmType) == 0x29, "alarm index layout");
 static_assert(offsetof(ALM_INDEX, u8AlmCode) == 0x2A, "alarm index layout");
+static_assert(offsetof(ALM_INDEX, u8Reserved) == 0x2B, "alarm index layout");
 static_assert(offsetof(ALM_INDEX, u16Slot) == 0x2C, "alarm index layout");
 static_assert(offsetof(ALM_INDEX, i16Limit) == 0x2E, "alarm index layout");
 static_assert(offsetof(ALM_INDEX, i16Value) == 0x30, "alarm index layout");
@@ -117,6 +119,7 @@ struct NIBP_DATA {
     uint8_t u8Reserved[18];
 };
 static_assert(sizeof(NIBP_DATA) == 66, "NIBP result is 66 bytes");
+static_assert(offsetof(NIBP_DATA, i16Dia) == 0x02, "NIBP result layout");
 static_assert(offsetof(NIBP_DATA, i16Mean) == 0x04, "NIBP result layout");
 static_assert(offsetof(NIBP_DATA, i16Extra) == 0x06, "NIBP result layout");
 static_assert(offsetof(NIBP_DATA, szTime) == 0x08, "NIBP result layout");

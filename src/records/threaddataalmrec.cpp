@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "app/tesmorapp.h"
 #include "core/monitordefs.h"
@@ -48,18 +50,24 @@ void CopyWave(T* dst, const T* src, int n)
         std::memset(dst, 0, sizeof(T) * n);
 }
 
-void AllocWaves(SAVE_DATA& r)
-{
-    for (auto& w : r.pEcgWave) w = new WORD[g_i32ECGWaveLen];
-    r.pRespWave = new BYTE[g_i32RespWaveLen];
-    r.pPlethWave = new BYTE[g_i32PlethWaveLen];
-}
+// Wave lengths of the two record kinds that carry waves.
+template <class R>
+struct WaveLen;
+template <>
+struct WaveLen<SAVE_DATA> {
+    static constexpr int ecg = g_i32ECGWaveLen, resp = g_i32RespWaveLen, pleth = g_i32PlethWaveLen;
+};
+template <>
+struct WaveLen<SAVE_ALM> {
+    static constexpr int ecg = g_i32AlmECGWaveLen, resp = g_i32AlmRespWaveLen, pleth = g_i32AlmPlethWaveLen;
+};
 
-void AllocWaves(SAVE_ALM& r)
+template <class R>
+void AllocWaves(R& r)
 {
-    for (auto& w : r.pEcgWave) w = new WORD[g_i32AlmECGWaveLen];
-    r.pRespWave = new BYTE[g_i32AlmRespWaveLen];
-    r.pPlethWave = new BYTE[g_i32AlmPlethWaveLen];
+    for (auto& w : r.pEcgWave) w = new WORD[WaveLen<R>::ecg];
+    r.pRespWave = new BYTE[WaveLen<R>::resp];
+    r.pPlethWave = new BYTE[WaveLen<R>::pleth];
 }
 
 template <class R>
@@ -74,45 +82,35 @@ void FreeWaves(R& r)
     r.pRespWave = r.pPlethWave = nullptr;
 }
 
-// Packs the waves of a data record back to back from dst.
-void PackDataWaves(BYTE* dst, const SAVE_DATA& r)
+template <class R>
+void CopyWaves(R& dst, const R& src)
 {
-    for (auto* w : r.pEcgWave) {
-        CopyWave(reinterpret_cast<WORD*>(dst), w, g_i32ECGWaveLen);
-        dst += sizeof(WORD) * g_i32ECGWaveLen;
-    }
-    CopyWave(dst, r.pRespWave, g_i32RespWaveLen);
-    CopyWave(dst + g_i32RespWaveLen, r.pPlethWave, g_i32PlethWaveLen);
+    for (size_t i = 0; i < std::size(dst.pEcgWave); ++i) CopyWave(dst.pEcgWave[i], src.pEcgWave[i], WaveLen<R>::ecg);
+    CopyWave(dst.pRespWave, src.pRespWave, WaveLen<R>::resp);
+    CopyWave(dst.pPlethWave, src.pPlethWave, WaveLen<R>::pleth);
 }
 
-void UnpackDataWaves(SAVE_DATA& r, const BYTE* src)
+// Packs the waves of a record back to back from dst: the ECG leads, respiration, pleth.
+template <class R>
+void PackWaves(BYTE* dst, const R& r)
 {
     for (auto* w : r.pEcgWave) {
-        CopyWave(w, reinterpret_cast<const WORD*>(src), g_i32ECGWaveLen);
-        src += sizeof(WORD) * g_i32ECGWaveLen;
+        CopyWave(reinterpret_cast<WORD*>(dst), w, WaveLen<R>::ecg);
+        dst += sizeof(WORD) * WaveLen<R>::ecg;
     }
-    CopyWave(r.pRespWave, src, g_i32RespWaveLen);
-    CopyWave(r.pPlethWave, src + g_i32RespWaveLen, g_i32PlethWaveLen);
+    CopyWave(dst, r.pRespWave, WaveLen<R>::resp);
+    CopyWave(dst + WaveLen<R>::resp, r.pPlethWave, WaveLen<R>::pleth);
 }
 
-void PackAlmWaves(BYTE* dst, const SAVE_ALM& r)
+template <class R>
+void UnpackWaves(R& r, const BYTE* src)
 {
     for (auto* w : r.pEcgWave) {
-        CopyWave(reinterpret_cast<WORD*>(dst), w, g_i32AlmECGWaveLen);
-        dst += sizeof(WORD) * g_i32AlmECGWaveLen;
+        CopyWave(w, reinterpret_cast<const WORD*>(src), WaveLen<R>::ecg);
+        src += sizeof(WORD) * WaveLen<R>::ecg;
     }
-    CopyWave(dst, r.pRespWave, g_i32AlmRespWaveLen);
-    CopyWave(dst + g_i32AlmRespWaveLen, r.pPlethWave, g_i32AlmPlethWaveLen);
-}
-
-void UnpackAlmWaves(SAVE_ALM& r, const BYTE* src)
-{
-    for (auto* w : r.pEcgWave) {
-        CopyWave(w, reinterpret_cast<const WORD*>(src), g_i32AlmECGWaveLen);
-        src += sizeof(WORD) * g_i32AlmECGWaveLen;
-    }
-    CopyWave(r.pRespWave, src, g_i32AlmRespWaveLen);
-    CopyWave(r.pPlethWave, src + g_i32AlmRespWaveLen, g_i32AlmPlethWaveLen);
+    CopyWave(r.pRespWave, src, WaveLen<R>::resp);
+    CopyWave(r.pPlethWave, src + WaveLen<R>::resp, WaveLen<R>::pleth);
 }
 
 void PostDone(WindowHandle target)
@@ -234,7 +232,7 @@ template <class T>
 int CThreadDataAlmRec::QueueRecord(std::list<T>& queue, CCriticalSection& cs, T&& rec)
 {
     CSingleLock g(cs);
-    queue.push_back(rec);
+    queue.push_back(std::move(rec));
     return 0;
 }
 
@@ -249,9 +247,7 @@ int CThreadDataAlmRec::AddDataRecord(SAVE_DATA* rec)
     copy.val = rec->val;
     FormatRecordTime(copy.val.szTime, 20);
     AllocWaves(copy);
-    for (int i = 0; i < 3; ++i) CopyWave(copy.pEcgWave[i], rec->pEcgWave[i], g_i32ECGWaveLen);
-    CopyWave(copy.pRespWave, rec->pRespWave, g_i32RespWaveLen);
-    CopyWave(copy.pPlethWave, rec->pPlethWave, g_i32PlethWaveLen);
+    CopyWaves(copy, *rec);
     return QueueRecord(m_listDataQueue, m_csDataFile, std::move(copy));
 }
 
@@ -266,7 +262,7 @@ int CThreadDataAlmRec::AddAlmRecord(SAVE_ALM* rec)
     copy.idx = rec->idx;
     copy.val = rec->val;
     AllocWaves(copy);
-    CopyAlmResult(&copy, rec);
+    CopyWaves(copy, *rec);
     return QueueRecord(m_listAlmQueue, m_csAlmFile, std::move(copy));
 }
 
@@ -426,7 +422,7 @@ void CThreadDataAlmRec::WriteDataRecord()
     // Only this thread removes records, so the front stays in place outside the lock.
     BYTE* slot = m_pDataSlotBuf.data();
     std::memcpy(slot, &rec->val, sizeof(REC_VALUES));
-    PackDataWaves(slot + g_u32DataWaveOffset, *rec);
+    PackWaves(slot + g_u32DataWaveOffset, *rec);
     FreeWaves(*rec);
     {
         CSingleLock g(m_csDataFile);
@@ -477,6 +473,13 @@ void CThreadDataAlmRec::WriteAlmSlot(SAVE_ALM* rec)
     const uint32_t s = m_u32AlmWrite % g_u32AlmSaveMax;
     BYTE* buf = m_pAlmSlotBuf.data();
     try {
+        if (m_pAlmIndex[s].u8State == g_u8AlmStateComplete) {
+            // Unmark the committed record in one byte first: a torn stub write below then never
+            // leaves a stub marked complete over a record that is about to change.
+            const uint8_t mark = g_u8AlmStateEmpty;
+            m_pAlmIndex[s].u8State = mark;
+            m_ringAlm.WriteAt(AlmStubOffset(s) + offsetof(ALM_INDEX, u8State), &mark, 1);
+        }
         ALM_INDEX stub = rec->idx;
         stub.u16Slot = static_cast<uint16_t>(s);
         stub.u8State = g_u8AlmStateEmpty;
@@ -486,7 +489,7 @@ void CThreadDataAlmRec::WriteAlmSlot(SAVE_ALM* rec)
 
         std::memcpy(buf, &rec->idx, sizeof(ALM_INDEX));
         std::memcpy(buf + g_u32AlmValOffset, &rec->val, sizeof(REC_VALUES));
-        PackAlmWaves(buf + g_u32AlmWaveOffset, *rec);
+        PackWaves(buf + g_u32AlmWaveOffset, *rec);
         m_ringAlm.WriteAt(AlmRecOffset(s), buf, g_u32AlmRecSize);
 
         m_ringAlm.CommitHeader();
@@ -522,6 +525,8 @@ void CThreadDataAlmRec::DoDataQuery()
         mode = req->nMode;
         step = req->nStep > 0 ? static_cast<uint32_t>(req->nStep) : 0;
     }
+    // Nothing is answered from an unavailable file; the request waits and the position stays.
+    if (m_bDataFileErr) return;
     const uint32_t len = g_u32DataSaveMax;
     const uint32_t w = m_u32DataWrite % len;
     const uint32_t n = m_u32DataCount;
@@ -537,7 +542,6 @@ void CThreadDataAlmRec::DoDataQuery()
     } else {
         p = RingDiff(p, w, len) < step ? w : RingDiff(p, step % len, len);
     }
-    if (m_bDataFileErr) return;  // the request waits; nothing is answered from an unavailable file
 
     bool complete = false;
     try {
@@ -552,7 +556,7 @@ void CThreadDataAlmRec::DoDataQuery()
         if (m_listDataReq.empty() || m_listDataReq.front() != req) return;  // withdrawn meanwhile
         if (complete) {
             std::memcpy(&req->val, m_pDataSlotBuf.data(), sizeof(REC_VALUES));
-            UnpackDataWaves(*req, m_pDataSlotBuf.data() + g_u32DataWaveOffset);
+            UnpackWaves(*req, m_pDataSlotBuf.data() + g_u32DataWaveOffset);
         }
         target = HandleOf(req->pWnd);
         m_listDataReq.pop_front();
@@ -810,7 +814,7 @@ bool CThreadDataAlmRec::ReadAlmSlot()
     }
     std::memcpy(&m_stAlmResult.idx, buf, sizeof(ALM_INDEX));
     std::memcpy(&m_stAlmResult.val, buf + g_u32AlmValOffset, sizeof(REC_VALUES));
-    UnpackAlmWaves(m_stAlmResult, buf + g_u32AlmWaveOffset);
+    UnpackWaves(m_stAlmResult, buf + g_u32AlmWaveOffset);
     return true;
 }
 
@@ -819,7 +823,5 @@ void CThreadDataAlmRec::CopyAlmResult(SAVE_ALM* dst, const SAVE_ALM* src)
     if (dst == nullptr || src == nullptr || dst == src) return;
     dst->idx = src->idx;
     dst->val = src->val;
-    for (int i = 0; i < 2; ++i) CopyWave(dst->pEcgWave[i], src->pEcgWave[i], g_i32AlmECGWaveLen);
-    CopyWave(dst->pRespWave, src->pRespWave, g_i32AlmRespWaveLen);
-    CopyWave(dst->pPlethWave, src->pPlethWave, g_i32AlmPlethWaveLen);
+    CopyWaves(*dst, *src);
 }

@@ -9,17 +9,18 @@
 #include <vector>
 
 #include "records/threaddataalmrec.h"
+#include "support/tempfolder.h"
 
 // A fresh folder under the test temp dir; the application's record paths point into it.
 class RecordFolder {
 public:
     RecordFolder();
     ~RecordFolder();
-    const std::string& Dir() const { return m_dir; }
-    std::string Path(const char* name) const { return m_dir + "/" + name; }
+    const std::string& Dir() const { return m_folder.Path(); }
+    std::string Path(const char* name) const { return m_folder.File(name); }
 
 private:
-    std::string m_dir;
+    TempFolder m_folder;
 };
 
 class TestRecThread : public CThreadDataAlmRec {

@@ -145,6 +145,13 @@ TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
     EXPECT_EQ(thread->m_u32NibpCount, 30u);
     EXPECT_EQ(thread->m_u32SysWrite, 0xFFFFFFFFu);  // a huge never-wrapped index is still a ring position
     EXPECT_EQ(thread->m_u32SysCount, 200u);
+    thread->AddPowerOnRecord();
+    thread->RunPass();  // the index would overflow: it goes on at the next slot, 0xFFFFFFFF % 200 + 1
+    EXPECT_EQ(thread->m_u32SysWrite, 200u + 96);
+    thread.reset();
+    Start();
+    EXPECT_EQ(thread->m_u32SysWrite, 296u);
+    EXPECT_EQ(thread->m_u32SysCount, 200u);
 }
 
 TEST_F(RecordOpenTest, CopiesAtTheWrapTakeTheOneAhead)

@@ -123,6 +123,12 @@ TEST_F(RecordQueryTest, DataStepsInAPartlyFilledRing)
     EXPECT_EQ(probe.answers, 8);
     EXPECT_EQ(sink.rec.pWnd, &probe);
     EXPECT_EQ(sink.rec.nStep, 1);
+
+    thread->m_bDataFileErr = 1;
+    Data(1, 30);
+    thread->RunPass();
+    EXPECT_EQ(probe.answers, 8);                 // a request to an unavailable file waits
+    EXPECT_EQ(thread->m_u32DataRead, 0u);        // and the position does not drift meanwhile
 }
 
 TEST_F(RecordQueryTest, DataStepsInAFullRing)

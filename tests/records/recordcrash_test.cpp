@@ -1,0 +1,218 @@
+// Crash safety of the record files: a writer process killed at random moments, and simulated
+// power losses through the file layer's fault seam. After each crash the files are reopened and
+// checked: every header copy points at whole records, every record the header counts is whole,
+// every stub marked complete matches its whole record, and no committed record was lost.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+#include "app/tesmorapp.h"
+#include "platform/filefaults.h"
+#include "platform/textu16.h"
+#include "recordfixture.h"
+
+namespace {
+
+int Rounds()
+{
+    const char* env = std::getenv("TESMOR_CRASH_ROUNDS");
+    int n = env != nullptr ? std::atoi(env) : 0;
+    return n > 0 ? n : 200;
+}
+
+// Feeds one record of each kind, derived from n, and runs one pass.
+void FeedAndPass(TestRecThread& t, uint32_t n)
+{
+    DataRecordSource d(n);
+    t.AddDataRecord(&d.rec);
+    char time[32];
+    snprintf(time, sizeof(time), "2026-12-07 %02u:%02u:%02u", (n / 3600) % 24, (n / 60) % 60, n % 60);
+    AlmRecordSource a(static_cast<uint8_t>(1 + n % 8), 2, time, n);
+    t.AddAlmRecord(&a.rec);
+    NIBP_DATA nibp{};
+    nibp.i16Sys = static_cast<int16_t>(n & 0x7FFF);
+    std::memset(nibp.u8Reserved, static_cast<int>(n & 0xFF), sizeof(nibp.u8Reserved));
+    nibp.u8Reserved[17] = static_cast<uint8_t>(~n);
+    t.AddNibpRecord(&nibp);
+    SYS_DATA ev{};
+    U16Format(ev.szEvent, 20, "EV%08X-%08X", n, n);
+    t.AddSysRecord(&ev);
+    t.RunPass();
+}
+
+bool NibpIntact(const std::vector<uint8_t>& raw)
+{
+    NIBP_DATA r;
+    if (raw.size() < sizeof(r)) return false;
+    std::memcpy(&r, raw.data(), sizeof(r));
+    return r.u8Reserved[0] == (static_cast<uint16_t>(r.i16Sys) & 0xFF) &&
+           r.u8Reserved[17] == static_cast<uint8_t>(~static_cast<uint16_t>(r.i16Sys));
+}
+
+bool SysIntact(const std::vector<uint8_t>& raw)
+{
+    SYS_DATA r;
+    if (raw.size() < sizeof(r)) return false;
+    std::memcpy(&r, raw.data(), sizeof(r));
+    std::string ev = ToUtf8(U16(r.szEvent, 20));
+    if (ev == "监护仪开机") return true;
+    return ev.size() == 19 && ev.compare(2, 8, ev, 11, 8) == 0;
+}
+
+struct Counts {
+    uint32_t data = 0, nibp = 0, sys = 0, alm = 0;
+};
+
+// A header copy that the open would accept, for a ring that wraps its index or not.
+bool CopyUsable(const REC_FILE_HEAD& h, uint32_t len, bool wraps)
+{
+    if (U16(h.szSignature, 8) != u"KWPD5NXQ" || h.u32Count > len) return false;
+    if (wraps) return h.u32WriteIndex < len && (h.u32Count == len || h.u32WriteIndex == h.u32Count);
+    return h.u32Count == std::min(h.u32WriteIndex, len);
+}
+
+// Slots counted by a header state, newest first, leaving out the slot at the write index of a
+// full ring (the oldest record, the one being overwritten). At most `limit` slots.
+std::vector<uint32_t> CountedSlots(uint32_t write, uint32_t count, uint32_t len, uint32_t limit)
+{
+    std::vector<uint32_t> slots;
+    const uint32_t w = write % len;
+    const uint32_t n = count == len ? len - 1 : count;
+    for (uint32_t i = 0; i < n && i < limit; ++i) slots.push_back((w + 2 * len - 1 - i) % len);
+    return slots;
+}
+
+class RecordCrashTest : public ::testing::Test {
+protected:
+    void SetUp() override { CFileFaults::Reset(); }
+    void TearDown() override { CFileFaults::Reset(); }
+
+    // Reopens the files and checks them; `before` holds the counts of the previous check.
+    void CheckAfterCrash(Counts* before, int round)
+    {
+        SCOPED_TRACE("round " + std::to_string(round));
+        TestRecThread t;
+        t.InitInstance();
+        ASSERT_EQ(t.m_bDataFileErr + t.m_bNibpFileErr + t.m_bSysFileErr + t.m_bAlmFileErr, 0);
+        // No committed record is lost: counts never go back.
+        EXPECT_GE(t.m_u32DataCount.load(), before->data);
+        EXPECT_GE(t.m_u32NibpCount.load(), before->nibp);
+        EXPECT_GE(t.m_u32SysCount.load(), before->sys);
+        EXPECT_GE(t.m_u32AlmCount.load(), before->alm);
+        *before = {t.m_u32DataCount, t.m_u32NibpCount, t.m_u32SysCount, t.m_u32AlmCount};
+
+        const std::string& data = theApp.m_strDataSavePath;
+        for (int copy = 0; copy < 2; ++copy) {
+            REC_FILE_HEAD h = ReadHead(data, copy);
+            if (!CopyUsable(h, g_u32DataSaveMax, true)) continue;
+            for (uint32_t s : CountedSlots(h.u32WriteIndex, h.u32Count, g_u32DataSaveMax, 8))
+                EXPECT_TRUE(DataSlotIntact(ReadRaw(data, 0x20000 + uint64_t{s} * 0x2000, 0x2000))) << "data slot " << s;
+        }
+        CheckSmall(theApp.m_strNibpSavePath, g_u32NibpSaveMax, NibpIntact);
+        CheckSmall(theApp.m_strSysSavePath, g_u32SysSaveMax, SysIntact);
+        CheckAlarms(t);
+    }
+
+    void CheckSmall(const std::string& path, uint32_t len, bool (*intact)(const std::vector<uint8_t>&))
+    {
+        for (int copy = 0; copy < 2; ++copy) {
+            REC_FILE_HEAD h = ReadHead(path, copy);
+            if (!CopyUsable(h, len, false)) continue;
+            for (uint32_t s : CountedSlots(h.u32WriteIndex, h.u32Count, len, len))
+                EXPECT_TRUE(intact(ReadRaw(path, 0x20000 + s * 128, 128))) << path << " slot " << s;
+        }
+    }
+
+    void CheckAlarms(TestRecThread& t)
+    {
+        const std::string& path = theApp.m_strAlmSavePath;
+        for (int copy = 0; copy < 2; ++copy)
+            if (CopyUsable(ReadHead(path, copy), g_u32AlmSaveMax, true)) ++usableAlmCopies;
+        for (uint32_t s = 0; s < g_u32AlmSaveMax; ++s) {
+            auto raw = ReadRaw(path, 0x20000 + s * 0x1000, sizeof(ALM_INDEX));
+            ASSERT_EQ(raw.size(), sizeof(ALM_INDEX));
+            ALM_INDEX stub;
+            std::memcpy(&stub, raw.data(), sizeof(stub));
+            if (stub.u8State != 0) continue;
+            auto rec = ReadRaw(path, 0xF8000 + uint64_t{s} * 0x8000, 0x8000);
+            ASSERT_TRUE(AlmRecordIntact(rec)) << "alarm slot " << s;
+            ALM_INDEX idx;
+            std::memcpy(&idx, rec.data(), sizeof(idx));
+            EXPECT_EQ(U16(idx.szTime, 20), U16(stub.szTime, 20)) << "alarm slot " << s;
+            EXPECT_EQ(AlmId(idx), AlmId(stub));
+            EXPECT_EQ(idx.u8AlmType, stub.u8AlmType);
+            EXPECT_EQ(t.m_pAlmIndex[s].u8State, 0) << "a whole committed alarm is searchable";
+            ++committedAlarms;
+        }
+    }
+
+    RecordFolder folder;
+    long committedAlarms = 0;
+    long usableAlmCopies = 0;
+};
+
+TEST_F(RecordCrashTest, WriterKilledAtRandomMoments)
+{
+    std::mt19937 rng(20261207);
+    Counts counts;
+    int kills = 0;
+    for (int round = 0; round < Rounds(); ++round) {
+        const uint32_t base = static_cast<uint32_t>(round) * 100000u;
+        const useconds_t delay = rng() % 8000;
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            TestRecThread t;
+            t.InitInstance();
+            for (uint32_t n = base;; ++n) FeedAndPass(t, n);
+        }
+        usleep(delay);
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) ++kills;
+        CheckAfterCrash(&counts, round);
+        if (HasFatalFailure() || HasFailure()) break;
+    }
+    EXPECT_EQ(kills, Rounds());
+    EXPECT_GT(counts.alm, 0u);
+    EXPECT_GT(committedAlarms, 0);
+    std::printf("[ record crash ] %d writer processes killed, %u data / %u alarm records stored, "
+                "%ld committed alarms checked\n",
+                kills, counts.data, counts.alm, committedAlarms);
+}
+
+TEST_F(RecordCrashTest, SimulatedPowerLossAtRandomOperations)
+{
+    std::mt19937 rng(7122026);
+    Counts counts;
+    int losses = 0;
+    for (int round = 0; round < Rounds(); ++round) {
+        const uint32_t base = static_cast<uint32_t>(round) * 100000u;
+        CFileFaults::PowerLossAt(1 + static_cast<long>(rng() % 700), rng() % 0x8001);
+        ::testing::internal::CaptureStderr();
+        {
+            TestRecThread t;
+            t.InitInstance();
+            for (uint32_t n = base; n < base + 100 && !CFileFaults::PowerLost(); ++n) FeedAndPass(t, n);
+        }
+        ::testing::internal::GetCapturedStderr();
+        if (CFileFaults::PowerLost()) ++losses;
+        CFileFaults::Reset();
+        CheckAfterCrash(&counts, round);
+        if (HasFatalFailure() || HasFailure()) break;
+    }
+    EXPECT_EQ(losses, Rounds());
+    EXPECT_GT(counts.alm, 0u);
+    std::printf("[ record crash ] %d power losses simulated, %u data / %u alarm records stored, "
+                "%ld committed alarms checked\n",
+                losses, counts.data, counts.alm, committedAlarms);
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+// The record thread on a real thread: producers and review requests from other threads.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "app/dialogsysrec.h"
+#include "app/tesmorapp.h"
+#include "platform/filefaults.h"
+#include "platform/uiloop.h"
+#include "recordfixture.h"
+
+namespace {
+
+TEST(RecordThreadTest, RunsWritesAnswersAndStops)
+{
+    CFileFaults::Reset();
+    RecordFolder folder;
+    CUiLoop::Instance().DispatchPosted();
+    CThreadHandle handle;
+    CThreadDataAlmRec* rec = AfxBeginThread<CThreadDataAlmRec>(&handle);
+    theApp.m_pThreadDataAlmRec = rec;
+    rec->AddPowerOnRecord();
+
+    std::thread alarms([rec] {
+        for (uint32_t i = 0; i < 20; ++i) {
+            AlmRecordSource a(1, 2, "2026-12-07 12:00:00", i);
+            while (rec->AddAlmRecord(&a.rec) != 0) std::this_thread::yield();
+        }
+    });
+    for (uint32_t i = 0; i < 20; ++i) {
+        DataRecordSource d(i);
+        while (rec->AddDataRecord(&d.rec) != 0) std::this_thread::yield();
+    }
+    alarms.join();
+
+    int answers = 0;
+    {
+        CDialogSysRec dlg;
+        ASSERT_TRUE(dlg.Create(nullptr, CRect(0, 0, 10, 10), 5));
+        for (int tries = 0; tries < 500 && answers == 0; ++tries) {
+            if (!dlg.IsWaiting()) dlg.Open();
+            CUiLoop::Instance().WaitForMessage(20);
+            CUiLoop::Instance().DispatchPosted();
+            if (!dlg.m_vecShown.empty()) answers = dlg.AnswersShown();
+        }
+        ASSERT_EQ(dlg.m_vecShown.size(), 1u);
+        EXPECT_EQ(U16(dlg.m_vecShown[0].szEvent, 20), u"监护仪开机");
+    }
+    // The queues drain at one record per pass; allow the thread time for it.
+    for (int tries = 0; tries < 500 && ReadHead(theApp.m_strAlmSavePath, 1).u32Count + 1 < 20; ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    rec->m_bExit = 1;
+    EXPECT_TRUE(handle.Join());
+    theApp.m_pThreadDataAlmRec = nullptr;
+    EXPECT_GE(answers, 1);
+    REC_FILE_HEAD a = ReadHead(theApp.m_strAlmSavePath, 0), b = ReadHead(theApp.m_strAlmSavePath, 1);
+    EXPECT_EQ(std::max(a.u32Count, b.u32Count), 20u);
+    EXPECT_EQ(std::max(ReadHead(theApp.m_strDataSavePath, 0).u32Count, ReadHead(theApp.m_strDataSavePath, 1).u32Count),
+              20u);
+}
+
+}  // namespace

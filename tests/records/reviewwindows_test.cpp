@@ -1,0 +1,139 @@
+// The four review windows against a record thread driven pass by pass.
+#include <gtest/gtest.h>
+
+#include "app/dialogalmrec.h"
+#include "app/dialogdatarec.h"
+#include "app/dialognibprec.h"
+#include "app/dialogsysrec.h"
+#include "app/tesmorapp.h"
+#include "core/monitordefs.h"
+#include "platform/fakeclock.h"
+#include "platform/filefaults.h"
+#include "platform/uiloop.h"
+#include "recordfixture.h"
+
+namespace {
+
+class ReviewWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CFileFaults::Reset();
+        CUiLoop::Instance().DispatchPosted();
+        thread = std::make_unique<TestRecThread>();
+        thread->InitInstance();
+        theApp.m_pThreadDataAlmRec = thread.get();
+    }
+    void TearDown() override { theApp.m_pThreadDataAlmRec = nullptr; }
+    void Serve()
+    {
+        thread->RunPass();
+        CUiLoop::Instance().DispatchPosted();
+    }
+    template <class W>
+    static void Make(W& w)
+    {
+        ASSERT_TRUE(w.Create(nullptr, CRect(0, 0, 100, 100), 10));
+    }
+    FakeClock clock;
+    RecordFolder folder;
+    std::unique_ptr<TestRecThread> thread;
+};
+
+TEST_F(ReviewWindowTest, DataWindowShowsNewestAndStepsBack)
+{
+    for (uint32_t i = 0; i < 40; ++i) {
+        DataRecordSource d(300 + i);
+        thread->AddDataRecord(&d.rec);
+        thread->RunPass();
+    }
+    CDialogDataRec dlg;
+    Make(dlg);
+    EXPECT_TRUE(dlg.Open());
+    EXPECT_FALSE(dlg.OnBack());  // one request at a time
+    Serve();
+    EXPECT_EQ(dlg.AnswersShown(), 1);
+    EXPECT_EQ(DataId(dlg.m_stDataRecord.val), 339u);
+    EXPECT_EQ(dlg.m_stDataRecord.pEcgWave[1][10], EcgSample(339, 1, 10));
+    EXPECT_FALSE(dlg.SetStep(45));
+    EXPECT_TRUE(dlg.SetStep(30));
+    EXPECT_TRUE(dlg.OnBack());
+    Serve();
+    EXPECT_EQ(DataId(dlg.m_stDataRecord.val), 309u);
+    EXPECT_EQ(dlg.m_stDataRecord.nMode, 2);
+    EXPECT_EQ(dlg.m_stDataRecord.nStep, 30);
+}
+
+TEST_F(ReviewWindowTest, OnlyWParam2031CountsAsAnAnswer)
+{
+    CDialogNIBPRec dlg;
+    Make(dlg);
+    EXPECT_TRUE(dlg.Open());
+    dlg.PostMessage(WM_REC_QUERY_DONE, 2030, 0);
+    CUiLoop::Instance().DispatchPosted();
+    EXPECT_EQ(dlg.AnswersShown(), 0);
+    EXPECT_TRUE(dlg.IsWaiting());
+    Serve();
+    EXPECT_EQ(dlg.AnswersShown(), 1);
+    EXPECT_TRUE(dlg.m_vecShown.empty());  // no NIBP results in this system
+}
+
+TEST_F(ReviewWindowTest, SystemWindowListsThePowerOnEvent)
+{
+    thread->AddPowerOnRecord();
+    thread->RunPass();
+    CDialogSysRec dlg;
+    Make(dlg);
+    EXPECT_TRUE(dlg.Open());
+    Serve();
+    ASSERT_EQ(dlg.m_vecShown.size(), 1u);
+    EXPECT_EQ(U16(dlg.m_vecShown[0].szEvent, 20), u"监护仪开机");
+    EXPECT_TRUE(dlg.OnOlderPage());
+    Serve();
+    EXPECT_EQ(dlg.AnswersShown(), 2);
+}
+
+TEST_F(ReviewWindowTest, ClosingTheAlarmWindowEndsTheReview)
+{
+    for (uint32_t i = 0; i < 3; ++i) {
+        AlmRecordSource a(4, 1, "2026-12-07 11:00:00", i);
+        thread->AddAlmRecord(&a.rec);
+        thread->RunPass();
+    }
+    {
+        CDialogAlmRec dlg;
+        Make(dlg);
+        EXPECT_TRUE(dlg.StartSearch(Search(1, 4, "2026-12-07 11:00:00", "2026-12-07 11:00:59")));
+        Serve();
+        EXPECT_TRUE(dlg.HasRecord());
+        EXPECT_EQ(AlmId(dlg.m_stAlmRecord.idx), 2u);
+        EXPECT_EQ(dlg.m_stAlmRecord.pRespWave[1499], ByteSample(2, 0, 1499));
+        EXPECT_TRUE(dlg.OnOlderItem());
+        Serve();
+        EXPECT_EQ(AlmId(dlg.m_stAlmRecord.idx), 1u);
+        EXPECT_EQ(thread->m_bAlmBusy, 1);
+    }
+    EXPECT_EQ(thread->m_pAlmWnd.load(), nullptr);
+    Serve();
+    EXPECT_EQ(thread->m_bAlmBusy, 0);
+}
+
+TEST_F(ReviewWindowTest, WindowClosedWithARequestPendingIsLeftAlone)
+{
+    DataRecordSource d(1);
+    thread->AddDataRecord(&d.rec);
+    thread->RunPass();
+    {
+        CDialogDataRec data;
+        CDialogSysRec sys;
+        Make(data);
+        Make(sys);
+        data.Open();
+        sys.Open();
+    }
+    EXPECT_TRUE(thread->m_listDataReq.empty());
+    Serve();  // nothing written into or posted to the closed windows
+    EXPECT_EQ(CUiLoop::Instance().PendingCount(), 0u);
+}
+
+}  // namespace

@@ -188,6 +188,27 @@ TEST_F(ProgramThreadTest, TermSignalEndsTheRunInOrderWithinASecond)
     EXPECT_NE(ReadAll(folder + "/SysSave.dat").find(Utf16Bytes(u"监护仪开机")), std::string::npos);
 }
 
+TEST_F(ProgramThreadTest, OpensAWindowUnderAVirtualDisplay)
+{
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
+    std::string exe = folder + "/tesmor";
+    ASSERT_EQ(std::system(("cp '" TESMOR_EXE "' '" + exe + "'").c_str()), 0);
+    std::string log = folder + "/window.txt";
+    std::string snapshot = folder + "/window.png";
+    std::string command = "SDL_VIDEODRIVER=x11 xvfb-run -a -s '-screen 0 1400x800x24' '" + exe +
+                          "' --seconds 3 --snapshot '" + snapshot + "' >'" + log + "' 2>&1";
+    int status = std::system(command.c_str());
+    std::string output = ReadAll(log);
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    EXPECT_EQ(output.find("running headless"), std::string::npos) << output;
+    EXPECT_EQ(output.find("headless;"), std::string::npos) << output;
+    CBitmap frame;
+    ASSERT_TRUE(CPngFile::Read(snapshot, &frame)) << output;
+    EXPECT_EQ(frame.Width(), 1400);
+    EXPECT_GT(CountLit(frame, MainLayout::kStatusStrip.Rect()), 200);
+}
+
 TEST_F(ProgramThreadTest, StartsWithDamagedSettingsAndRecordFiles)
 {
     std::ofstream(folder + "/Para.ini") << "\x01\x02garbage[ECG\nHR_ALM_H=abc\n";

@@ -195,7 +195,9 @@ TEST_F(ProgramThreadTest, OpensAWindowUnderAVirtualDisplay)
     ASSERT_EQ(std::system(("cp '" TESMOR_EXE "' '" + exe + "'").c_str()), 0);
     std::string log = folder + "/window.txt";
     std::string snapshot = folder + "/window.png";
-    std::string command = "SDL_VIDEODRIVER=x11 xvfb-run -a -s '-screen 0 1400x800x24' '" + exe +
+    // The window system's own libraries keep a few allocations until exit; leaks of ours are
+    // caught by the headless runs.
+    std::string command = "ASAN_OPTIONS=detect_leaks=0 SDL_VIDEODRIVER=x11 xvfb-run -a -s '-screen 0 1400x800x24' '" + exe +
                           "' --seconds 3 --snapshot '" + snapshot + "' >'" + log + "' 2>&1";
     int status = std::system(command.c_str());
     std::string output = ReadAll(log);

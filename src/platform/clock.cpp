@@ -25,15 +25,7 @@ public:
         std::time_t t = system_clock::to_time_t(now);
         std::tm tm{};
         localtime_r(&t, &tm);
-        LocalTime lt;
-        lt.year = tm.tm_year + 1900;
-        lt.month = tm.tm_mon + 1;
-        lt.day = tm.tm_mday;
-        lt.hour = tm.tm_hour;
-        lt.minute = tm.tm_min;
-        lt.second = tm.tm_sec;
-        lt.millisecond = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-        return lt;
+        return LocalTimeFrom(tm, static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000));
     }
 };
 
@@ -41,6 +33,19 @@ SystemClock g_systemClock;
 std::atomic<IClock*> g_clock{&g_systemClock};
 
 }  // namespace
+
+LocalTime LocalTimeFrom(const struct tm& fields, int millisecond)
+{
+    LocalTime lt;
+    lt.year = fields.tm_year + 1900;
+    lt.month = fields.tm_mon + 1;
+    lt.day = fields.tm_mday;
+    lt.hour = fields.tm_hour;
+    lt.minute = fields.tm_min;
+    lt.second = fields.tm_sec;
+    lt.millisecond = millisecond;
+    return lt;
+}
 
 void SetClock(IClock* clock) { g_clock.store(clock != nullptr ? clock : &g_systemClock); }
 IClock& CurrentClock() { return *g_clock.load(); }

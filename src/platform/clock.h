@@ -14,6 +14,10 @@ struct LocalTime {
     int millisecond = 0;
 };
 
+struct tm;
+// The calendar fields of a broken-down time with the given milliseconds.
+LocalTime LocalTimeFrom(const struct tm& fields, int millisecond);
+
 class IClock {
 public:
     virtual ~IClock() = default;

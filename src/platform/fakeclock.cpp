@@ -38,13 +38,5 @@ LocalTime FakeClock::Now()
     std::time_t t = timegm(&tm);  // normalises the fields without any time zone
     std::tm out{};
     gmtime_r(&t, &out);
-    LocalTime lt;
-    lt.year = out.tm_year + 1900;
-    lt.month = out.tm_mon + 1;
-    lt.day = out.tm_mday;
-    lt.hour = out.tm_hour;
-    lt.minute = out.tm_min;
-    lt.second = out.tm_sec;
-    lt.millisecond = static_cast<int>(totalMs % 1000);
-    return lt;
+    return LocalTimeFrom(out, static_cast<int>(totalMs % 1000));
 }

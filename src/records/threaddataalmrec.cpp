@@ -229,6 +229,14 @@ void CThreadDataAlmRec::FreeQueues()
 // ---- Producers ------------------------------------------------------------------------------
 
 template <class T>
+bool CThreadDataAlmRec::QueueFull(const std::list<T>& queue, CCriticalSection& cs)
+{
+    // A queue that already holds more than the cap drops the new record.
+    CSingleLock g(cs);
+    return queue.size() > g_nQueueMax;
+}
+
+template <class T>
 int CThreadDataAlmRec::QueueRecord(std::list<T>& queue, CCriticalSection& cs, T&& rec)
 {
     CSingleLock g(cs);
@@ -238,11 +246,7 @@ int CThreadDataAlmRec::QueueRecord(std::list<T>& queue, CCriticalSection& cs, T&
 
 int CThreadDataAlmRec::AddDataRecord(SAVE_DATA* rec)
 {
-    if (rec == nullptr) return 1;
-    {
-        CSingleLock g(m_csDataFile);
-        if (m_listDataQueue.size() > g_nQueueMax) return 1;
-    }
+    if (rec == nullptr || QueueFull(m_listDataQueue, m_csDataFile)) return 1;
     SAVE_DATA copy{};
     copy.val = rec->val;
     FormatRecordTime(copy.val.szTime, 20);
@@ -253,11 +257,7 @@ int CThreadDataAlmRec::AddDataRecord(SAVE_DATA* rec)
 
 int CThreadDataAlmRec::AddAlmRecord(SAVE_ALM* rec)
 {
-    if (rec == nullptr) return 1;
-    {
-        CSingleLock g(m_csAlmFile);
-        if (m_listAlmQueue.size() > g_nQueueMax) return 1;
-    }
+    if (rec == nullptr || QueueFull(m_listAlmQueue, m_csAlmFile)) return 1;
     SAVE_ALM copy{};
     copy.idx = rec->idx;
     copy.val = rec->val;
@@ -268,11 +268,7 @@ int CThreadDataAlmRec::AddAlmRecord(SAVE_ALM* rec)
 
 int CThreadDataAlmRec::AddNibpRecord(NIBP_DATA* rec)
 {
-    if (rec == nullptr) return 1;
-    {
-        CSingleLock g(m_csNibpFile);
-        if (m_listNibpQueue.size() > g_nQueueMax) return 1;
-    }
+    if (rec == nullptr || QueueFull(m_listNibpQueue, m_csNibpFile)) return 1;
     NIBP_DATA copy = *rec;
     FormatRecordTime(copy.szTime, 20);
     return QueueRecord(m_listNibpQueue, m_csNibpFile, std::move(copy));
@@ -280,11 +276,7 @@ int CThreadDataAlmRec::AddNibpRecord(NIBP_DATA* rec)
 
 int CThreadDataAlmRec::AddSysRecord(SYS_DATA* rec)
 {
-    if (rec == nullptr) return 1;
-    {
-        CSingleLock g(m_csSysFile);
-        if (m_listSysQueue.size() > g_nQueueMax) return 1;
-    }
+    if (rec == nullptr || QueueFull(m_listSysQueue, m_csSysFile)) return 1;
     SYS_DATA copy = *rec;
     FormatRecordTime(copy.szTime, 20);
     return QueueRecord(m_listSysQueue, m_csSysFile, std::move(copy));

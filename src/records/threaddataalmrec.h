@@ -161,6 +161,8 @@ protected:
 
 private:
     template <class T>
+    static bool QueueFull(const std::list<T>& queue, CCriticalSection& cs);
+    template <class T>
     int QueueRecord(std::list<T>& queue, CCriticalSection& cs, T&& rec);
     template <class T>
     void WriteSmallRecord(std::list<T>& queue, CCriticalSection& cs, CRecordRing& ring, std::vector<BYTE>& buf);

@@ -4,6 +4,7 @@
 
 #include "display/wavelayout.h"
 #include "platform/geometry.h"
+#include "platform/wnd.h"
 
 struct PLACEMENT {
     int x;
@@ -13,6 +14,15 @@ struct PLACEMENT {
     bool shown;
     CRect Rect() const { return CRect(x, y, x + width, y + height); }
 };
+
+// Creates a display control at its place: a child static with the notify style (so that
+// double clicks reach it) and control id 123, hidden when this screen does not show it.
+template <class Control>
+void PlaceControl(Control& control, const PLACEMENT& place, CWnd* parent)
+{
+    control.Create(parent, place.Rect(), 123, WS_CHILD | WS_VISIBLE | SS_NOTIFY);
+    if (!place.shown) control.ShowWindow(SW_HIDE);
+}
 
 namespace MainLayout {
 

@@ -13,15 +13,11 @@
 
 namespace {
 
-constexpr UINT kControlId = 123;
-constexpr DWORD kControlStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY;
-
 template <class Control>
 Control* CreateControl(CWnd* parent, const PLACEMENT& place)
 {
     auto* control = new Control();
-    control->Create(u"", kControlStyle, place.Rect(), parent, kControlId);
-    if (!place.shown) control->ShowWindow(SW_HIDE);
+    PlaceControl(*control, place, parent);
     return control;
 }
 

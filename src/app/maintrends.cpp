@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr UINT kControlId = 123;
-constexpr DWORD kControlStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY;
-
 // Parameter ids of the trend items.
 enum TrendId : int16_t {
     kIdHr = 1, kIdSt = 2, kIdPvcs = 3, kIdSbp = 4, kIdDbp = 5,
@@ -40,8 +37,7 @@ CMainTrends::~CMainTrends() { Delete(); }
 void CMainTrends::Create(CWnd* parent)
 {
     m_pTrend = new CECGRespSpo2Trend();
-    m_pTrend->Create(parent, MainLayout::kMiniTrend.Rect(), kControlId, kControlStyle);
-    if (!MainLayout::kMiniTrend.shown) m_pTrend->ShowWindow(SW_HIDE);
+    PlaceControl(*m_pTrend, MainLayout::kMiniTrend, parent);
     CreateTiles(parent);
 }
 
@@ -51,9 +47,7 @@ void CMainTrends::CreateTiles(CWnd* parent)
         const TILE& tile = kTiles[t];
         auto* result = new CTrendResult(tile.colour);
         for (int i = 0; i < tile.itemCount; ++i) result->AddItem(tile.items[i]);
-        const PLACEMENT& place = MainLayout::kTrendTile[t];
-        result->Create(parent, place.Rect(), kControlId, kControlStyle);
-        if (!place.shown) result->ShowWindow(SW_HIDE);
+        PlaceControl(*result, MainLayout::kTrendTile[t], parent);
         result->DrawCaption();
         m_pTile[static_cast<size_t>(t)] = result;
     }

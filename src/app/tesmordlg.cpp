@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr UINT kControlId = 123;
-constexpr DWORD kControlStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY;
 constexpr COLORREF kBackground = RGB(0, 0, 0);
 constexpr int kTicksPerAlarmStep = 10;    // 500 ms
 constexpr int kTicksPerSecondStep = 20;   // 1000 ms
@@ -27,13 +25,6 @@ constexpr uint8_t kFlatByte = 0;  // the baseline of the pleth and respiration v
 // grid scale unit.
 const unsigned int kEcgStyle[CTesmorDlg::kEcgViews] = {1, 0, 2, 3, 4, 4, 4};
 const int kEcgScaleUnit[CTesmorDlg::kEcgViews] = {30, 30, 25, 25, 25, 25, 25};
-
-template <class View>
-void CreateView(View* view, const PLACEMENT& p, CWnd* parent)
-{
-    view->Create(u"", kControlStyle, p.Rect(), parent, kControlId);
-    if (!p.shown) view->ShowWindow(SW_HIDE);
-}
 
 }  // namespace
 
@@ -86,7 +77,7 @@ void CTesmorDlg::CreateWaveViews()
         view->SetScaleDivisor(820);
         view->SetSpeed(m_pData->m_nEcgWaveSpeed);
         view->SetGain(m_pData->m_nEcgWaveGain);
-        CreateView(view, MainLayout::kEcgWave[i], this);
+        PlaceControl(*view, MainLayout::kEcgWave[i], this);
         m_pEcgWave[static_cast<size_t>(i)] = view;
     }
     m_pPlethWave = new CPlethWave(0, 0, 0);
@@ -94,14 +85,14 @@ void CTesmorDlg::CreateWaveViews()
     m_pPlethWave->SetScaleDivisor(120);
     m_pPlethWave->SetSpeed(m_pData->m_nPlethSpeed);
     m_pPlethWave->SetGain(1);
-    CreateView(m_pPlethWave, MainLayout::kPlethWave, this);
+    PlaceControl(*m_pPlethWave, MainLayout::kPlethWave, this);
 
     m_pRespWave = new CRespWave(0, 0, 0);
     m_pRespWave->SetScaleUnit(g_i32RespWaveHeight0 - 15);
     m_pRespWave->SetScaleDivisor(256);
     m_pRespWave->SetSpeed(m_pData->m_nRespSpeed);
     m_pRespWave->SetGain(m_pData->m_nRespGain);
-    CreateView(m_pRespWave, MainLayout::kRespWave, this);
+    PlaceControl(*m_pRespWave, MainLayout::kRespWave, this);
 }
 
 void CTesmorDlg::QueueStartupCommands()

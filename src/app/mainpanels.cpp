@@ -14,9 +14,9 @@
 namespace {
 
 template <class Control>
-Control* CreateControl(CWnd* parent, const PLACEMENT& place)
+std::unique_ptr<Control> CreateControl(CWnd* parent, const PLACEMENT& place)
 {
-    auto* control = new Control();
+    auto control = std::make_unique<Control>();
     PlaceControl(*control, place, parent);
     return control;
 }
@@ -25,6 +25,7 @@ short Limit(int value) { return static_cast<short>(value); }
 
 }  // namespace
 
+CMainPanels::CMainPanels() = default;
 CMainPanels::~CMainPanels() { Delete(); }
 
 void CMainPanels::Create(CWnd* parent, CMonitorData& data)
@@ -163,18 +164,11 @@ void CMainPanels::OnSecond()
 
 void CMainPanels::Delete()
 {
-    delete m_pStatus;
-    delete m_pEcg;
-    delete m_pBp;
-    delete m_pTemp;
-    delete m_pSpo2;
-    delete m_pResp;
-    delete m_pFa;
-    m_pStatus = nullptr;
-    m_pEcg = nullptr;
-    m_pBp = nullptr;
-    m_pTemp = nullptr;
-    m_pSpo2 = nullptr;
-    m_pResp = nullptr;
-    m_pFa = nullptr;
+    m_pStatus.reset();
+    m_pEcg.reset();
+    m_pBp.reset();
+    m_pTemp.reset();
+    m_pSpo2.reset();
+    m_pResp.reset();
+    m_pFa.reset();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 class CWnd;
 class CMonitorData;
@@ -29,7 +30,7 @@ struct PANEL_VALUES {
 
 class CMainPanels {
 public:
-    CMainPanels() = default;
+    CMainPanels();
     ~CMainPanels();
     CMainPanels(const CMainPanels&) = delete;
     CMainPanels& operator=(const CMainPanels&) = delete;
@@ -43,11 +44,11 @@ public:
     void OnSecond();
     void Delete();
 
-    CDisplayField* StatusStrip() const { return m_pStatus; }
-    CStaticValueECGNormal* EcgPanel() const { return m_pEcg; }
-    CStaticValueSPO2Normal* Spo2Panel() const { return m_pSpo2; }
-    CStaticValueTempNormal* TempPanel() const { return m_pTemp; }
-    CStaticValueRespNormal* RespPanel() const { return m_pResp; }
+    CDisplayField* StatusStrip() const { return m_pStatus.get(); }
+    CStaticValueECGNormal* EcgPanel() const { return m_pEcg.get(); }
+    CStaticValueSPO2Normal* Spo2Panel() const { return m_pSpo2.get(); }
+    CStaticValueTempNormal* TempPanel() const { return m_pTemp.get(); }
+    CStaticValueRespNormal* RespPanel() const { return m_pResp.get(); }
 
 private:
     void CreateStatusStrip(CWnd* parent, CMonitorData& data);
@@ -55,11 +56,11 @@ private:
     void CreateBpPanel(CWnd* parent, const CMonitorData& data);
     void CreateOtherPanels(CWnd* parent, const CMonitorData& data);
 
-    CDisplayField* m_pStatus = nullptr;
-    CStaticValueECGNormal* m_pEcg = nullptr;
-    CStaticBPValueNormal* m_pBp = nullptr;
-    CStaticValueTempNormal* m_pTemp = nullptr;
-    CStaticValueSPO2Normal* m_pSpo2 = nullptr;
-    CStaticValueRespNormal* m_pResp = nullptr;
-    CStaticValueFANormal* m_pFa = nullptr;
+    std::unique_ptr<CDisplayField> m_pStatus;
+    std::unique_ptr<CStaticValueECGNormal> m_pEcg;
+    std::unique_ptr<CStaticBPValueNormal> m_pBp;
+    std::unique_ptr<CStaticValueTempNormal> m_pTemp;
+    std::unique_ptr<CStaticValueSPO2Normal> m_pSpo2;
+    std::unique_ptr<CStaticValueRespNormal> m_pResp;
+    std::unique_ptr<CStaticValueFANormal> m_pFa;
 };

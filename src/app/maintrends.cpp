@@ -32,11 +32,12 @@ const TILE kTiles[MainLayout::kTrendTiles] = {
 
 }  // namespace
 
+CMainTrends::CMainTrends() = default;
 CMainTrends::~CMainTrends() { Delete(); }
 
 void CMainTrends::Create(CWnd* parent)
 {
-    m_pTrend = new CECGRespSpo2Trend();
+    m_pTrend = std::make_unique<CECGRespSpo2Trend>();
     PlaceControl(*m_pTrend, MainLayout::kMiniTrend, parent);
     CreateTiles(parent);
 }
@@ -45,11 +46,11 @@ void CMainTrends::CreateTiles(CWnd* parent)
 {
     for (int t = 0; t < MainLayout::kTrendTiles; ++t) {
         const TILE& tile = kTiles[t];
-        auto* result = new CTrendResult(tile.colour);
+        auto result = std::make_unique<CTrendResult>(tile.colour);
         for (int i = 0; i < tile.itemCount; ++i) result->AddItem(tile.items[i]);
         PlaceControl(*result, MainLayout::kTrendTile[t], parent);
         result->DrawCaption();
-        m_pTile[static_cast<size_t>(t)] = result;
+        m_pTile[static_cast<size_t>(t)] = std::move(result);
     }
 }
 
@@ -68,8 +69,8 @@ void CMainTrends::OnSecond(const TREND_VALUES& v)
         {kIdHr, v.hr}, {kIdSt, v.st}, {kIdPvcs, v.pvcs}, {kIdSbp, v.sbp}, {kIdDbp, v.dbp},
         {kIdRr, v.rr}, {kIdSpo2, v.spo2}, {kIdPr, v.pr}, {kIdTemp, v.temp}, {kIdAirOxy, v.airOxy},
     };
-    for (CTrendResult* tile : m_pTile) {
-        if (tile == nullptr) continue;
+    for (const auto& tile : m_pTile) {
+        if (!tile) continue;
         for (const auto& p : points) tile->AddValue(p.first, p.second);
         tile->Refresh();
     }
@@ -77,10 +78,6 @@ void CMainTrends::OnSecond(const TREND_VALUES& v)
 
 void CMainTrends::Delete()
 {
-    delete m_pTrend;
-    m_pTrend = nullptr;
-    for (CTrendResult*& tile : m_pTile) {
-        delete tile;
-        tile = nullptr;
-    }
+    m_pTrend.reset();
+    for (auto& tile : m_pTile) tile.reset();
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "app/mainlayout.h"
 
@@ -28,7 +29,7 @@ struct TREND_VALUES {
 
 class CMainTrends {
 public:
-    CMainTrends() = default;
+    CMainTrends();
     ~CMainTrends();
     CMainTrends(const CMainTrends&) = delete;
     CMainTrends& operator=(const CMainTrends&) = delete;
@@ -42,6 +43,6 @@ public:
 private:
     void CreateTiles(CWnd* parent);
 
-    CECGRespSpo2Trend* m_pTrend = nullptr;
-    std::array<CTrendResult*, MainLayout::kTrendTiles> m_pTile{};
+    std::unique_ptr<CECGRespSpo2Trend> m_pTrend;
+    std::array<std::unique_ptr<CTrendResult>, MainLayout::kTrendTiles> m_pTile;
 };

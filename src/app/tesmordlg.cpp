@@ -72,22 +72,22 @@ void CTesmorDlg::StartThreads()
 void CTesmorDlg::CreateWaveViews()
 {
     for (int i = 0; i < kEcgViews; ++i) {
-        auto* view = new CECGWave(0, 0, kEcgStyle[i]);
+        auto view = std::make_unique<CECGWave>(0, 0, kEcgStyle[i]);
         view->SetScaleUnit(kEcgScaleUnit[i]);
         view->SetScaleDivisor(820);
         view->SetSpeed(m_pData->m_nEcgWaveSpeed);
         view->SetGain(m_pData->m_nEcgWaveGain);
         PlaceControl(*view, MainLayout::kEcgWave[i], this);
-        m_pEcgWave[static_cast<size_t>(i)] = view;
+        m_pEcgWave[static_cast<size_t>(i)] = std::move(view);
     }
-    m_pPlethWave = new CPlethWave(0, 0, 0);
+    m_pPlethWave = std::make_unique<CPlethWave>(0, 0, 0);
     m_pPlethWave->SetScaleUnit(g_i32PlethWaveHeight0 - 15);
     m_pPlethWave->SetScaleDivisor(120);
     m_pPlethWave->SetSpeed(m_pData->m_nPlethSpeed);
     m_pPlethWave->SetGain(1);
     PlaceControl(*m_pPlethWave, MainLayout::kPlethWave, this);
 
-    m_pRespWave = new CRespWave(0, 0, 0);
+    m_pRespWave = std::make_unique<CRespWave>(0, 0, 0);
     m_pRespWave->SetScaleUnit(g_i32RespWaveHeight0 - 15);
     m_pRespWave->SetScaleDivisor(256);
     m_pRespWave->SetSpeed(m_pData->m_nRespSpeed);
@@ -155,7 +155,7 @@ void CTesmorDlg::FeedWaves(bool startup)
     }
     for (int i = 0; i < m_stShowSpo2.nCount; ++i) m_pPlethWave->AddSample(startup ? kFlatByte : m_stShowSpo2.pWave[i]);
     for (int i = 0; i < m_stShowResp.nCount; ++i) m_pRespWave->AddSample(startup ? kFlatByte : m_stShowResp.pWave[i]);
-    for (CECGWave* view : m_pEcgWave) view->RequestRedraw();
+    for (const auto& view : m_pEcgWave) view->RequestRedraw();
     m_pPlethWave->RequestRedraw();
     m_pRespWave->RequestRedraw();
 }
@@ -248,14 +248,9 @@ void CTesmorDlg::DeleteControls()
 {
     m_panels.Delete();
     m_trends.Delete();
-    for (CECGWave*& view : m_pEcgWave) {
-        delete view;
-        view = nullptr;
-    }
-    delete m_pPlethWave;
-    m_pPlethWave = nullptr;
-    delete m_pRespWave;
-    m_pRespWave = nullptr;
+    for (auto& view : m_pEcgWave) view.reset();
+    m_pPlethWave.reset();
+    m_pRespWave.reset();
 }
 
 void CTesmorDlg::StopThreads()

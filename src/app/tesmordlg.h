@@ -52,9 +52,9 @@ public:
 
     // For tests and measurements.
     int TickCount() const { return m_nTick; }
-    CECGWave* EcgView(int i) const { return m_pEcgWave[static_cast<size_t>(i)]; }
-    CPlethWave* PlethView() const { return m_pPlethWave; }
-    CRespWave* RespView() const { return m_pRespWave; }
+    CECGWave* EcgView(int i) const { return m_pEcgWave[static_cast<size_t>(i)].get(); }
+    CPlethWave* PlethView() const { return m_pPlethWave.get(); }
+    CRespWave* RespView() const { return m_pRespWave.get(); }
     const CMainPanels& Panels() const { return m_panels; }
 
 private:
@@ -77,11 +77,11 @@ private:
     CThreadHandle m_hUartThread;
     CThreadHandle m_hRecThread;
 
-    std::array<CECGWave*, kEcgViews> m_pEcgWave{};
+    std::array<std::unique_ptr<CECGWave>, kEcgViews> m_pEcgWave;
     CMainPanels m_panels;
     CMainTrends m_trends;
-    CPlethWave* m_pPlethWave = nullptr;
-    CRespWave* m_pRespWave = nullptr;
+    std::unique_ptr<CPlethWave> m_pPlethWave;
+    std::unique_ptr<CRespWave> m_pRespWave;
 
     // Per-tick copies and their buffers, allocated once.
     ECG_SHOW_DATA m_stShowEcg{};

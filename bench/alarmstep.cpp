@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "platform/apppaths.h"
 

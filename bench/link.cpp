@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "link/uartdatathread.h"
 #include "platform/apppaths.h"

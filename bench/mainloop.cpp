@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "app/tesmordlg.h"
 #include "core/monitordata.h"
 #include "platform/apppaths.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "platform/filefaults.h"
 #include "platform/uiloop.h"
 #include "platform/wnd.h"

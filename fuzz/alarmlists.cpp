@@ -7,7 +7,7 @@
 #include <set>
 #include <utility>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "platform/apppaths.h"
 

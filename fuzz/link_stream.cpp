@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "link/commandqueue.h"
 #include "link/framecodec.h"

@@ -1,6 +1,6 @@
 #include "app/dialogalmrec.h"
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "records/threaddataalmrec.h"
 
 CDialogAlmRec::CDialogAlmRec()

@@ -1,6 +1,6 @@
 #include "app/dialognibprec.h"
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "records/threaddataalmrec.h"
 
 CDialogNIBPRec::~CDialogNIBPRec() { DestroyWindow(); }

@@ -1,6 +1,6 @@
 #include "app/dialogsysrec.h"
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "records/threaddataalmrec.h"
 
 CDialogSysRec::~CDialogSysRec() { DestroyWindow(); }

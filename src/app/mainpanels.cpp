@@ -1,7 +1,7 @@
 #include "app/mainpanels.h"
 
 #include "app/mainlayout.h"
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "display/displayfield.h"
 #include "display/staticbpvaluenormal.h"

@@ -1,6 +1,6 @@
 #include "app/maintrends.h"
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "display/ecgrespspo2trend.h"
 #include "display/threaddraw.h"
 #include "display/trendresult.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "app/tesmordlg.h"
 #include "core/monitordata.h"
 #include "platform/apppaths.h"

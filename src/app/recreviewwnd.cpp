@@ -1,6 +1,6 @@
 #include "app/recreviewwnd.h"
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordefs.h"
 #include "records/threaddataalmrec.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/mainlayout.h"
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "display/ecgwave.h"
 #include "display/threaddraw.h"
 #include "display/plethwave.h"

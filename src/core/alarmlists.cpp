@@ -3,7 +3,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "platform/textu16.h"
 
 namespace {

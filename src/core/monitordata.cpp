@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/alarmcheck.h"
 #include "core/alarmrecordbuilder.h"
 #include "core/datarecordbuilder.h"

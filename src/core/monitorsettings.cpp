@@ -1,6 +1,6 @@
 #include "core/monitorsettings.h"
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 
 // ---- loading ------------------------------------------------------------------------------
 

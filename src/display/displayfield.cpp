@@ -1,6 +1,6 @@
 #include "display/displayfield.h"
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "core/settingdefs.h"
 #include "display/displayfont.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "display/threaddraw.h"
 #include "platform/clientdc.h"
 

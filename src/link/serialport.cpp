@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "platform/clock.h"
 
 CSerialPort::~CSerialPort()

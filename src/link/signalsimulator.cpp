@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "link/framecodec.h"
 #include "link/rxring.h"
 #include "link/wavetemplates.h"

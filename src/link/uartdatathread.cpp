@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "link/framecodec.h"
 #include "link/serialport.h"

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <utility>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordefs.h"
 #include "platform/uiloop.h"
 #include "platform/wnd.h"

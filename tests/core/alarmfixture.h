@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "platform/apppaths.h"
 #include "platform/fakeclock.h"

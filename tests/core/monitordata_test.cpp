@@ -3,7 +3,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "platform/apppaths.h"
 #include "platform/fakeclock.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "core/monitorsettings.h"
 #include "support/tempfolder.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitorsettings.h"
 #include "core/paraini.h"
 #include "platform/privateprofile.h"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "display/displayfield.h"
 #include "display/panelpicture.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "display/ecgrespspo2trend.h"
 #include "display/threaddraw.h"
 #include "display/trendpixels.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "link/uartdatathread.h"
 #include "platform/fakeclock.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "link/framecodec.h"
 #include "link/packetparser.h"

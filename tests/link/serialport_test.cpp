@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "link/serialport.h"
 #include "linktest.h"
 #include "platform/fakeclock.h"

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "platform/privateprofile.h"
 #include "support/tempfolder.h"
 

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "core/monitordefs.h"
 #include "platform/fakeclock.h"
 #include "platform/filefaults.h"

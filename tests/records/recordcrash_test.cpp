@@ -12,7 +12,7 @@
 #include <cstring>
 #include <random>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "platform/filefaults.h"
 #include "platform/textu16.h"
 #include "recordfixture.h"

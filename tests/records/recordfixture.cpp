@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "platform/filefaults.h"
 #include "platform/textu16.h"
 

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "app/dialogsysrec.h"
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "platform/filefaults.h"
 #include "platform/uiloop.h"
 #include "recordfixture.h"

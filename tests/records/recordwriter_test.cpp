@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 #include "platform/fakeclock.h"
 #include "platform/filefaults.h"
 #include "recordfixture.h"

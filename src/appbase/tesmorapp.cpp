@@ -1,4 +1,4 @@
-#include "app/tesmorapp.h"
+#include "appbase/tesmorapp.h"
 
 #include "platform/powerstatus.h"
 

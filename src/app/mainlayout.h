@@ -42,6 +42,13 @@ constexpr PLACEMENT kEcgWave[kEcgViews] = {
                                       {   0,   60, g_i32ECGWaveWidth0,  g_i32ECGWaveHeight0,  false}};
 constexpr PLACEMENT kPlethWave      = {   0,  420, g_i32PlethWaveWidth0, g_i32PlethWaveHeight0, true};
 constexpr PLACEMENT kRespWave       = {   0,  540, g_i32RespWaveWidth0, g_i32RespWaveHeight0, true};
+// The wave captions "ECG", "ECG", "PLETH" and "RESP", over the views they name.
+constexpr int kWaveCaptions = 4;
+constexpr PLACEMENT kWaveCaption[kWaveCaptions] = {
+                                      {  10,   60,   40,                 20,                   true},
+                                      {  10,  260,   40,                 20,                   true},
+                                      {  10,  460,   60,                 20,                   true},
+                                      {  10,  600,   60,                 20,                   true}};
 // Value panels at their normal positions.
 constexpr PLACEMENT kEcgPanel       = { 940,   60,  340,                160,                  true};
 constexpr PLACEMENT kBpPanel        = { 940,  222,  340,                140,                  true};

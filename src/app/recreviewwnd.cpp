@@ -8,6 +8,7 @@ CRecReviewWnd::~CRecReviewWnd() { Forget(); }
 
 void CRecReviewWnd::Forget()
 {
+    m_bWaiting = false;  // the pending request is withdrawn: opened again, the window asks afresh
     if (theApp.m_pThreadDataAlmRec != nullptr) theApp.m_pThreadDataAlmRec->ForgetRequester(this);
 }
 

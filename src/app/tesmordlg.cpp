@@ -4,6 +4,7 @@
 
 #include "app/mainlayout.h"
 #include "appbase/tesmorapp.h"
+#include "display/colortext_static.h"
 #include "display/ecgwave.h"
 #include "display/threaddraw.h"
 #include "display/plethwave.h"
@@ -25,6 +26,17 @@ constexpr uint8_t kFlatByte = 0;  // the baseline of the pleth and respiration v
 // grid scale unit.
 const unsigned int kEcgStyle[CTesmorDlg::kEcgViews] = {1, 0, 2, 3, 4, 4, 4};
 const int kEcgScaleUnit[CTesmorDlg::kEcgViews] = {30, 30, 25, 25, 25, 25, 25};
+
+// Each wave caption's text and colour (the colour of the wave it names), in layout order.
+struct WAVE_CAPTION {
+    const char16_t* text;
+    COLORREF colour;
+};
+const WAVE_CAPTION kWaveCaption[CTesmorDlg::kWaveCaptions] = {
+    {u"ECG", 0x00E100}, {u"ECG", 0x00E100}, {u"PLETH", 0xFFCD80}, {u"RESP", 0x62EEEE}};
+constexpr DWORD kCaptionStyle = WS_CHILD | WS_VISIBLE;  // 0x50000000
+constexpr UINT kCaptionId = 0x10202;
+constexpr int kCaptionPointSize = 160;  // tenths of a point
 
 }  // namespace
 
@@ -54,6 +66,7 @@ int CTesmorDlg::OnCreate()
     }
     StartThreads();
     CreateWaveViews();
+    CreateWaveCaptions();
     m_panels.Create(this, *m_pData);
     m_trends.Create(this);
     QueueStartupCommands();
@@ -93,6 +106,21 @@ void CTesmorDlg::CreateWaveViews()
     m_pRespWave->SetSpeed(m_pData->m_nRespSpeed);
     m_pRespWave->SetGain(m_pData->m_nRespGain);
     PlaceControl(*m_pRespWave, MainLayout::kRespWave, this);
+}
+
+// Created after the views, so each caption stands over the view it names.
+void CTesmorDlg::CreateWaveCaptions()
+{
+    for (int i = 0; i < kWaveCaptions; ++i) {
+        auto caption = std::make_unique<CColorText_Static>();
+        const PLACEMENT& place = MainLayout::kWaveCaption[i];
+        caption->Create(kWaveCaption[i].text, kCaptionStyle, place.Rect(), this, kCaptionId);
+        if (!place.shown) caption->ShowWindow(SW_HIDE);
+        caption->SetTextColor(kWaveCaption[i].colour);
+        caption->SetBkColor(0);
+        caption->SetFontPointSize(kCaptionPointSize, u"宋体", TRUE);
+        m_pCaption[static_cast<size_t>(i)] = std::move(caption);
+    }
 }
 
 void CTesmorDlg::QueueStartupCommands()
@@ -251,6 +279,7 @@ void CTesmorDlg::DeleteControls()
     for (auto& view : m_pEcgWave) view.reset();
     m_pPlethWave.reset();
     m_pRespWave.reset();
+    for (auto& caption : m_pCaption) caption.reset();
 }
 
 void CTesmorDlg::StopThreads()

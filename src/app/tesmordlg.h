@@ -15,6 +15,7 @@
 #include "platform/winthread.h"
 #include "platform/wnd.h"
 
+class CColorText_Static;
 class CECGWave;
 class CPlethWave;
 class CRespWave;
@@ -28,6 +29,7 @@ public:
     static constexpr UINT kTimerPeriodMs = 50;
     static constexpr int kShowCapacity = 64;  // samples per channel copied per tick
     static constexpr int kEcgViews = MainLayout::kEcgViews;
+    static constexpr int kWaveCaptions = MainLayout::kWaveCaptions;
 
     CTesmorDlg();
     ~CTesmorDlg() override;
@@ -55,12 +57,14 @@ public:
     CECGWave* EcgView(int i) const { return m_pEcgWave[static_cast<size_t>(i)].get(); }
     CPlethWave* PlethView() const { return m_pPlethWave.get(); }
     CRespWave* RespView() const { return m_pRespWave.get(); }
+    CColorText_Static* WaveCaption(int i) const { return m_pCaption[static_cast<size_t>(i)].get(); }
     const CMainPanels& Panels() const { return m_panels; }
 
 private:
     void StartThreads();
     void StopThreads();
     void CreateWaveViews();
+    void CreateWaveCaptions();
     void QueueStartupCommands();
     void DeleteControls();
 
@@ -82,6 +86,7 @@ private:
     CMainTrends m_trends;
     std::unique_ptr<CPlethWave> m_pPlethWave;
     std::unique_ptr<CRespWave> m_pRespWave;
+    std::array<std::unique_ptr<CColorText_Static>, kWaveCaptions> m_pCaption;
 
     // Per-tick copies and their buffers, allocated once.
     ECG_SHOW_DATA m_stShowEcg{};

@@ -19,17 +19,17 @@ std::string ReadWord(const std::string& path)
     return word;
 }
 
-std::vector<std::string> Supplies(const std::string& folder)
+// The supplies listed in folder; false when the folder cannot be read at all.
+bool Supplies(const std::string& folder, std::vector<std::string>* names)
 {
-    std::vector<std::string> names;
     DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return names;
+    if (dir == nullptr) return false;
     while (dirent* e = readdir(dir)) {
         std::string name = e->d_name;
-        if (name != "." && name != "..") names.push_back(folder + "/" + name);
+        if (name != "." && name != "..") names->push_back(folder + "/" + name);
     }
     closedir(dir);
-    return names;
+    return true;
 }
 
 BYTE BatteryFlagFor(int percent, const std::string& state)
@@ -56,10 +56,14 @@ BOOL GetSystemPowerStatus(SYSTEM_POWER_STATUS* status)
         std::lock_guard<std::mutex> guard(g_lock);
         folder = g_folder;
     }
+    std::vector<std::string> supplies;
+    if (!Supplies(folder, &supplies)) return TRUE;  // nothing can be known
     bool sawBattery = false;
     bool sawMains = false;
-    for (const std::string& supply : Supplies(folder)) {
+    bool listsMainsOrBattery = false;
+    for (const std::string& supply : supplies) {
         std::string type = ReadWord(supply + "/type");
+        listsMainsOrBattery = listsMainsOrBattery || type == "Mains" || type == "Battery";
         if (type == "Mains") {
             std::string online = ReadWord(supply + "/online");
             if (online == "1" || online == "0") {
@@ -77,7 +81,10 @@ BOOL GetSystemPowerStatus(SYSTEM_POWER_STATUS* status)
             sawBattery = true;
         }
     }
+    // A machine that lists neither mains nor battery is a desktop: it runs on mains and has no
+    // system battery, whose charge is then unknown.
+    if (!listsMainsOrBattery) status->ACLineStatus = 1;
     // A machine with mains power and no battery reports "no system battery".
-    if (sawMains && !sawBattery) status->BatteryFlag = 128;
+    if (!sawBattery && (sawMains || !listsMainsOrBattery)) status->BatteryFlag = 128;
     return TRUE;
 }

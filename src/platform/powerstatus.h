@@ -14,6 +14,7 @@ struct SYSTEM_POWER_STATUS {
 };
 
 // Reads /sys/class/power_supply (or the folder set for tests). Returns TRUE; where nothing is
-// known the fields keep their unknown codes.
+// known the fields keep their unknown codes. A folder that lists no mains and no battery is a
+// desktop's: mains on, no system battery (128), percent unknown (255).
 BOOL GetSystemPowerStatus(SYSTEM_POWER_STATUS* status);
 void SetPowerSupplyFolder(const std::string& folder);

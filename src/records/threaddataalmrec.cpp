@@ -558,7 +558,7 @@ void CThreadDataAlmRec::DoDataQuery()
 
 // ---- NIBP and system-event pages ------------------------------------------------------------
 
-int CThreadDataAlmRec::RequestPage(int dir, CCriticalSection& cs, uint8_t& state, uint32_t& pageEnd,
+int CThreadDataAlmRec::RequestPage(int dir, CCriticalSection& cs, uint8_t& state, uint32_t& seq, uint32_t& pageEnd,
                                    uint32_t& pageSize, const CRecordRing& ring, const std::atomic<uint32_t>& count)
 {
     CSingleLock g(cs);
@@ -586,30 +586,32 @@ int CThreadDataAlmRec::RequestPage(int dir, CCriticalSection& cs, uint8_t& state
         pageSize = kPageLen;
     }
     state = 2;
+    ++seq;
     return 0;
 }
 
 int CThreadDataAlmRec::RequestNibpPage(int dir)
 {
-    return RequestPage(dir, m_csNibpFile, m_u8NibpQueryState, m_u32NibpPageEnd, m_u32NibpPageSize, m_ringNibp,
-                       m_u32NibpCount);
+    return RequestPage(dir, m_csNibpFile, m_u8NibpQueryState, m_u32NibpRequestSeq, m_u32NibpPageEnd,
+                       m_u32NibpPageSize, m_ringNibp, m_u32NibpCount);
 }
 
 int CThreadDataAlmRec::RequestSysPage(int dir)
 {
-    return RequestPage(dir, m_csSysFile, m_u8SysQueryState, m_u32SysPageEnd, m_u32SysPageSize, m_ringSys,
-                       m_u32SysCount);
+    return RequestPage(dir, m_csSysFile, m_u8SysQueryState, m_u32SysRequestSeq, m_u32SysPageEnd, m_u32SysPageSize,
+                       m_ringSys, m_u32SysCount);
 }
 
 template <class T>
-void CThreadDataAlmRec::DoPageQuery(CCriticalSection& cs, uint8_t& state, const uint32_t& pageEnd,
-                                    const uint32_t& pageSize, CRecordRing& ring, std::vector<BYTE>& buf,
-                                    std::list<T>& result, std::atomic<CWnd*>& wnd)
+void CThreadDataAlmRec::DoPageQuery(CCriticalSection& cs, uint8_t& state, const uint32_t& seq,
+                                    const uint32_t& pageEnd, const uint32_t& pageSize, CRecordRing& ring,
+                                    std::vector<BYTE>& buf, std::list<T>& result, std::atomic<CWnd*>& wnd)
 {
-    uint32_t e, n;
+    uint32_t e, n, served;
     {
         CSingleLock g(cs);
         if (state != 2) return;
+        served = seq;
         e = pageEnd;
         n = std::min(pageSize, kPageLen);
     }
@@ -627,9 +629,10 @@ void CThreadDataAlmRec::DoPageQuery(CCriticalSection& cs, uint8_t& state, const 
     } catch (const CFileException& ex) {
         ring.Fail(ex);
     }
-    WindowHandle target;
+    WindowHandle target = 0;
     {
         CSingleLock g(cs);
+        if (served != seq) return;  // withdrawn meanwhile; a newer request may be pending
         result.swap(page);
         state = 1;
         target = HandleOf(wnd.load());
@@ -639,14 +642,14 @@ void CThreadDataAlmRec::DoPageQuery(CCriticalSection& cs, uint8_t& state, const 
 
 void CThreadDataAlmRec::DoNibpQuery()
 {
-    DoPageQuery(m_csNibpFile, m_u8NibpQueryState, m_u32NibpPageEnd, m_u32NibpPageSize, m_ringNibp, m_pNibpSlotBuf,
-                m_listNibpResult, m_pNibpWnd);
+    DoPageQuery(m_csNibpFile, m_u8NibpQueryState, m_u32NibpRequestSeq, m_u32NibpPageEnd, m_u32NibpPageSize,
+                m_ringNibp, m_pNibpSlotBuf, m_listNibpResult, m_pNibpWnd);
 }
 
 void CThreadDataAlmRec::DoSysQuery()
 {
-    DoPageQuery(m_csSysFile, m_u8SysQueryState, m_u32SysPageEnd, m_u32SysPageSize, m_ringSys, m_pSysSlotBuf,
-                m_listSysResult, m_pSysWnd);
+    DoPageQuery(m_csSysFile, m_u8SysQueryState, m_u32SysRequestSeq, m_u32SysPageEnd, m_u32SysPageSize, m_ringSys,
+                m_pSysSlotBuf, m_listSysResult, m_pSysWnd);
 }
 
 void CThreadDataAlmRec::CopyNibpResult(std::vector<NIBP_DATA>* out)
@@ -667,12 +670,24 @@ void CThreadDataAlmRec::ForgetRequester(CWnd* wnd)
         CSingleLock g(m_csDataFile);
         m_listDataReq.remove_if([wnd](const SAVE_DATA* r) { return r->pWnd == wnd; });
     }
-    std::pair<std::atomic<CWnd*>*, CCriticalSection*> groups[] = {
-        {&m_pNibpWnd, &m_csNibpFile}, {&m_pSysWnd, &m_csSysFile}, {&m_pAlmWnd, &m_csAlmFile}};
-    for (auto& [ptr, cs] : groups) {
-        CSingleLock g(*cs);
+    struct Group {
+        std::atomic<CWnd*>& requester;
+        CCriticalSection& cs;
+        uint8_t& state;
+        uint32_t& seq;
+    };
+    Group groups[] = {{m_pNibpWnd, m_csNibpFile, m_u8NibpQueryState, m_u32NibpRequestSeq},
+                      {m_pSysWnd, m_csSysFile, m_u8SysQueryState, m_u32SysRequestSeq},
+                      {m_pAlmWnd, m_csAlmFile, m_u8AlmQueryState, m_u32AlmRequestSeq}};
+    for (Group& group : groups) {
+        CSingleLock g(group.cs);
         CWnd* expected = wnd;
-        ptr->compare_exchange_strong(expected, nullptr);
+        if (!group.requester.compare_exchange_strong(expected, nullptr)) continue;
+        // Its pending request is withdrawn: a query under way then drops its answer.
+        if (group.state == 2) {
+            group.state = 1;
+            ++group.seq;
+        }
     }
 }
 
@@ -682,9 +697,12 @@ int CThreadDataAlmRec::RequestAlmSearch(ALM_SEARCH* cond)
 {
     if (cond == nullptr) return 0;
     CSingleLock g(m_csAlmFile);
-    if (m_u8AlmQueryState == 1) {
+    // A new search also takes the place of a pending end of review: that review is over anyway.
+    const bool replacesEnd = m_u8AlmQueryState == 2 && m_stAlmSearch.u8Kind == 5 && cond->u8Kind == 1;
+    if (m_u8AlmQueryState == 1 || replacesEnd) {
         m_stAlmSearch = *cond;
         m_u8AlmQueryState = 2;
+        ++m_u32AlmRequestSeq;
     } else if (cond->u8Kind == 5) {
         m_bAlmCancel = 1;
     }
@@ -694,9 +712,11 @@ int CThreadDataAlmRec::RequestAlmSearch(ALM_SEARCH* cond)
 void CThreadDataAlmRec::DoAlmQuery()
 {
     ALM_SEARCH cond;
+    uint32_t served;
     {
         CSingleLock g(m_csAlmFile);
         if (m_u8AlmQueryState != 2) return;
+        served = m_u32AlmRequestSeq;
         cond = m_stAlmSearch;
         m_bAlmBusy = 1;
     }
@@ -708,7 +728,8 @@ void CThreadDataAlmRec::DoAlmQuery()
     WindowHandle target = 0;
     {
         CSingleLock g(m_csAlmFile);
-        if (answer) {
+        const bool current = served == m_u32AlmRequestSeq;  // not withdrawn or replaced meanwhile
+        if (answer && current) {
             CWnd* wnd = m_pAlmWnd.load();
             if (auto* receiver = dynamic_cast<CAlmRecReceiver*>(wnd)) CopyAlmResult(receiver->GetAlmRecord(), &m_stAlmResult);
             target = HandleOf(wnd);
@@ -719,7 +740,7 @@ void CThreadDataAlmRec::DoAlmQuery()
             m_bAlmBusy = 0;
             m_bAlmCancel = 0;
         }
-        m_u8AlmQueryState = 1;
+        if (current) m_u8AlmQueryState = 1;
     }
     PostDone(target);
 }

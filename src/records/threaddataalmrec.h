@@ -42,7 +42,8 @@ public:
     // Copies the last served page, newest first.
     void CopyNibpResult(std::vector<NIBP_DATA>* out);
     void CopySysResult(std::vector<SYS_DATA>* out);
-    // A review window that goes away: no answer reaches it and its data requests are dropped.
+    // A review window that goes away: its pending requests are withdrawn, so no answer reaches
+    // it and the next window to ask is served afresh.
     void ForgetRequester(CWnd* wnd);
 
     std::atomic<int> m_bExit{0};
@@ -112,6 +113,7 @@ protected:
     uint32_t m_u32NibpSlotSize = g_u32SmallSlotSize;
     uint32_t m_u32NibpPageSize = 0;
     uint8_t m_u8NibpQueryState = 1;
+    uint32_t m_u32NibpRequestSeq = 0;  // counts accepted and withdrawn requests
     std::vector<BYTE> m_pNibpSlotBuf;
     REC_FILE_HEAD m_stNibpHead[2] = {};
     std::list<NIBP_DATA> m_listNibpQueue;
@@ -129,6 +131,7 @@ protected:
     uint32_t m_u32SysSlotSize = g_u32SmallSlotSize;
     uint32_t m_u32SysPageSize = 0;
     uint8_t m_u8SysQueryState = 1;
+    uint32_t m_u32SysRequestSeq = 0;
     std::vector<BYTE> m_pSysSlotBuf;
     REC_FILE_HEAD m_stSysHead[2] = {};
     std::list<SYS_DATA> m_listSysQueue;
@@ -146,6 +149,7 @@ protected:
     std::atomic<uint32_t> m_u32AlmCount{0};
     uint32_t m_u32AlmStubSize = g_u32AlmStubSize;
     uint8_t m_u8AlmQueryState = 1;
+    uint32_t m_u32AlmRequestSeq = 0;
     uint8_t m_bAlmFound = 0;
     std::vector<BYTE> m_pAlmSlotBuf;
     REC_FILE_HEAD m_stAlmHead[2] = {};
@@ -166,10 +170,11 @@ private:
     int QueueRecord(std::list<T>& queue, CCriticalSection& cs, T&& rec);
     template <class T>
     void WriteSmallRecord(std::list<T>& queue, CCriticalSection& cs, CRecordRing& ring, std::vector<BYTE>& buf);
-    int RequestPage(int dir, CCriticalSection& cs, uint8_t& state, uint32_t& pageEnd, uint32_t& pageSize,
-                    const CRecordRing& ring, const std::atomic<uint32_t>& count);
+    int RequestPage(int dir, CCriticalSection& cs, uint8_t& state, uint32_t& seq, uint32_t& pageEnd,
+                    uint32_t& pageSize, const CRecordRing& ring, const std::atomic<uint32_t>& count);
     template <class T>
-    void DoPageQuery(CCriticalSection& cs, uint8_t& state, const uint32_t& pageEnd, const uint32_t& pageSize,
-                     CRecordRing& ring, std::vector<BYTE>& buf, std::list<T>& result, std::atomic<CWnd*>& wnd);
+    void DoPageQuery(CCriticalSection& cs, uint8_t& state, const uint32_t& seq, const uint32_t& pageEnd,
+                     const uint32_t& pageSize, CRecordRing& ring, std::vector<BYTE>& buf, std::list<T>& result,
+                     std::atomic<CWnd*>& wnd);
     void FreeQueues();
 };

@@ -13,11 +13,13 @@
 #include <vector>
 
 #include "app/mainlayout.h"
+#include "display/colortext_static.h"
 #include "display/staticvalueecgnormal.h"
 #include "display/staticvaluerespnormal.h"
 #include "display/staticvaluespo2normal.h"
 #include "display/staticvaluetempnormal.h"
 #include "platform/bitmap.h"
+#include "platform/dc.h"
 #include "platform/pngfile.h"
 #include "platform/textu16.h"
 #include "platform/uiloop.h"
@@ -126,6 +128,33 @@ void ExpectPanelShows(const CBitmap& frame, const PLACEMENT& place, Setter set, 
     reference.DestroyWindow();
 }
 
+// Draws a wave caption as the main screen's is made (its text in its colour on black, 16 points of
+// "宋体") and compares it with its rectangle of the frame.
+void ExpectCaptionShows(const CBitmap& frame, int i, const char16_t* text, COLORREF colour)
+{
+    const PLACEMENT& place = MainLayout::kWaveCaption[i];
+    CColorText_Static reference;
+    reference.Create(text, WS_VISIBLE, CRect(0, 0, place.width, place.height), nullptr, 1);
+    reference.SetTextColor(colour);
+    reference.SetBkColor(0);
+    reference.SetFontPointSize(160, u"宋体", TRUE);
+    CBitmap picture;
+    picture.CreateBitmap(place.width, place.height);
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    dc.SelectObject(&picture);
+    reference.PaintWith(&dc);
+    const CRect all(0, 0, place.width, place.height);
+    // The glyphs are smoothed: their cores stand in the caption's colour, their edges blend into black.
+    int inColour = 0;
+    for (int y = 0; y < place.height; ++y)
+        for (int x = 0; x < place.width; ++x) inColour += picture.GetPixel(x, y) == colour ? 1 : 0;
+    EXPECT_GT(CountLit(picture, all), 60) << "caption " << i << ": the reference draws its text";
+    EXPECT_GT(inColour, 0) << "caption " << i;
+    EXPECT_EQ(CountDifferences(frame, CPoint(place.x, place.y), picture, all), 0) << "caption " << i;
+    reference.DestroyWindow();
+}
+
 class ProgramThreadTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -161,6 +190,10 @@ TEST_F(ProgramThreadTest, RunsShowsTheSimulatedPatientAndStoresRecords)
     ASSERT_EQ(frame.Width(), 1400);
     ASSERT_EQ(frame.Height(), 800);
     EXPECT_GT(CountLit(frame, MainLayout::kStatusStrip.Rect()), 200) << "status strip";
+    ExpectCaptionShows(frame, 0, u"ECG", 0x00E100);
+    ExpectCaptionShows(frame, 1, u"ECG", 0x00E100);
+    ExpectCaptionShows(frame, 2, u"PLETH", 0xFFCD80);
+    ExpectCaptionShows(frame, 3, u"RESP", 0x62EEEE);
 
 #if !defined(__SANITIZE_THREAD__)
     // Real waves, more than the flat lines of the start-up phase.

@@ -212,7 +212,7 @@ void WriteFile(const std::string& path, const std::string& text)
     std::ofstream(path) << text;
 }
 
-TEST(PowerStatusTest, ReadsMainsAndBatteryAndFallsBackToUnknown)
+TEST(PowerStatusTest, ReadsMainsAndBatteryAnswersAsADesktopWithoutSuppliesAndUnknownWithoutTheFolder)
 {
     std::string root = ::testing::TempDir() + "power_test";
     std::string ac = root + "/AC";
@@ -229,6 +229,13 @@ TEST(PowerStatusTest, ReadsMainsAndBatteryAndFallsBackToUnknown)
     EXPECT_EQ(s.ACLineStatus, 1);
     EXPECT_EQ(s.BatteryLifePercent, 20);
     EXPECT_EQ(s.BatteryFlag, 2 | 8);  // low and charging
+
+    // A machine that lists no supply at all is a desktop on mains without a battery.
+    std::system(("rm -rf " + ac + " " + bat).c_str());
+    GetSystemPowerStatus(&s);
+    EXPECT_EQ(s.ACLineStatus, 1);
+    EXPECT_EQ(s.BatteryFlag, 128);
+    EXPECT_EQ(s.BatteryLifePercent, 255);
 
     SetPowerSupplyFolder(root + "/missing");
     GetSystemPowerStatus(&s);

@@ -136,4 +136,38 @@ TEST_F(ReviewWindowTest, WindowClosedWithARequestPendingIsLeftAlone)
     EXPECT_EQ(CUiLoop::Instance().PendingCount(), 0u);
 }
 
+TEST_F(ReviewWindowTest, WindowClosedBeforeItsAnswerAsksAfreshWhenOpenedAgain)
+{
+    thread->AddPowerOnRecord();
+    thread->RunPass();
+    for (uint32_t i = 0; i < 3; ++i) {
+        AlmRecordSource a(4, 1, "2026-12-07 11:00:00", i);
+        thread->AddAlmRecord(&a.rec);
+        thread->RunPass();
+    }
+    CDialogSysRec sys;
+    CDialogAlmRec alm;
+    Make(sys);
+    Make(alm);
+    EXPECT_TRUE(sys.Open());
+    EXPECT_TRUE(alm.StartSearch(Search(1, 2, "2026-12-07 11:00:00", "2026-12-07 11:00:59")));  // no such alarm
+    sys.DestroyWindow();
+    alm.DestroyWindow();
+
+    // The same window objects opened again: each asks afresh and gets the answer to its new question.
+    Make(sys);
+    Make(alm);
+    EXPECT_TRUE(sys.Open());
+    EXPECT_TRUE(alm.StartSearch(Search(1, 4, "2026-12-07 11:00:00", "2026-12-07 11:00:59")));
+    Serve();
+    EXPECT_EQ(sys.AnswersShown(), 1);
+    ASSERT_EQ(sys.m_vecShown.size(), 1u);
+    EXPECT_EQ(U16(sys.m_vecShown[0].szEvent, 20), u"监护仪开机");
+    EXPECT_EQ(alm.AnswersShown(), 1);
+    EXPECT_TRUE(alm.HasRecord());
+    EXPECT_EQ(AlmId(alm.m_stAlmRecord.idx), 2u);
+    EXPECT_FALSE(alm.IsWaiting());
+    EXPECT_FALSE(sys.IsWaiting());
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "display/ecgrespspo2trend.h"
 #include "display/threaddraw.h"
 #include "display/trendpixels.h"
+#include "support/waitfor.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ TEST(ThreadDrawThreadTest, OwnerWordKeepsDrawingAndCopyingApart)
 
     std::vector<BYTE> second(125, 200);
     int skipped = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
     for (int i = 0; std::chrono::steady_clock::now() < deadline; ++i) {
         thread->AddData(second.data(), 125, 15, static_cast<WORD>(60 + i % 100), 98);
         if (i % 7 == 0) thread->SetTimeScale(i % 2);

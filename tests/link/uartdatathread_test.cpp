@@ -6,6 +6,7 @@
 #include "link/uartdatathread.h"
 #include "link/wavetemplates.h"
 #include "linktest.h"
+#include "support/waitfor.h"
 #include "platform/fakeclock.h"
 
 using linktest::Bytes;
@@ -205,12 +206,11 @@ TEST(UartDataThreadThreadTest, StartsRunsTakesCommandsAndStops)
     UartDataThread* link = AfxBeginThread<UartDataThread>(&handle, data.get());
     EXPECT_EQ(link->SendNibpReset(), 0);
     EXPECT_EQ(link->SendRespGain(2), 0);
-    for (int i = 0; i < 200; ++i) {
+    WaitFor([&] {
         uint16_t hr = 0;
         data->GetEcgHr(&hr);
-        if (hr == 30) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+        return hr == 30;
+    });
     auto ecg = linktest::TakeEcg(*data, 4096);
     EXPECT_GT(ecg[0].size(), 0u);
     uint16_t hr = 0;

@@ -8,6 +8,7 @@
 #include "platform/filefaults.h"
 #include "platform/uiloop.h"
 #include "recordfixture.h"
+#include "support/waitfor.h"
 
 namespace {
 
@@ -37,18 +38,20 @@ TEST(RecordThreadTest, RunsWritesAnswersAndStops)
     {
         CDialogSysRec dlg;
         ASSERT_TRUE(dlg.Create(nullptr, CRect(0, 0, 10, 10), 5));
-        for (int tries = 0; tries < 500 && answers == 0; ++tries) {
-            if (!dlg.IsWaiting()) dlg.Open();
-            CUiLoop::Instance().WaitForMessage(20);
-            CUiLoop::Instance().DispatchPosted();
-            if (!dlg.m_vecShown.empty()) answers = dlg.AnswersShown();
-        }
+        WaitFor(
+            [&] {
+                if (!dlg.IsWaiting()) dlg.Open();
+                CUiLoop::Instance().WaitForMessage(20);
+                CUiLoop::Instance().DispatchPosted();
+                return !dlg.m_vecShown.empty();
+            },
+            std::chrono::milliseconds(0));
+        answers = dlg.AnswersShown();
         ASSERT_EQ(dlg.m_vecShown.size(), 1u);
         EXPECT_EQ(U16(dlg.m_vecShown[0].szEvent, 20), u"监护仪开机");
     }
     // The queues drain at one record per pass; allow the thread time for it.
-    for (int tries = 0; tries < 500 && ReadHead(theApp.m_strAlmSavePath, 1).u32Count + 1 < 20; ++tries)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WaitFor([] { return ReadHead(theApp.m_strAlmSavePath, 1).u32Count + 1 >= 20; });
     rec->m_bExit = 1;
     EXPECT_TRUE(handle.Join());
     theApp.m_pThreadDataAlmRec = nullptr;

@@ -7,6 +7,22 @@
 
 #include "platform/uiloop.h"
 
+namespace {
+
+// The video drivers that show a window on a desktop there is: SDL would otherwise fall back to
+// its offscreen driver when the display cannot be reached, and run with nothing shown.
+std::string DesktopDrivers()
+{
+    std::string drivers;
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if (x11 != nullptr && *x11 != 0) drivers = "x11";
+    if (wayland != nullptr && *wayland != 0) drivers += drivers.empty() ? "wayland" : ",wayland";
+    return drivers;
+}
+
+}  // namespace
+
 struct CSdlScreen::Impl {
     bool videoStarted = false;
     SDL_Window* window = nullptr;
@@ -19,6 +35,13 @@ CSdlScreen::CSdlScreen(int width, int height) : CScreen(width, height), m_impl(s
     // Without this SDL may back the window surface with a GL texture (and first probe GL with a
     // hidden test window), which starts the graphics driver's threads.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
+    // SDL_VIDEODRIVER in the environment still chooses (tests use the dummy driver).
+    std::string drivers = DesktopDrivers();
+    if (drivers.empty() && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+        m_error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+        return;
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         m_error = SDL_GetError();
         return;

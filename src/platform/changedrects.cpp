@@ -4,12 +4,19 @@
 
 namespace {
 
-bool Near(const CRect& a, const CRect& b)
+long long Area(const CRect& r) { return static_cast<long long>(r.Width()) * r.Height(); }
+
+// Close together, and their bounding box covers little besides them: two neighbouring strips
+// merge, a wide strip and a tall column that merely touch at a corner stay apart.
+bool Mergeable(const CRect& a, const CRect& b)
 {
     CRect grown = a;
     grown.InflateRect(CChangedRects::kMergeDistance, CChangedRects::kMergeDistance);
     CRect overlap;
-    return overlap.IntersectRect(grown, b);
+    if (!overlap.IntersectRect(grown, b)) return false;
+    CRect box;
+    box.UnionRect(a, b);
+    return Area(box) <= 2 * (Area(a) + Area(b));
 }
 
 }  // namespace
@@ -20,7 +27,7 @@ void CChangedRects::Add(const CRect& rect)
     CRect merged = rect;
     // A merge can bring the grown rectangle near one that was checked before: start over.
     for (size_t i = 0; i < m_rects.size();) {
-        if (Near(m_rects[i], merged)) {
+        if (Mergeable(m_rects[i], merged)) {
             merged.UnionRect(merged, m_rects[i]);
             m_rects.erase(m_rects.begin() + static_cast<std::ptrdiff_t>(i));
             i = 0;

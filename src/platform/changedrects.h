@@ -1,6 +1,7 @@
 // A short list of the frame's changed rectangles between two presents. Rectangles that overlap
-// or lie close together are merged, and a list that grows past its cap becomes one bounding
-// box, so a present updates a few compact areas instead of many slivers.
+// or lie close together are merged when their bounding box adds little area, and a list that
+// grows past its cap becomes one bounding box, so a present updates a few compact areas instead
+// of many slivers or one needlessly large one.
 #pragma once
 
 #include <vector>

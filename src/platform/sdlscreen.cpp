@@ -21,6 +21,19 @@ std::string DesktopDrivers()
     return drivers;
 }
 
+// Sets SDL up for a plain window surface on a desktop driver; false when there is no display.
+bool ChooseVideo()
+{
+    // Without this SDL may back the window surface with a GL texture (and first probe GL with a
+    // hidden test window), which starts the graphics driver's threads.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
+    // SDL_VIDEODRIVER in the environment still chooses (tests use the dummy driver).
+    std::string drivers = DesktopDrivers();
+    if (drivers.empty() && SDL_getenv("SDL_VIDEODRIVER") == nullptr) return false;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    return true;
+}
+
 }  // namespace
 
 struct CSdlScreen::Impl {
@@ -32,32 +45,31 @@ struct CSdlScreen::Impl {
 
 CSdlScreen::CSdlScreen(int width, int height) : CScreen(width, height), m_impl(std::make_unique<Impl>())
 {
-    // Without this SDL may back the window surface with a GL texture (and first probe GL with a
-    // hidden test window), which starts the graphics driver's threads.
-    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
-    // SDL_VIDEODRIVER in the environment still chooses (tests use the dummy driver).
-    std::string drivers = DesktopDrivers();
-    if (drivers.empty() && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+    if (!Open()) Close();
+}
+
+bool CSdlScreen::Open()
+{
+    if (!ChooseVideo()) {
         m_error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
-        return;
+        return false;
     }
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         m_error = SDL_GetError();
-        return;
+        return false;
     }
     m_impl->videoStarted = true;
     m_impl->window = SDL_CreateWindow("tesmor", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, Width(), Height(), 0);
     if (m_impl->window == nullptr) {
         m_error = SDL_GetError();
-        Close();
-        return;
+        return false;
     }
     m_impl->surface = SDL_GetWindowSurface(m_impl->window);
     if (m_impl->surface == nullptr) {
         m_error = std::string("the window has no surface: ") + SDL_GetError();
-        Close();
+        return false;
     }
+    return true;
 }
 
 CSdlScreen::~CSdlScreen() { Close(); }

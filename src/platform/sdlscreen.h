@@ -34,6 +34,7 @@ public:
 
 private:
     struct Impl;
+    bool Open();
     void Close();
     bool CopyToSurface(const std::vector<CRect>& rects);
     std::unique_ptr<Impl> m_impl;

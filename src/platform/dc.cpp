@@ -93,6 +93,7 @@ BOOL CDC::DeleteDC()
     m_state.brush = CBrush::StockWhite();
     m_attached = false;
     m_origin = CPoint();
+    m_written = CRect();
     m_saved.clear();
     return TRUE;
 }
@@ -104,6 +105,7 @@ void CDC::AttachTarget(const CBitmap& target, CPoint origin, const CRect& clip)
     m_origin = origin;
     m_attachedClip = clip;
     m_attached = true;
+    m_written = CRect();
 }
 
 CBitmap* CDC::SelectObject(CBitmap* pBitmap)
@@ -112,6 +114,7 @@ CBitmap* CDC::SelectObject(CBitmap* pBitmap)
     CBitmap* previous = m_state.bitmap;
     m_state.bitmap = pBitmap;
     m_state.surface = pBitmap != nullptr ? pBitmap->Surface() : nullptr;
+    m_written = CRect();
     return previous;
 }
 
@@ -185,6 +188,7 @@ void CDC::FillDevice(const CRect& rect, uint32_t pixel)
 {
     CRect r;
     if (!r.IntersectRect(rect, ClipRect())) return;
+    AddWritten(r);
     BitmapSurface* s = Target();
     for (int y = r.top; y < r.bottom; ++y) {
         uint32_t* row = s->pixels.data() + static_cast<size_t>(y) * s->width;
@@ -247,6 +251,21 @@ void CDC::PlotPen(int64_t major, int64_t minor, bool xMajor, uint32_t pixel, con
     }
 }
 
+// The pixels PlotPen can reach for a run of steps from (major0, minor0) to (major1, minor1),
+// inside clip. The minor coordinate moves monotonically, so the ends bound it.
+CRect CDC::PenBounds(int64_t major0, int64_t major1, int64_t minor0, int64_t minor1, bool xMajor, const CRect& clip) const
+{
+    int w = m_state.penWidth;
+    int64_t lo = std::min(minor0, minor1) - w / 2;
+    int64_t hi = std::max(minor0, minor1) - w / 2 + w;
+    int64_t a = std::min(major0, major1), b = std::max(major0, major1) + 1;
+    CRect run = xMajor ? CRect(ClampCoord(a), ClampCoord(lo), ClampCoord(b), ClampCoord(hi))
+                       : CRect(ClampCoord(lo), ClampCoord(a), ClampCoord(hi), ClampCoord(b));
+    CRect bounds;
+    bounds.IntersectRect(run, clip);
+    return bounds;
+}
+
 // Steps along the major axis one pixel at a time; the minor coordinate is the rounded exact
 // position. Only the steps whose major coordinate can touch the clip rectangle are visited,
 // so far-off end points cost nothing.
@@ -275,7 +294,10 @@ void CDC::DrawLine(int lx0, int ly0, int lx1, int ly1)
     uint32_t gapPixel = PixelFromColor(m_state.bkColor);
     bool dotted = m_state.penStyle == PS_DOT;
     bool opaqueGaps = m_state.bkMode == OPAQUE;
+    if (iMin >= iMax) return;
     CMinorStepper minor(iMin, minorDelta, n);
+    int64_t lastMinor = minor0 + CMinorStepper(iMax - 1, minorDelta, n).Offset();
+    AddWritten(PenBounds(major0 + step * iMin, major0 + step * (iMax - 1), minor0 + minor.Offset(), lastMinor, xMajor, clip));
     for (int64_t i = iMin; i < iMax; ++i, minor.Next()) {
         bool on = !dotted || (i / CPen::kDotRun) % 2 == 0;
         if (!on && !opaqueGaps) continue;
@@ -289,6 +311,7 @@ COLORREF CDC::SetPixel(int x, int y, COLORREF color)
     if (!ClipRect().PtInRect(CPoint(ClampCoord(dx), ClampCoord(dy)))) return CLR_INVALID;
     BitmapSurface* s = Target();
     s->pixels[static_cast<size_t>(dy) * s->width + static_cast<size_t>(dx)] = PixelFromColor(color & 0x00FFFFFFu);
+    AddWritten(CRect(static_cast<int>(dx), static_cast<int>(dy), static_cast<int>(dx) + 1, static_cast<int>(dy) + 1));
     return color & 0x00FFFFFFu;
 }
 
@@ -322,6 +345,7 @@ void CDC::DrawTextLine(int x, int y, const char16_t* text, int count, const CRec
         if (!visible.IntersectRect(cell, clip)) continue;
         if (m_state.bkMode == OPAQUE) FillDevice(visible, bkPixel);
         if (ch < 0x20) continue;
+        AddWritten(visible);
         const Glyph* g = cache.Get(font.faceId, h, font.italic, ch);
         for (int gy = 0; gy < g->height; ++gy) {
             int py = cell.top + g->top + gy;
@@ -439,6 +463,7 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* pSrc, int xSrc, int y
     CRect dstClip(srcClip.left - offX, srcClip.top - offY, srcClip.right - offX, srcClip.bottom - offY);
     CRect r;
     if (!r.IntersectRect(dstClip, ClipRect())) return TRUE;
+    AddWritten(r);
     size_t rowBytes = static_cast<size_t>(r.Width()) * sizeof(uint32_t);
     auto copyRow = [&](int row) {
         uint32_t* d = dst->pixels.data() + static_cast<size_t>(row) * dst->width + r.left;

@@ -117,6 +117,11 @@ public:
 
     int GetDeviceCaps(int index) const;
 
+    // The bounds of every pixel written since the target was attached or the bitmap selected,
+    // in the target's coordinates (empty when nothing was written). A screen learns from it
+    // what a paint really changed, whatever part the window had marked.
+    const CRect& WrittenBounds() const { return m_written; }
+
 private:
     struct State {
         CBitmap* bitmap = nullptr;
@@ -143,13 +148,16 @@ private:
     void FillDevice(const CRect& rect, uint32_t pixel);
     void DrawLine(int x0, int y0, int x1, int y1);
     void PlotPen(int64_t major, int64_t minor, bool xMajor, uint32_t pixel, const CRect& clip);
+    CRect PenBounds(int64_t major0, int64_t major1, int64_t minor0, int64_t minor1, bool xMajor, const CRect& clip) const;
     // Draws one line of text with its first cell's top-left at device (x, y), clipped to clip.
     void DrawTextLine(int x, int y, const char16_t* text, int count, const CRect& clip, bool expandTabs);
     CRect ToDevice(const CRect& logical) const;
+    void AddWritten(const CRect& rect) { m_written.UnionRect(m_written, rect); }
 
     State m_state;
     CPoint m_origin;
     CRect m_attachedClip;
+    CRect m_written;
     bool m_attached = false;
     std::vector<std::unique_ptr<Saved>> m_saved;
 };

@@ -53,6 +53,18 @@ struct CRect {
         if (IsRectEmpty()) *this = CRect();
         return !IsRectEmpty();
     }
+    // The smallest rectangle holding a and b; an empty one counts for nothing.
+    bool UnionRect(const CRect& a, const CRect& b)
+    {
+        if (a.IsRectEmpty() || b.IsRectEmpty()) {
+            *this = a.IsRectEmpty() ? b : a;
+        } else {
+            *this = CRect(std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                          std::max(a.bottom, b.bottom));
+        }
+        if (IsRectEmpty()) *this = CRect();
+        return !IsRectEmpty();
+    }
     bool operator==(const CRect& o) const
     {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;

@@ -80,6 +80,7 @@ void CScreen::PaintOne(CWnd* wnd, const CRect& visible)
     CDC dc;
     dc.AttachTarget(m_frame, wnd->ScreenRect().TopLeft(), visible);
     wnd->PaintWith(&dc);
+    m_changed.Add(dc.WrittenBounds());
 }
 
 CWnd* CScreen::HitTest(CWnd* wnd, CPoint framePoint, const CScreen& screen)
@@ -140,7 +141,8 @@ bool CScreen::RunOnce(DWORD maxWaitMs)
     loop.DispatchPosted();
     loop.FireDueTimers();
     PaintPass();
-    Present();
+    Present(m_changed.Rects());
+    m_changed.Clear();
     if (loop.QuitRequested()) return false;
     DWORD wait = loop.TimeToNextTimer(maxWaitMs);
     if (wait > 0) loop.WaitForMessage(wait);

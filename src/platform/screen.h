@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/bitmap.h"
+#include "platform/changedrects.h"
 #include "platform/geometry.h"
 #include "platform/wnd.h"
 
@@ -53,8 +54,8 @@ public:
     CRect VisibleRect(const CWnd* wnd) const;
 
     // Backend hooks: show the frame, and read input (calling Click). The headless screen does
-    // neither.
-    virtual void Present() {}
+    // neither. changed lists the parts of the frame written since the last present.
+    virtual void Present(const std::vector<CRect>& /*changed*/) {}
     virtual void PollInput() {}
 
 private:
@@ -63,6 +64,7 @@ private:
     static CWnd* HitTest(CWnd* wnd, CPoint framePoint, const CScreen& screen);
 
     CBitmap m_frame;
+    CChangedRects m_changed;  // written since the last present
     CScreen* m_previous = nullptr;
     WindowHandle m_lastClickWnd = 0;
     DWORD m_lastClickTick = 0;

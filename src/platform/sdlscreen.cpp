@@ -2,54 +2,144 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/uiloop.h"
 
+namespace {
+
+// The video drivers that show a window on a desktop there is: SDL would otherwise fall back to
+// its offscreen driver when the display cannot be reached, and run with nothing shown.
+std::string DesktopDrivers()
+{
+    std::string drivers;
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if (x11 != nullptr && *x11 != 0) drivers = "x11";
+    if (wayland != nullptr && *wayland != 0) drivers += drivers.empty() ? "wayland" : ",wayland";
+    return drivers;
+}
+
+// Sets SDL up for a plain window surface on a desktop driver; false when there is no display.
+bool ChooseVideo()
+{
+    // Without this SDL may back the window surface with a GL texture (and first probe GL with a
+    // hidden test window), which starts the graphics driver's threads.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
+    // SDL_VIDEODRIVER in the environment still chooses (tests use the dummy driver).
+    std::string drivers = DesktopDrivers();
+    if (drivers.empty() && SDL_getenv("SDL_VIDEODRIVER") == nullptr) return false;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    return true;
+}
+
+}  // namespace
+
 struct CSdlScreen::Impl {
+    bool videoStarted = false;
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
+    SDL_Surface* surface = nullptr;  // the surface last presented to
+    bool wholeFrame = true;          // the next present copies the whole frame
 };
 
 CSdlScreen::CSdlScreen(int width, int height) : CScreen(width, height), m_impl(std::make_unique<Impl>())
 {
+    if (!Open()) Close();
+}
+
+bool CSdlScreen::Open()
+{
+    if (!ChooseVideo()) {
+        m_error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         m_error = SDL_GetError();
-        return;
+        return false;
     }
+    m_impl->videoStarted = true;
     m_impl->window = SDL_CreateWindow("tesmor", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, Width(), Height(), 0);
-    if (m_impl->window != nullptr) m_impl->renderer = SDL_CreateRenderer(m_impl->window, -1, 0);
-    if (m_impl->renderer != nullptr) {
-        m_impl->texture = SDL_CreateTexture(m_impl->renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                            Width(), Height());
-    }
-    if (m_impl->texture == nullptr) {
+    if (m_impl->window == nullptr) {
         m_error = SDL_GetError();
-        if (m_impl->renderer != nullptr) SDL_DestroyRenderer(m_impl->renderer);
-        if (m_impl->window != nullptr) SDL_DestroyWindow(m_impl->window);
-        m_impl->renderer = nullptr;
-        m_impl->window = nullptr;
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
     }
+    m_impl->surface = SDL_GetWindowSurface(m_impl->window);
+    if (m_impl->surface == nullptr) {
+        m_error = std::string("the window has no surface: ") + SDL_GetError();
+        return false;
+    }
+    return true;
 }
 
-CSdlScreen::~CSdlScreen()
+CSdlScreen::~CSdlScreen() { Close(); }
+
+void CSdlScreen::Close()
 {
-    if (!IsOpen()) return;
-    SDL_DestroyTexture(m_impl->texture);
-    SDL_DestroyRenderer(m_impl->renderer);
-    SDL_DestroyWindow(m_impl->window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (m_impl->window != nullptr) SDL_DestroyWindow(m_impl->window);
+    if (m_impl->videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    *m_impl = Impl();
 }
 
-bool CSdlScreen::IsOpen() const { return m_impl->texture != nullptr; }
+bool CSdlScreen::IsOpen() const { return m_impl->window != nullptr; }
 
-void CSdlScreen::Present()
+void CSdlScreen::Present(const std::vector<CRect>& changed)
 {
     if (!IsOpen()) return;
-    SDL_UpdateTexture(m_impl->texture, nullptr, Frame().Bits(), Width() * 4);
-    SDL_RenderClear(m_impl->renderer);
-    SDL_RenderCopy(m_impl->renderer, m_impl->texture, nullptr, nullptr);
-    SDL_RenderPresent(m_impl->renderer);
+    SDL_Surface* surface = SDL_GetWindowSurface(m_impl->window);
+    if (surface != m_impl->surface) m_impl->wholeFrame = true;
+    m_impl->surface = surface;
+    m_lastPresented.clear();
+    if (surface == nullptr) return;  // tried again on the next present
+    CRect whole(0, 0, Width(), Height());
+    if (CopyToSurface(m_impl->wholeFrame ? std::vector<CRect>{whole} : changed)) m_impl->wholeFrame = false;
+}
+
+// Copies the rectangles from the frame into the window surface, converting the pixel format
+// where the surface's differs, and updates them on the display.
+bool CSdlScreen::CopyToSurface(const std::vector<CRect>& rects)
+{
+    SDL_Surface* surface = m_impl->surface;
+    CRect bounds(0, 0, std::min(Width(), surface->w), std::min(Height(), surface->h));
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+    std::vector<SDL_Rect> updates;
+    bool copied = true;
+    const int framePitch = Width() * static_cast<int>(sizeof(uint32_t));
+    for (const CRect& rect : rects) {
+        CRect r;
+        if (!r.IntersectRect(rect, bounds)) continue;
+        const uint32_t* from = Frame().Bits() + static_cast<size_t>(r.top) * Width() + r.left;
+        auto* to = static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(r.top) * surface->pitch +
+                   static_cast<size_t>(r.left) * surface->format->BytesPerPixel;
+        // The frame's 0x00RRGGBB words are SDL's RGB888 layout.
+        if (SDL_ConvertPixels(r.Width(), r.Height(), SDL_PIXELFORMAT_RGB888, from, framePitch,
+                              surface->format->format, to, surface->pitch) != 0) {
+            copied = false;
+            continue;
+        }
+        updates.push_back(SDL_Rect{r.left, r.top, r.Width(), r.Height()});
+        m_lastPresented.push_back(r);
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    if (updates.empty()) return copied;
+    return SDL_UpdateWindowSurfaceRects(m_impl->window, updates.data(), static_cast<int>(updates.size())) == 0 && copied;
+}
+
+// Read through the surface's own channel masks, apart from the copy's conversion.
+COLORREF CSdlScreen::WindowPixel(int x, int y) const
+{
+    SDL_Surface* surface = m_impl->surface;
+    if (surface == nullptr || x < 0 || y < 0 || x >= surface->w || y >= surface->h) return CLR_INVALID;
+    const int bytes = surface->format->BytesPerPixel;
+    const auto* at = static_cast<const uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch +
+                     static_cast<size_t>(x) * bytes;
+    Uint32 raw = 0;
+    if (bytes == 4) raw = *reinterpret_cast<const Uint32*>(at);
+    if (bytes == 2) raw = *reinterpret_cast<const Uint16*>(at);
+    if (bytes == 3) raw = SDL_BYTEORDER == SDL_LIL_ENDIAN ? at[0] | at[1] << 8 | at[2] << 16 : at[2] | at[1] << 8 | at[0] << 16;
+    Uint8 r = 0, g = 0, b = 0;
+    SDL_GetRGB(raw, surface->format, &r, &g, &b);
+    return RGB(r, g, b);
 }
 
 void CSdlScreen::PollInput()
@@ -63,6 +153,13 @@ void CSdlScreen::PollInput()
             CUiLoop::Instance().PostQuit();  // Esc closes the monitor like the close box
         } else if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT) {
             Click(CPoint(event.button.x, event.button.y));
+        } else if (event.type == SDL_WINDOWEVENT) {
+            Uint8 what = event.window.event;
+            // The window system may have lost what was shown: show all of it again.
+            if (what == SDL_WINDOWEVENT_EXPOSED || what == SDL_WINDOWEVENT_RESTORED ||
+                what == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                m_impl->wholeFrame = true;
+            }
         }
     }
 }

@@ -120,13 +120,7 @@ void CWnd::InvalidateRect(const CRect* rect, BOOL erase)
         return;
     }
     m_needsPaint = true;
-    if (rect->IsRectEmpty()) return;
-    if (m_rcUpdate.IsRectEmpty()) {
-        m_rcUpdate = *rect;
-    } else {
-        m_rcUpdate = CRect(std::min(m_rcUpdate.left, rect->left), std::min(m_rcUpdate.top, rect->top),
-                           std::max(m_rcUpdate.right, rect->right), std::max(m_rcUpdate.bottom, rect->bottom));
-    }
+    m_rcUpdate.UnionRect(m_rcUpdate, *rect);
 }
 
 void CWnd::ClearNeedsPaint()

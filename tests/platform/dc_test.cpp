@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
+#include <vector>
 
 #include "platform/dc.h"
 
@@ -31,6 +33,14 @@ protected:
         dc.MoveTo(x0, y0);
         dc.LineTo(x1, y1);
         dc.SelectObject(old);
+    }
+    // A 10 x 10 red picture to copy from.
+    static void MakeRedSource(CBitmap& picture, CDC& src)
+    {
+        picture.CreateBitmap(10, 10);
+        src.CreateCompatibleDC(nullptr);
+        src.SelectObject(&picture);
+        src.FillSolidRect(CRect(0, 0, 10, 10), kRed);
     }
     CBitmap bmp;
     CDC dc;
@@ -166,11 +176,8 @@ TEST_F(DcTest, NothingIsDrawnWithoutABitmap)
 TEST_F(DcTest, BitBltCopiesAndClipsAtBothEnds)
 {
     CBitmap srcBmp;
-    srcBmp.CreateBitmap(10, 10);
     CDC src;
-    src.CreateCompatibleDC(nullptr);
-    src.SelectObject(&srcBmp);
-    src.FillSolidRect(CRect(0, 0, 10, 10), kRed);
+    MakeRedSource(srcBmp, src);
     src.SetPixel(0, 0, kBlue);
     // Destination overhangs the right edge, source reads past its own right/bottom edge.
     EXPECT_TRUE(dc.BitBlt(35, 25, 20, 20, &src, 0, 0, SRCCOPY));
@@ -192,6 +199,45 @@ TEST_F(DcTest, BitBltWithinOneBitmapHandlesOverlap)
     for (int y = 0; y < 30; ++y) dc.SetPixel(0, y, RGB(y, 0, 0));
     dc.BitBlt(0, 1, 1, 29, &dc, 0, 0, SRCCOPY);
     for (int y = 1; y < 30; ++y) EXPECT_EQ(dc.GetPixel(0, y), RGB(y - 1, 0, 0));
+}
+
+// Every primitive reports what it wrote: a changed pixel outside the bounds would never reach
+// the display. Drawn through a window-style target whose clip cuts into each primitive.
+TEST_F(DcTest, WrittenBoundsHoldEveryChangedPixelAndStayInsideTheClip)
+{
+    CBitmap srcBmp;
+    CDC src;
+    MakeRedSource(srcBmp, src);
+    CPen wide(PS_SOLID, 2, kBlue);
+    CPen dotted(PS_DOT, 1, kWhite);
+    const CRect clip(6, 4, 30, 24);
+    std::vector<std::function<void(CDC&)>> draws = {
+        [](CDC& d) { d.FillSolidRect(CRect(-5, -5, 3, 30), kRed); },
+        [&](CDC& d) { d.SelectObject(&wide); d.MoveTo(-3, 25); d.LineTo(12, 2); },
+        [&](CDC& d) { d.SelectObject(&dotted); d.MoveTo(2, 7); d.LineTo(40, 9); },
+        [](CDC& d) { d.SetPixel(20, 10, kWhite); },
+        [](CDC& d) { d.SetBkMode(TRANSPARENT); d.SetTextColor(kWhite); d.TextOut(10, 2, u"88"); },
+        [&](CDC& d) { d.BitBlt(18, 12, 10, 10, &src, 0, 0); },
+    };
+    for (size_t i = 0; i < draws.size(); ++i) {
+        dc.FillSolidRect(CRect(0, 0, 40, 30), 0);
+        std::vector<uint32_t> before(bmp.Bits(), bmp.Bits() + 40 * 30);
+        CDC window;
+        window.AttachTarget(bmp, CPoint(4, 2), clip);
+        EXPECT_TRUE(window.WrittenBounds().IsRectEmpty());
+        draws[i](window);
+        CRect bounds = window.WrittenBounds();
+        CRect changed;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+                if (bmp.Bits()[y * 40 + x] != before[static_cast<size_t>(y * 40 + x)]) changed.UnionRect(changed, CRect(x, y, x + 1, y + 1));
+        EXPECT_FALSE(changed.IsRectEmpty()) << "draw " << i;
+        CRect inside;
+        inside.IntersectRect(changed, bounds);
+        EXPECT_EQ(inside, changed) << "draw " << i;
+        inside.IntersectRect(bounds, clip);
+        EXPECT_EQ(inside, bounds) << "draw " << i;
+    }
 }
 
 TEST_F(DcTest, SaveAndRestoreBringBackObjectsAndColours)

@@ -3,7 +3,9 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <vector>
 
+#include "platform/dc.h"
 #include "platform/fakeclock.h"
 #include "platform/sdlscreen.h"
 #include "platform/static.h"
@@ -27,16 +29,23 @@ void PushClick(int x, int y)
     SDL_PushEvent(&event);
 }
 
-// SDL's dummy video driver gives a real SDL window without a display.
-TEST(SdlScreenTest, ClicksFromTheWindowReachTheWindowUnderThePointer)
-{
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+// SDL's dummy video driver gives a real SDL window, with a window surface, without a display.
+class SdlScreenTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { setenv("SDL_VIDEODRIVER", "dummy", 1); }
+    void SetUp() override
+    {
+        if (!screen.IsOpen()) GTEST_SKIP() << "no SDL video: " << screen.Error();
+        top.Create(nullptr, CRect(0, 0, 100, 80), 1);
+    }
     FakeClock clock;
-    CSdlScreen screen(100, 80);
-    if (!screen.IsOpen()) GTEST_SKIP() << "no SDL video: " << screen.Error();
+    CSdlScreen screen{100, 80};
     CWnd top;
+};
+
+TEST_F(SdlScreenTest, ClicksFromTheWindowReachTheWindowUnderThePointer)
+{
     CCountingStatic label;
-    top.Create(nullptr, CRect(0, 0, 100, 80), 1);
     label.Create(u"RESP", WS_CHILD | WS_VISIBLE | SS_NOTIFY, CRect(10, 10, 60, 30), &top, 2);
     screen.RunOnce(0);
     EXPECT_EQ(screen.Frame().GetPixel(0, 0), GetSysColor(COLOR_BTNFACE));
@@ -50,6 +59,50 @@ TEST(SdlScreenTest, ClicksFromTheWindowReachTheWindowUnderThePointer)
     SDL_PushEvent(&quit);
     EXPECT_FALSE(screen.RunOnce(0));
     CUiLoop::Instance().ResetQuit();
+}
+
+// Works as a sweep does: marks an empty rectangle and writes, in OnPaint, the one column that
+// moved on since the last paint.
+class CColumnSweep : public CWnd {
+public:
+    BOOL OnEraseBkgnd(CDC* /*pDC*/) override { return TRUE; }
+    void OnPaint(CDC* pDC) override { pDC->FillSolidRect(column, 0, 1, 40, RGB(0, 40 * column % 256, 255)); }
+    void Step()
+    {
+        ++column;
+        CRect none;
+        InvalidateRect(&none, FALSE);
+    }
+    int column = 0;
+};
+
+void ExpectWindowShowsTheFrame(const CSdlScreen& screen)
+{
+    int wrong = 0;
+    for (int y = 0; y < screen.Height(); ++y)
+        for (int x = 0; x < screen.Width(); ++x) wrong += screen.WindowPixel(x, y) != screen.Frame().GetPixel(x, y);
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(SdlScreenTest, PresentsTheWholeFrameAtFirstAndAfterExposureThenOnlyWhatChanged)
+{
+    CColumnSweep sweep;
+    sweep.Create(&top, CRect(30, 20, 90, 60), 2);
+    screen.RunOnce(0);
+    EXPECT_EQ(screen.LastPresented(), std::vector<CRect>{CRect(0, 0, 100, 80)});
+    ExpectWindowShowsTheFrame(screen);
+    for (int tick = 1; tick <= 3; ++tick) {
+        sweep.Step();
+        screen.RunOnce(0);
+        EXPECT_EQ(screen.LastPresented(), std::vector<CRect>{CRect(30 + tick, 20, 31 + tick, 60)});
+        ExpectWindowShowsTheFrame(screen);
+    }
+    SDL_Event exposed{};
+    exposed.type = SDL_WINDOWEVENT;
+    exposed.window.event = SDL_WINDOWEVENT_EXPOSED;
+    SDL_PushEvent(&exposed);
+    screen.RunOnce(0);
+    EXPECT_EQ(screen.LastPresented(), std::vector<CRect>{CRect(0, 0, 100, 80)});
 }
 
 }  // namespace

@@ -392,7 +392,9 @@ TEST(SweepWavePaintTest, PartialCopiesKeepTheScreenEqualToThePicture)
         }
         view.RequestRedraw();
         screen.PaintPass();
-        if (tick % 50 == 0) ASSERT_EQ(screenMatchesPicture(), 0) << "tick " << tick;
+        if (tick % 50 == 0) {
+            ASSERT_EQ(screenMatchesPicture(), 0) << "tick " << tick;
+        }
     }
     EXPECT_GT(phase, 2 * 8 * (view.Width() - 40));  // more than two whole sweeps
     EXPECT_EQ(screenMatchesPicture(), 0);

@@ -32,13 +32,21 @@ int CParaIni::ReadInt(const char* section, const char* key) const
     return GetPrivateProfileInt(section, key, 0, m_strIniPath.c_str());
 }
 
+bool CParaIni::GetValueText(const char* section, const char* key, std::string& text) const
+{
+    return GetPrivateProfileValue(section, key, text, m_strIniPath.c_str());
+}
+
 int CParaIni::WriteInt(const char* section, const char* key, int value)
 {
     char text[16];
     std::snprintf(text, sizeof text, "%d", value);
     if (WritePrivateProfileString(section, key, text, m_strIniPath.c_str())) return 0;
-    std::fprintf(stderr, "settings: could not save %s/%s=%s to %s; the new value holds until exit\n",
-                 section, key, text, m_strIniPath.c_str());
+    std::string why;
+    if (InspectProfileFile(m_strIniPath.c_str()).tooLarge)
+        why = " (the file is larger than " + std::to_string(g_u64ProfileSizeMax) + " bytes and is left as it is)";
+    std::fprintf(stderr, "settings: could not save [%s] %s=%s to %s%s; the new value holds until exit\n",
+                 section, key, text, m_strIniPath.c_str(), why.c_str());
     return 1;
 }
 
@@ -54,6 +62,12 @@ std::string CParaIni::RecordPath(const char* key, const char* defaultName) const
     name = FirstChars(name, kMaxRecordNameChars);
     // An empty name would make the folder itself the record file.
     if (name.empty()) name = defaultName;
+    // The monitor writes only inside its own folder.
+    if (!NameStaysInFolder(name)) {
+        std::fprintf(stderr, "settings: [REC] %s=%s leads outside %s; using %s\n", key, name.c_str(),
+                     m_strExeFolder.c_str(), defaultName);
+        name = defaultName;
+    }
     return JoinAppPath(m_strExeFolder, name);
 }
 
@@ -116,6 +130,14 @@ bool CParaIni::ReportFileState() const
     const char* path = m_strIniPath.c_str();
     if (!state.exists) {
         std::fprintf(stderr, "settings: %s not found; starting with default settings\n", path);
+        return false;
+    }
+    if (state.tooLarge) {
+        std::fprintf(stderr,
+                     "settings: %s is %llu bytes, larger than the %llu bytes a settings file may have; "
+                     "it is not read and is left as it is; starting with default settings\n",
+                     path, static_cast<unsigned long long>(state.size),
+                     static_cast<unsigned long long>(g_u64ProfileSizeMax));
         return false;
     }
     if (!state.readable) {

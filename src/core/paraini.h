@@ -94,6 +94,9 @@ public:
     int GetRecAlmSaveFileName(std::string& path) const;
     int GetRecSysSaveFileName(std::string& path) const;
 
+    // The text of a key as the getters see it; false when the key is not in the file.
+    bool GetValueText(const char* section, const char* key, std::string& text) const;
+
     // Placeholder keys that nothing in the monitor uses: EXT/Blood, SAMPLE/Blood, Comm/Comm.
     int GetExtBlood1();
     int GetExtBlood2();

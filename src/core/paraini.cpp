@@ -22,6 +22,13 @@ std::string FirstChars(const std::string& text, size_t maxChars)
 
 }  // namespace
 
+const REC_FILE_KEY g_stRecFileKeys[4] = {
+    {"DATA_SAVE_FILE_NAME", "DataSave.dat", "data records with waves"},
+    {"NIBP_SAVE_FILE_NAME", "NIBPSave.dat", "NIBP results"},
+    {"ALM_SAVE_FILE_NAME", "AlmSave.dat", "alarm records with waves"},
+    {"SYS_SAVE_FILE_NAME", "SysSave.dat", "system events"},
+};
+
 CParaIni::CParaIni()
     : m_strIniPath(JoinAppPath(GetExeFolder(), "\\Para.ini")), m_strExeFolder(GetExeFolder())
 {
@@ -56,8 +63,10 @@ int CParaIni::WriteInt(const char* section, const char* key, int value)
 PARAINI_INT_KEYS(PARAINI_DEFINE)
 #undef PARAINI_DEFINE
 
-std::string CParaIni::RecordPath(const char* key, const char* defaultName) const
+std::string CParaIni::RecordPath(const REC_FILE_KEY& rec) const
 {
+    const char* key = rec.szKey;
+    const char* defaultName = rec.szDefaultName;
     std::string name = GetPrivateProfileString("REC", key, defaultName, m_strIniPath.c_str());
     name = FirstChars(name, kMaxRecordNameChars);
     // An empty name would make the folder itself the record file.
@@ -73,25 +82,25 @@ std::string CParaIni::RecordPath(const char* key, const char* defaultName) const
 
 int CParaIni::GetRecDataSaveFileName(std::string& path) const
 {
-    path = RecordPath("DATA_SAVE_FILE_NAME", "DataSave.dat");
+    path = RecordPath(g_stRecFileKeys[0]);
     return 0;
 }
 
 int CParaIni::GetRecNibpSaveFileName(std::string& path) const
 {
-    path = RecordPath("NIBP_SAVE_FILE_NAME", "NIBPSave.dat");
+    path = RecordPath(g_stRecFileKeys[1]);
     return 0;
 }
 
 int CParaIni::GetRecAlmSaveFileName(std::string& path) const
 {
-    path = RecordPath("ALM_SAVE_FILE_NAME", "AlmSave.dat");
+    path = RecordPath(g_stRecFileKeys[2]);
     return 0;
 }
 
 int CParaIni::GetRecSysSaveFileName(std::string& path) const
 {
-    path = RecordPath("SYS_SAVE_FILE_NAME", "SysSave.dat");
+    path = RecordPath(g_stRecFileKeys[3]);
     return 0;
 }
 

@@ -70,6 +70,15 @@
     X(SysAlmTime, "SYS", "ALM_TIME")                \
     X(SysAlmVol, "SYS", "ALM_VOL")
 
+// The record-file keys of section REC, in load order, with their default names and the records
+// each file keeps.
+struct REC_FILE_KEY {
+    const char* szKey;
+    const char* szDefaultName;
+    const char* szRecords;
+};
+extern const REC_FILE_KEY g_stRecFileKeys[4];
+
 class CParaIni {
 public:
     // Forms the folder and the settings file's path; reads nothing.
@@ -129,5 +138,5 @@ private:
     int ReadInt(const char* section, const char* key) const;
     int WriteInt(const char* section, const char* key, int value);
     int ReadPlaceholder(int& member, const char* section);
-    std::string RecordPath(const char* key, const char* defaultName) const;
+    std::string RecordPath(const REC_FILE_KEY& rec) const;
 };

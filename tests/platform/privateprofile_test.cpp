@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 
@@ -37,6 +40,22 @@ TEST_F(PrivateProfileTest, NamesAreCaseInsensitiveAndTheFirstMatchWins)
     EXPECT_EQ(Int("RESP", "alm_sw"), 3);
     // Only the first [ECG] section is searched, so a key of the second is not found.
     EXPECT_EQ(Int("ECG", "HR_FORM"), -7);
+}
+
+TEST_F(PrivateProfileTest, ReadsSeeTheFileAsItIsNow)
+{
+    folder.Write("Para.ini", "[ECG]\nALM_SW=1\n");
+    EXPECT_EQ(Int("ECG", "ALM_SW"), 1);
+    // Rewritten in place at once: the same size and inode, and on a file system with coarse
+    // time stamps the same modification time.
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    folder.Write("Para.ini", "[ECG]\nALM_SW=2\n");
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_EQ(Int("ECG", "ALM_SW"), 2);
+    ASSERT_TRUE(WritePrivateProfileString("ECG", "ALM_SW", "3", path.c_str()));
+    EXPECT_EQ(Int("ECG", "ALM_SW"), 3);
 }
 
 TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault)

@@ -153,12 +153,20 @@ bool CParaIni::ReportFileState() const
         std::fprintf(stderr, "settings: %s cannot be read; starting with default settings\n", path);
         return false;
     }
+    bool clean = true;
     if (state.strayLines > 0) {
         std::fprintf(stderr,
                      "settings: %s has %d line(s) that are no setting (first: line %d); "
                      "those are ignored and missing settings take their defaults\n",
                      path, state.strayLines, state.firstStrayLine);
-        return false;
+        clean = false;
     }
-    return true;
+    if (state.unusedLines > 0) {
+        std::fprintf(stderr,
+                     "settings: %s has %d setting line(s) outside any section, in a repeated section or "
+                     "repeating a key (first: line %d); only the first section and key of a name count\n",
+                     path, state.unusedLines, state.firstUnusedLine);
+        clean = false;
+    }
+    return clean;
 }

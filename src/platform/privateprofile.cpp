@@ -60,6 +60,8 @@ FileRead StatFile(const char* path, FileIdentity& id)
 {
     struct stat st {};
     if (stat(path, &st) != 0) return errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Failed;
+    // A folder or a pipe under the file's name is no settings file; reading a pipe would block.
+    if (!S_ISREG(st.st_mode)) return FileRead::Failed;
     id.size = static_cast<uint64_t>(st.st_size);
     id.mtimeNs = Nanoseconds(st.st_mtim);
     id.inode = st.st_ino;
@@ -180,6 +182,8 @@ struct ProfileIndex {
     std::unordered_map<std::string, std::unordered_map<std::string, std::string>> sections;
     int strayLines = 0;
     int firstStrayLine = 0;
+    int unusedLines = 0;
+    int firstUnusedLine = 0;
 };
 
 // What a read finds: the file's state and, when it was read, its parsed version.
@@ -196,6 +200,12 @@ bool Understood(const std::string& line)
     return t.empty() || t[0] == ';' || t[0] == '#' || SectionName(t, name) || KeyValue(t, key, value);
 }
 
+// Counts a line (i from 0) and keeps the number (from 1) of the first one counted.
+void Count(int& lines, int& firstLine, size_t i)
+{
+    if (lines++ == 0) firstLine = static_cast<int>(i) + 1;
+}
+
 std::shared_ptr<const ProfileIndex> BuildIndex(std::string text)
 {
     auto index = std::make_shared<ProfileIndex>();
@@ -209,9 +219,11 @@ std::shared_ptr<const ProfileIndex> BuildIndex(std::string text)
             auto added = index->sections.emplace(Lower(name), std::unordered_map<std::string, std::string>());
             current = added.second ? &added.first->second : nullptr;
         } else if (KeyValue(lines[i], key, value)) {
-            if (current != nullptr) current->emplace(Lower(key), value);
-        } else if (!Understood(lines[i]) && index->strayLines++ == 0) {
-            index->firstStrayLine = static_cast<int>(i) + 1;
+            // Outside any section, in a repeated section or a repeated key: never read.
+            bool used = current != nullptr && current->emplace(Lower(key), value).second;
+            if (!used) Count(index->unusedLines, index->firstUnusedLine, i);
+        } else if (!Understood(lines[i])) {
+            Count(index->strayLines, index->firstStrayLine, i);
         }
     }
     return index;
@@ -427,6 +439,8 @@ ProfileFileState InspectProfileFile(const char* path)
     if (view.index) {
         state.strayLines = view.index->strayLines;
         state.firstStrayLine = view.index->firstStrayLine;
+        state.unusedLines = view.index->unusedLines;
+        state.firstUnusedLine = view.index->firstUnusedLine;
     }
     return state;
 }

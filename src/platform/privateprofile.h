@@ -45,7 +45,8 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
                                const char* path);
 
 // What a reader of the file should tell its user: whether the file is there and readable,
-// whether it is too large to be read (and its size), and how many lines are neither blank, a comment, a "[section]" header nor a "key=value" line
+// whether it is too large to be read (and its size), how many "key=value" lines are never read
+// because they stand outside any section, in a repeated section or repeat a key, and how many lines are neither blank, a comment, a "[section]" header nor a "key=value" line
 // (firstStrayLine counts from 1; 0 when there is none).
 struct ProfileFileState {
     bool exists = false;
@@ -54,6 +55,8 @@ struct ProfileFileState {
     uint64_t size = 0;
     int strayLines = 0;
     int firstStrayLine = 0;
+    int unusedLines = 0;
+    int firstUnusedLine = 0;
 };
 ProfileFileState InspectProfileFile(const char* path);
 

@@ -194,6 +194,18 @@ TEST_F(PrivateProfileTest, InspectionCountsLinesThatAreNoSetting)
     EXPECT_EQ(garbled.strayLines, 3);
     EXPECT_EQ(garbled.firstStrayLine, 3);
     EXPECT_EQ(GetPrivateProfileInt("ECG", "ALM_SW", 0, path.c_str()), 1);
+    EXPECT_EQ(garbled.unusedLines, 0);
+
+    // Settings that are never read: outside any section, a repeated key, a repeated section.
+    folder.Write("Para.ini", "ALM_SW=2\n[ECG]\nALM_SW=1\nalm_sw=3\n[RESP]\n[ecg]\nHR_FORM=1\n");
+    ProfileFileState unused = InspectProfileFile(path.c_str());
+    EXPECT_EQ(unused.unusedLines, 3);
+    EXPECT_EQ(unused.firstUnusedLine, 1);
+    EXPECT_EQ(unused.strayLines, 0);
+    // A folder under the file's name is reported as unreadable, not read.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    EXPECT_FALSE(InspectProfileFile(path.c_str()).readable);
 }
 
 }  // namespace

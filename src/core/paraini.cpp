@@ -20,6 +20,14 @@ std::string FirstChars(const std::string& text, size_t maxChars)
     return text;
 }
 
+// One line about lines of the settings file that were not used; false when there are any.
+bool ReportLines(const char* path, int count, int firstLine, const char* what, const char* effect)
+{
+    if (count == 0) return true;
+    std::fprintf(stderr, "settings: %s has %d %s (first: line %d); %s\n", path, count, what, firstLine, effect);
+    return false;
+}
+
 }  // namespace
 
 const REC_FILE_KEY g_stRecFileKeys[4] = {
@@ -153,20 +161,9 @@ bool CParaIni::ReportFileState() const
         std::fprintf(stderr, "settings: %s cannot be read; starting with default settings\n", path);
         return false;
     }
-    bool clean = true;
-    if (state.strayLines > 0) {
-        std::fprintf(stderr,
-                     "settings: %s has %d line(s) that are no setting (first: line %d); "
-                     "those are ignored and missing settings take their defaults\n",
-                     path, state.strayLines, state.firstStrayLine);
-        clean = false;
-    }
-    if (state.unusedLines > 0) {
-        std::fprintf(stderr,
-                     "settings: %s has %d setting line(s) outside any section, in a repeated section or "
-                     "repeating a key (first: line %d); only the first section and key of a name count\n",
-                     path, state.unusedLines, state.firstUnusedLine);
-        clean = false;
-    }
-    return clean;
+    bool clean = ReportLines(path, state.strayLines, state.firstStrayLine, "line(s) that are no setting",
+                             "those are ignored and missing settings take their defaults");
+    return ReportLines(path, state.unusedLines, state.firstUnusedLine,
+                       "setting line(s) outside any section, in a repeated section or repeating a key",
+                       "only the first section and key of a name count") && clean;
 }

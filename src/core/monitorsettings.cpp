@@ -154,8 +154,9 @@ void CMonitorSettings::ReportLoadedValues()
     for (const LoadedValue& loaded : m_vecLoaded) {
         std::string why = Replacement(loaded);
         if (why.empty()) continue;
-        std::fprintf(stderr, "settings: [%s] %s=%s %s; using %d\n", loaded.rule->szSection,
-                     loaded.rule->strKey.c_str(), loaded.text.c_str(), why.c_str(), this->*loaded.rule->pField);
+        const SETTING_RULE& rule = *loaded.rule;
+        std::fprintf(stderr, "settings: [%s] %s=%s %s; using %d\n", rule.szSection, rule.strKey.c_str(),
+                     CParaIni::Shown(loaded.text).c_str(), why.c_str(), this->*rule.pField);
     }
     m_vecLoaded.clear();
 }

@@ -52,6 +52,20 @@ bool CParaIni::GetValueText(const char* section, const char* key, std::string& t
     return GetPrivateProfileValue(section, key, text, m_strIniPath.c_str());
 }
 
+std::string CParaIni::Shown(const std::string& text)
+{
+    constexpr size_t kMaxShownChars = 60;
+    const std::string head = FirstChars(text, kMaxShownChars);
+    std::string out;
+    for (char ch : head) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+        out += c < 0x20 || c == 0x7F ? std::string(escaped) : std::string(1, ch);
+    }
+    return head.size() < text.size() ? out + "..." : out;
+}
+
 int CParaIni::WriteInt(const char* section, const char* key, int value)
 {
     char text[16];
@@ -81,7 +95,7 @@ std::string CParaIni::RecordPath(const REC_FILE_KEY& rec) const
     if (name.empty()) name = defaultName;
     // The monitor writes only inside its own folder.
     if (!NameStaysInFolder(name)) {
-        std::fprintf(stderr, "settings: [REC] %s=%s leads outside %s; using %s\n", key, name.c_str(),
+        std::fprintf(stderr, "settings: [REC] %s=%s leads outside %s; using %s\n", key, Shown(name).c_str(),
                      m_strExeFolder.c_str(), defaultName);
         name = defaultName;
     }

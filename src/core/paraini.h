@@ -105,6 +105,8 @@ public:
 
     // The text of a key as the getters see it; false when the key is not in the file.
     bool GetValueText(const char* section, const char* key, std::string& text) const;
+    // A text from the file as a message shows it: control bytes as \xNN, cut after 60 characters.
+    static std::string Shown(const std::string& text);
 
     // Placeholder keys that nothing in the monitor uses: EXT/Blood, SAMPLE/Blood, Comm/Comm.
     int GetExtBlood1();

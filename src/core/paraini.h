@@ -1,7 +1,8 @@
 // The store over the settings file "Para.ini" in the executable's folder. Each integer setting
 // has a getter that reads its key (default 0) and a setter that writes it as "%d"; the four
-// record-file names of section REC are read as strings. Every call goes to the file: nothing is
-// cached. Runs on the UI thread only and takes no lock.
+// record-file names of section REC are read as strings. Every call sees the file as it is on
+// disk now (an unchanged file is parsed only once, see privateprofile.h). A record-file name
+// that would lead outside the folder is replaced by its default. Runs on the UI thread only.
 #pragma once
 
 #include <string>

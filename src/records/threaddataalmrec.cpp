@@ -188,19 +188,20 @@ BOOL CThreadDataAlmRec::InitInstance()
         {theApp.m_strAlmSavePath, "ALM_SAVE_FILE_NAME", "alarm", m_fileAlm, m_bAlmFileErr,
          &CThreadDataAlmRec::InitAlmFile},
     };
-    for (size_t i = 0; i < std::size(groups); ++i) {
+    for (Group& group : groups) {
         // Two groups in one file would overwrite each other's records: the later one is left out.
         const Group* first = nullptr;
-        for (size_t j = 0; j < i && first == nullptr; ++j) {
-            if (SameFile(groups[j].path, groups[j].file, groups[i].path)) first = &groups[j];
+        for (const Group* earlier = groups; earlier != &group && first == nullptr; ++earlier) {
+            if (SameFile(earlier->path, earlier->file, group.path)) first = earlier;
         }
         if (first == nullptr) {
-            (this->*groups[i].init)();
+            const auto init = group.init;
+            (this->*init)();
             continue;
         }
-        groups[i].fileErr = 1;
+        group.fileErr = 1;
         std::fprintf(stderr, "record file %s is named by both [REC] %s and [REC] %s; the %s records are not kept\n",
-                     groups[i].path.c_str(), first->key, groups[i].key, groups[i].records);
+                     group.path.c_str(), first->key, group.key, group.records);
     }
     return TRUE;
 }

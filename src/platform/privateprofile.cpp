@@ -193,11 +193,10 @@ struct ProfileView {
     std::shared_ptr<const ProfileIndex> index;
 };
 
-bool Understood(const std::string& line)
+bool BlankOrComment(const std::string& line)
 {
     std::string t = Trim(line);
-    std::string name, key, value;
-    return t.empty() || t[0] == ';' || t[0] == '#' || SectionName(t, name) || KeyValue(t, key, value);
+    return t.empty() || t[0] == ';' || t[0] == '#';
 }
 
 // Counts a line (i from 0) and keeps the number (from 1) of the first one counted.
@@ -222,7 +221,7 @@ std::shared_ptr<const ProfileIndex> BuildIndex(std::string text)
             // Outside any section, in a repeated section or a repeated key: never read.
             bool used = current != nullptr && current->emplace(Lower(key), value).second;
             if (!used) Count(index->unusedLines, index->firstUnusedLine, i);
-        } else if (!Understood(lines[i])) {
+        } else if (!BlankOrComment(lines[i])) {
             Count(index->strayLines, index->firstStrayLine, i);
         }
     }

@@ -79,11 +79,13 @@ FileRead ReadText(const char* path, std::string& text)
     if (state != FileRead::Read) return state;
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open()) return FileRead::Failed;
-    text.resize(g_u64ProfileSizeMax + 1);
-    in.read(&text[0], static_cast<std::streamsize>(text.size()));
-    if (in.bad()) return FileRead::Failed;
-    text.resize(static_cast<size_t>(in.gcount()));
-    return text.size() > g_u64ProfileSizeMax ? FileRead::TooLarge : FileRead::Read;
+    text.reserve(static_cast<size_t>(id.size));
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<size_t>(in.gcount()));
+        if (text.size() > g_u64ProfileSizeMax) return FileRead::TooLarge;
+    }
+    return in.bad() ? FileRead::Failed : FileRead::Read;
 }
 
 // The text's lines without their line ends and without a leading UTF-8 byte-order mark.

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <ctime>
 #include <sstream>
+#include <string_view>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,7 +22,7 @@ namespace {
 
 std::atomic<bool> g_failBeforeRename{false};
 
-std::string Trim(const std::string& s)
+std::string_view Trim(std::string_view s)
 {
     size_t b = 0;
     size_t e = s.size();
@@ -30,14 +31,14 @@ std::string Trim(const std::string& s)
     return s.substr(b, e - b);
 }
 
-std::string Lower(const std::string& s)
+std::string Lower(std::string_view s)
 {
-    std::string out = s;
+    std::string out(s);
     for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
-bool SameName(const std::string& a, const char* b) { return Lower(a) == Lower(b); }
+bool SameName(std::string_view a, const char* b) { return Lower(a) == Lower(b); }
 
 enum class FileRead { Missing, Read, Failed, TooLarge };
 
@@ -89,15 +90,15 @@ FileRead ReadText(const char* path, std::string& text)
 }
 
 // The text's lines without their line ends and without a leading UTF-8 byte-order mark.
-std::vector<std::string> SplitLines(const std::string& text)
+std::vector<std::string_view> SplitLines(std::string_view text)
 {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     size_t begin = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (begin < text.size()) {
         size_t end = text.find('\n', begin);
-        if (end == std::string::npos) end = text.size();
+        if (end == std::string_view::npos) end = text.size();
         size_t stop = end > begin && text[end - 1] == '\r' ? end - 1 : end;
-        lines.emplace_back(text, begin, stop - begin);
+        lines.push_back(text.substr(begin, stop - begin));
         begin = end + 1;
     }
     return lines;
@@ -107,28 +108,29 @@ FileRead ReadLines(const char* path, std::vector<std::string>& lines)
 {
     std::string text;
     FileRead state = ReadText(path, text);
-    lines = SplitLines(text);
+    lines.clear();
+    for (std::string_view line : SplitLines(text)) lines.emplace_back(line);
     return state;
 }
 
 // "[name]" gives name; any other line gives false.
-bool SectionName(const std::string& line, std::string& name)
+bool SectionName(std::string_view line, std::string_view& name)
 {
-    std::string t = Trim(line);
+    std::string_view t = Trim(line);
     if (t.size() < 2 || t.front() != '[') return false;
     size_t close = t.find(']');
-    if (close == std::string::npos) return false;
+    if (close == std::string_view::npos) return false;
     name = Trim(t.substr(1, close - 1));
     return true;
 }
 
 // "key=value" gives key and value; comments and other lines give false.
-bool KeyValue(const std::string& line, std::string& key, std::string& value)
+bool KeyValue(std::string_view line, std::string_view& key, std::string_view& value)
 {
-    std::string t = Trim(line);
+    std::string_view t = Trim(line);
     if (t.empty() || t[0] == ';' || t[0] == '#') return false;
     size_t eq = t.find('=');
-    if (eq == std::string::npos) return false;
+    if (eq == std::string_view::npos) return false;
     key = Trim(t.substr(0, eq));
     value = Trim(t.substr(eq + 1));
     return true;
@@ -146,7 +148,7 @@ Position Find(const std::vector<std::string>& lines, const char* section, const 
     Position pos;
     bool inSection = false;
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::string name;
+        std::string_view name;
         if (SectionName(lines[i], name)) {
             if (inSection) break;  // the first matching section ends here
             if (SameName(name, section)) {
@@ -157,8 +159,8 @@ Position Find(const std::vector<std::string>& lines, const char* section, const 
             continue;
         }
         if (!inSection) continue;
-        std::string k;
-        std::string v;
+        std::string_view k;
+        std::string_view v;
         if (KeyValue(lines[i], k, v)) {
             pos.sectionEnd = static_cast<long>(i) + 1;
             if (pos.keyLine < 0 && SameName(k, key)) {
@@ -195,9 +197,9 @@ struct ProfileView {
     std::shared_ptr<const ProfileIndex> index;
 };
 
-bool BlankOrComment(const std::string& line)
+bool BlankOrComment(std::string_view line)
 {
-    std::string t = Trim(line);
+    std::string_view t = Trim(line);
     return t.empty() || t[0] == ';' || t[0] == '#';
 }
 
@@ -211,17 +213,17 @@ std::shared_ptr<const ProfileIndex> BuildIndex(std::string text)
 {
     auto index = std::make_shared<ProfileIndex>();
     index->text = std::move(text);
-    std::vector<std::string> lines = SplitLines(index->text);
+    const std::vector<std::string_view> lines = SplitLines(index->text);
     std::unordered_map<std::string, std::string>* current = nullptr;
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::string name, key, value;
+        std::string_view name, key, value;
         if (SectionName(lines[i], name)) {
             // Only the first section of a name counts; the keys of a repeated one are ignored.
             auto added = index->sections.emplace(Lower(name), std::unordered_map<std::string, std::string>());
             current = added.second ? &added.first->second : nullptr;
         } else if (KeyValue(lines[i], key, value)) {
             // Outside any section, in a repeated section or a repeated key: never read.
-            bool used = current != nullptr && current->emplace(Lower(key), value).second;
+            bool used = current != nullptr && current->try_emplace(Lower(key), value).second;
             if (!used) Count(index->unusedLines, index->firstUnusedLine, i);
         } else if (!BlankOrComment(lines[i])) {
             Count(index->strayLines, index->firstStrayLine, i);

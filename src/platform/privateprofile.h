@@ -6,7 +6,9 @@
 //
 // A file is parsed once and its sections and keys kept while it stays the same file (path,
 // size, modification time and inode); a write through these functions, or any change on disk,
-// makes the next read parse it again. Safe to call from several threads.
+// makes the next read parse it again. A file modified less than 100 ms before it was read may
+// change again within one time stamp, so until it is older its bytes are compared before the
+// kept parse serves. Safe to call from several threads.
 //
 // A file larger than g_u64ProfileSizeMax is never read: every key reads as missing and a write
 // is refused, so the file stays exactly as it is.
@@ -23,9 +25,6 @@ constexpr uint64_t g_u64ProfileSizeMax = 1024 * 1024;
 // default when the file, the section or the key is missing.
 int GetPrivateProfileInt(const char* section, const char* key, int defaultValue, const char* path);
 
-// Copies the key's value (blanks around it and one pair of enclosing quotes removed), or the
-// default when missing, into out with at most size-1 characters, always terminated. Returns the
-// number of bytes copied.
 // The key's value as GetPrivateProfileString gives it; false when the file, the section or the
 // key is missing.
 bool GetPrivateProfileValue(const char* section, const char* key, std::string& value, const char* path);
@@ -33,6 +32,9 @@ bool GetPrivateProfileValue(const char* section, const char* key, std::string& v
 // fit an int.
 bool IsProfileInteger(const std::string& value);
 
+// Copies the key's value (blanks around it and one pair of enclosing quotes removed), or the
+// default when missing, into out with at most size-1 characters, always terminated. Returns the
+// number of bytes copied.
 DWORD GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
                               char* out, DWORD size, const char* path);
 std::string GetPrivateProfileString(const char* section, const char* key,
@@ -46,8 +48,9 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
 
 // What a reader of the file should tell its user: whether the file is there and readable,
 // whether it is too large to be read (and its size), how many "key=value" lines are never read
-// because they stand outside any section, in a repeated section or repeat a key, and how many lines are neither blank, a comment, a "[section]" header nor a "key=value" line
-// (firstStrayLine counts from 1; 0 when there is none).
+// because they stand outside any section, in a repeated section or repeat a key, and how many
+// lines are neither blank, a comment, a "[section]" header nor a "key=value" line (the first
+// line numbers count from 1; 0 when there is none).
 struct ProfileFileState {
     bool exists = false;
     bool readable = false;

@@ -6,21 +6,27 @@
 #pragma once
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "core/paraini.h"
 #include "core/settingdefs.h"
+#include "core/settingrules.h"
 
 class CMonitorSettings {
 public:
     CMonitorSettings() = default;
 
     // Reads every stored setting from the settings file and sets the fields that are not
-    // stored to their start values. Writes nothing.
+    // stored to their start values, and notes the text of each key the file holds for the
+    // report of CheckPara. Writes nothing.
     void LoadSettings();
     // Sets the application's four record-file paths from section REC.
     void FillRecordPaths();
     // Forces every loaded setting into its allowed codes and ranges, opens the gaps between
-    // high and low limits and derives the two sound volumes. Changes memory only. Returns 0.
+    // high and low limits and derives the two sound volumes. Changes memory only. Then tells
+    // on stderr, one line each, which value noted by LoadSettings was not a number or was
+    // replaced, with the value used; keys missing from the file are not reported. Returns 0.
     int CheckPara();
     int CheckEcgPara();
     int CheckRespPara();
@@ -135,6 +141,18 @@ public:
     int m_nAlmVolume = g_i32AlmVolumeTable[0];
 
 private:
-    static void CheckAlarmCodes(int& sw, int& level, int& rec);
-    static void CheckLimits(int& high, int highMin, int highMax, int& low, int lowMin, int lowMax, int gap);
+    // A key found in the file at loading: its rule, its text and the value read from it.
+    struct LoadedValue {
+        const SETTING_RULE* rule;
+        std::string text;
+        int read;
+    };
+
+    // Applies the rules of one section: first each setting's own rule, then the gaps between
+    // high and low limits.
+    void ApplyRules(const char* section);
+    void ReportLoadedValues();
+    std::string Replacement(const LoadedValue& loaded) const;
+
+    std::vector<LoadedValue> m_vecLoaded;
 };

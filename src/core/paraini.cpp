@@ -20,7 +20,22 @@ std::string FirstChars(const std::string& text, size_t maxChars)
     return text;
 }
 
+// One line about lines of the settings file that were not used; false when there are any.
+bool ReportLines(const char* path, int count, int firstLine, const char* what, const char* effect)
+{
+    if (count == 0) return true;
+    std::fprintf(stderr, "settings: %s has %d %s (first: line %d); %s\n", path, count, what, firstLine, effect);
+    return false;
+}
+
 }  // namespace
+
+const REC_FILE_KEY g_stRecFileKeys[4] = {
+    {"DATA_SAVE_FILE_NAME", "DataSave.dat", "data records with waves"},
+    {"NIBP_SAVE_FILE_NAME", "NIBPSave.dat", "NIBP results"},
+    {"ALM_SAVE_FILE_NAME", "AlmSave.dat", "alarm records with waves"},
+    {"SYS_SAVE_FILE_NAME", "SysSave.dat", "system events"},
+};
 
 CParaIni::CParaIni()
     : m_strIniPath(JoinAppPath(GetExeFolder(), "\\Para.ini")), m_strExeFolder(GetExeFolder())
@@ -32,13 +47,35 @@ int CParaIni::ReadInt(const char* section, const char* key) const
     return GetPrivateProfileInt(section, key, 0, m_strIniPath.c_str());
 }
 
+bool CParaIni::GetValueText(const char* section, const char* key, std::string& text) const
+{
+    return GetPrivateProfileValue(section, key, text, m_strIniPath.c_str());
+}
+
+std::string CParaIni::Shown(const std::string& text)
+{
+    constexpr size_t kMaxShownChars = 60;
+    const std::string head = FirstChars(text, kMaxShownChars);
+    std::string out;
+    for (char ch : head) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+        out += c < 0x20 || c == 0x7F ? std::string(escaped) : std::string(1, ch);
+    }
+    return head.size() < text.size() ? out + "..." : out;
+}
+
 int CParaIni::WriteInt(const char* section, const char* key, int value)
 {
     char text[16];
     std::snprintf(text, sizeof text, "%d", value);
     if (WritePrivateProfileString(section, key, text, m_strIniPath.c_str())) return 0;
-    std::fprintf(stderr, "settings: could not save %s/%s=%s to %s; the new value holds until exit\n",
-                 section, key, text, m_strIniPath.c_str());
+    std::string why;
+    if (InspectProfileFile(m_strIniPath.c_str()).tooLarge)
+        why = " (the file is larger than " + std::to_string(g_u64ProfileSizeMax) + " bytes and is left as it is)";
+    std::fprintf(stderr, "settings: could not save [%s] %s=%s to %s%s; the new value holds until exit\n",
+                 section, key, text, m_strIniPath.c_str(), why.c_str());
     return 1;
 }
 
@@ -48,36 +85,44 @@ int CParaIni::WriteInt(const char* section, const char* key, int value)
 PARAINI_INT_KEYS(PARAINI_DEFINE)
 #undef PARAINI_DEFINE
 
-std::string CParaIni::RecordPath(const char* key, const char* defaultName) const
+std::string CParaIni::RecordPath(const REC_FILE_KEY& rec) const
 {
+    const char* key = rec.szKey;
+    const char* defaultName = rec.szDefaultName;
     std::string name = GetPrivateProfileString("REC", key, defaultName, m_strIniPath.c_str());
     name = FirstChars(name, kMaxRecordNameChars);
     // An empty name would make the folder itself the record file.
     if (name.empty()) name = defaultName;
+    // The monitor writes only inside its own folder.
+    if (!NameStaysInFolder(name)) {
+        std::fprintf(stderr, "settings: [REC] %s=%s leads outside %s; using %s\n", key, Shown(name).c_str(),
+                     m_strExeFolder.c_str(), defaultName);
+        name = defaultName;
+    }
     return JoinAppPath(m_strExeFolder, name);
 }
 
 int CParaIni::GetRecDataSaveFileName(std::string& path) const
 {
-    path = RecordPath("DATA_SAVE_FILE_NAME", "DataSave.dat");
+    path = RecordPath(g_stRecFileKeys[0]);
     return 0;
 }
 
 int CParaIni::GetRecNibpSaveFileName(std::string& path) const
 {
-    path = RecordPath("NIBP_SAVE_FILE_NAME", "NIBPSave.dat");
+    path = RecordPath(g_stRecFileKeys[1]);
     return 0;
 }
 
 int CParaIni::GetRecAlmSaveFileName(std::string& path) const
 {
-    path = RecordPath("ALM_SAVE_FILE_NAME", "AlmSave.dat");
+    path = RecordPath(g_stRecFileKeys[2]);
     return 0;
 }
 
 int CParaIni::GetRecSysSaveFileName(std::string& path) const
 {
-    path = RecordPath("SYS_SAVE_FILE_NAME", "SysSave.dat");
+    path = RecordPath(g_stRecFileKeys[3]);
     return 0;
 }
 
@@ -118,16 +163,21 @@ bool CParaIni::ReportFileState() const
         std::fprintf(stderr, "settings: %s not found; starting with default settings\n", path);
         return false;
     }
+    if (state.tooLarge) {
+        std::fprintf(stderr,
+                     "settings: %s is %llu bytes, larger than the %llu bytes a settings file may have; "
+                     "it is not read and is left as it is; starting with default settings\n",
+                     path, static_cast<unsigned long long>(state.size),
+                     static_cast<unsigned long long>(g_u64ProfileSizeMax));
+        return false;
+    }
     if (!state.readable) {
         std::fprintf(stderr, "settings: %s cannot be read; starting with default settings\n", path);
         return false;
     }
-    if (state.strayLines > 0) {
-        std::fprintf(stderr,
-                     "settings: %s has %d line(s) that are no setting (first: line %d); "
-                     "those are ignored and missing settings take their defaults\n",
-                     path, state.strayLines, state.firstStrayLine);
-        return false;
-    }
-    return true;
+    bool clean = ReportLines(path, state.strayLines, state.firstStrayLine, "line(s) that are no setting",
+                             "those are ignored and missing settings take their defaults");
+    return ReportLines(path, state.unusedLines, state.firstUnusedLine,
+                       "setting line(s) outside any section, in a repeated section or repeating a key",
+                       "only the first section and key of a name count") && clean;
 }

@@ -1,7 +1,8 @@
 // The store over the settings file "Para.ini" in the executable's folder. Each integer setting
 // has a getter that reads its key (default 0) and a setter that writes it as "%d"; the four
-// record-file names of section REC are read as strings. Every call goes to the file: nothing is
-// cached. Runs on the UI thread only and takes no lock.
+// record-file names of section REC are read as strings. Every call sees the file as it is on
+// disk now (an unchanged file is parsed only once, see privateprofile.h). A record-file name
+// that would lead outside the folder is replaced by its default. Runs on the UI thread only.
 #pragma once
 
 #include <string>
@@ -70,6 +71,15 @@
     X(SysAlmTime, "SYS", "ALM_TIME")                \
     X(SysAlmVol, "SYS", "ALM_VOL")
 
+// The record-file keys of section REC, in load order, with their default names and the records
+// each file keeps.
+struct REC_FILE_KEY {
+    const char* szKey;
+    const char* szDefaultName;
+    const char* szRecords;
+};
+extern const REC_FILE_KEY g_stRecFileKeys[4];
+
 class CParaIni {
 public:
     // Forms the folder and the settings file's path; reads nothing.
@@ -93,6 +103,11 @@ public:
     int GetRecNibpSaveFileName(std::string& path) const;
     int GetRecAlmSaveFileName(std::string& path) const;
     int GetRecSysSaveFileName(std::string& path) const;
+
+    // The text of a key as the getters see it; false when the key is not in the file.
+    bool GetValueText(const char* section, const char* key, std::string& text) const;
+    // A text from the file as a message shows it: control bytes as \xNN, cut after 60 characters.
+    static std::string Shown(const std::string& text);
 
     // Placeholder keys that nothing in the monitor uses: EXT/Blood, SAMPLE/Blood, Comm/Comm.
     int GetExtBlood1();
@@ -126,5 +141,5 @@ private:
     int ReadInt(const char* section, const char* key) const;
     int WriteInt(const char* section, const char* key, int value);
     int ReadPlaceholder(int& member, const char* section);
-    std::string RecordPath(const char* key, const char* defaultName) const;
+    std::string RecordPath(const REC_FILE_KEY& rec) const;
 };

@@ -1,5 +1,6 @@
 #include "platform/apppaths.h"
 
+#include <cctype>
 #include <mutex>
 #include <unistd.h>
 
@@ -18,6 +19,16 @@ std::string ReadExeFolder()
     size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// The name with its backslashes read as '/'.
+std::string Slashed(const std::string& name)
+{
+    std::string out = name;
+    for (char& c : out) {
+        if (c == '\\') c = '/';
+    }
+    return out;
 }
 
 }  // namespace
@@ -41,12 +52,24 @@ void SetExeFolder(const std::string& folder)
 
 std::string JoinAppPath(const std::string& folder, const std::string& name)
 {
-    std::string tail = name;
-    for (char& c : tail) {
-        if (c == '\\') c = '/';
-    }
+    std::string tail = Slashed(name);
     while (!tail.empty() && tail.front() == '/') tail.erase(tail.begin());
     if (folder.empty()) return tail;
     if (folder.back() == '/') return folder + tail;
     return folder + "/" + tail;
+}
+
+bool NameStaysInFolder(const std::string& name)
+{
+    std::string path = Slashed(name);
+    if (path.empty() || path.front() == '/') return false;
+    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') return false;
+    size_t begin = 0;
+    while (begin <= path.size()) {
+        size_t end = path.find('/', begin);
+        if (end == std::string::npos) end = path.size();
+        if (path.compare(begin, end - begin, "..") == 0) return false;
+        begin = end + 1;
+    }
+    return true;
 }

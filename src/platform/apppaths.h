@@ -11,3 +11,7 @@ void SetExeFolder(const std::string& folder);
 // Joins a Windows-style name such as "\Para.ini" or "DataSave.dat" to a folder, reading its
 // backslashes as '/'.
 std::string JoinAppPath(const std::string& folder, const std::string& name);
+
+// Whether a name joined by JoinAppPath stays inside the folder: it is relative (no leading
+// separator, no drive such as "C:") and has no ".." part.
+bool NameStaysInFolder(const std::string& name);

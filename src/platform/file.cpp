@@ -32,11 +32,22 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error)
         fd = -1;
     }
     if (fd < 0) {
-        if (error != nullptr) *error = CFileException(CFileException::CauseFromErrno(err), err, m_path);
+        CFileException::Cause cause = CFileException::CauseFromErrno(err);
+        // A file that may be created is missing only when its folder is.
+        if (err == ENOENT && (flags & modeCreate)) cause = CFileException::folderNotFound;
+        if (error != nullptr) *error = CFileException(cause, err, m_path);
         return FALSE;
     }
     m_fd = fd;
     return TRUE;
+}
+
+bool CFile::IsSameFile(const std::string& path) const
+{
+    struct stat mine {};
+    struct stat other {};
+    if (m_fd < 0 || fstat(m_fd, &mine) != 0 || stat(path.c_str(), &other) != 0) return false;
+    return mine.st_dev == other.st_dev && mine.st_ino == other.st_ino;
 }
 
 void CFile::Raise(int err) const

@@ -32,6 +32,8 @@ public:
     BOOL Open(const char* path, UINT flags, CFileException* error = nullptr);
     bool IsOpen() const { return m_fd >= 0; }
     const std::string& GetFilePath() const { return m_path; }
+    // Whether path names the file this object has open (the same file also under another name).
+    bool IsSameFile(const std::string& path) const;
 
     uint64_t Seek(int64_t offset, UINT from);
     uint64_t GetPosition() const { return m_pos; }

@@ -9,8 +9,8 @@ CFileException::Cause CFileException::CauseFromErrno(int err)
     case ENOENT:
     case ENOTDIR: return fileNotFound;
     case EACCES:
-    case EPERM:
-    case EROFS: return accessDenied;
+    case EPERM: return accessDenied;
+    case EROFS: return readOnlyFileSystem;
     case EWOULDBLOCK: return sharingViolation;
     case ENOSPC:
     case EDQUOT: return diskFull;
@@ -26,6 +26,7 @@ std::string CFileException::Describe() const
     static const char* const kNames[] = {
         "no error",   "file error",   "file not found", "access denied", "locked by another process",
         "disk full",  "bad seek",     "input/output error", "unexpected end of file", "injected fault",
+        "read-only file system", "folder not found",
     };
     std::string text = kNames[m_cause];
     if (m_lOsError != 0) {

@@ -17,6 +17,8 @@ public:
         hardIO,
         endOfFile,
         injectedFault,  // raised by the fault seam of the tests
+        readOnlyFileSystem,
+        folderNotFound,  // a file could not be created because its folder is missing
     };
 
     CFileException() = default;

@@ -7,7 +7,12 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+#include <ctime>
 #include <sstream>
+#include <string_view>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,7 +22,7 @@ namespace {
 
 std::atomic<bool> g_failBeforeRename{false};
 
-std::string Trim(const std::string& s)
+std::string_view Trim(std::string_view s)
 {
     size_t b = 0;
     size_t e = s.size();
@@ -26,63 +31,106 @@ std::string Trim(const std::string& s)
     return s.substr(b, e - b);
 }
 
-bool SameName(const std::string& a, const char* b)
+std::string Lower(std::string_view s)
 {
-    size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
 }
 
-enum class FileRead { Missing, Read, Failed };
+bool SameName(std::string_view a, const char* b) { return Lower(a) == Lower(b); }
 
-// The file's lines without their line ends and without a leading UTF-8 byte-order mark. A
-// missing file gives no lines; a file that exists but cannot be read gives Failed.
-FileRead ReadLines(const char* path, std::vector<std::string>& lines)
-{
-    lines.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        struct stat st;
-        return stat(path, &st) != 0 && errno == ENOENT ? FileRead::Missing : FileRead::Failed;
+enum class FileRead { Missing, Read, Failed, TooLarge };
+
+// What identifies one version of a file: a change on disk or a rename over it changes at least
+// one of these.
+struct FileIdentity {
+    uint64_t size = 0;
+    int64_t mtimeNs = 0;
+    ino_t inode = 0;
+    dev_t device = 0;
+    bool operator==(const FileIdentity& o) const
+    {
+        return size == o.size && mtimeNs == o.mtimeNs && inode == o.inode && device == o.device;
     }
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (lines.empty() && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
-        lines.push_back(line);
+};
+
+int64_t Nanoseconds(const timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; }
+
+FileRead StatFile(const char* path, FileIdentity& id)
+{
+    struct stat st {};
+    if (stat(path, &st) != 0) return errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Failed;
+    // A folder or a pipe under the file's name is no settings file; reading a pipe would block.
+    if (!S_ISREG(st.st_mode)) return FileRead::Failed;
+    id.size = static_cast<uint64_t>(st.st_size);
+    id.mtimeNs = Nanoseconds(st.st_mtim);
+    id.inode = st.st_ino;
+    id.device = st.st_dev;
+    return id.size > g_u64ProfileSizeMax ? FileRead::TooLarge : FileRead::Read;
+}
+
+// The whole file, at most g_u64ProfileSizeMax bytes of it: a file that grew past the limit
+// while it was read counts as too large.
+FileRead ReadText(const char* path, std::string& text)
+{
+    text.clear();
+    FileIdentity id;
+    FileRead state = StatFile(path, id);
+    if (state != FileRead::Read) return state;
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) return FileRead::Failed;
+    text.reserve(static_cast<size_t>(id.size));
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<size_t>(in.gcount()));
+        if (text.size() > g_u64ProfileSizeMax) return FileRead::TooLarge;
     }
     return in.bad() ? FileRead::Failed : FileRead::Read;
 }
 
-std::vector<std::string> ReadLines(const char* path)
+// The text's lines without their line ends and without a leading UTF-8 byte-order mark.
+std::vector<std::string_view> SplitLines(std::string_view text)
 {
-    std::vector<std::string> lines;
-    if (ReadLines(path, lines) == FileRead::Failed) lines.clear();
+    std::vector<std::string_view> lines;
+    size_t begin = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    while (begin < text.size()) {
+        size_t end = text.find('\n', begin);
+        if (end == std::string_view::npos) end = text.size();
+        size_t stop = end > begin && text[end - 1] == '\r' ? end - 1 : end;
+        lines.push_back(text.substr(begin, stop - begin));
+        begin = end + 1;
+    }
     return lines;
 }
 
-// "[name]" gives name; any other line gives false.
-bool SectionName(const std::string& line, std::string& name)
+FileRead ReadLines(const char* path, std::vector<std::string>& lines)
 {
-    std::string t = Trim(line);
+    std::string text;
+    FileRead state = ReadText(path, text);
+    lines.clear();
+    for (std::string_view line : SplitLines(text)) lines.emplace_back(line);
+    return state;
+}
+
+// "[name]" gives name; any other line gives false.
+bool SectionName(std::string_view line, std::string_view& name)
+{
+    std::string_view t = Trim(line);
     if (t.size() < 2 || t.front() != '[') return false;
     size_t close = t.find(']');
-    if (close == std::string::npos) return false;
+    if (close == std::string_view::npos) return false;
     name = Trim(t.substr(1, close - 1));
     return true;
 }
 
 // "key=value" gives key and value; comments and other lines give false.
-bool KeyValue(const std::string& line, std::string& key, std::string& value)
+bool KeyValue(std::string_view line, std::string_view& key, std::string_view& value)
 {
-    std::string t = Trim(line);
+    std::string_view t = Trim(line);
     if (t.empty() || t[0] == ';' || t[0] == '#') return false;
     size_t eq = t.find('=');
-    if (eq == std::string::npos) return false;
+    if (eq == std::string_view::npos) return false;
     key = Trim(t.substr(0, eq));
     value = Trim(t.substr(eq + 1));
     return true;
@@ -100,7 +148,7 @@ Position Find(const std::vector<std::string>& lines, const char* section, const 
     Position pos;
     bool inSection = false;
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::string name;
+        std::string_view name;
         if (SectionName(lines[i], name)) {
             if (inSection) break;  // the first matching section ends here
             if (SameName(name, section)) {
@@ -111,8 +159,8 @@ Position Find(const std::vector<std::string>& lines, const char* section, const 
             continue;
         }
         if (!inSection) continue;
-        std::string k;
-        std::string v;
+        std::string_view k;
+        std::string_view v;
         if (KeyValue(lines[i], k, v)) {
             pos.sectionEnd = static_cast<long>(i) + 1;
             if (pos.keyLine < 0 && SameName(k, key)) {
@@ -129,6 +177,125 @@ std::string Unquote(const std::string& v)
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         return v.substr(1, v.size() - 2);
     return v;
+}
+
+// One version of a file: its text, the first section of each name with the first value of
+// each key in it (names in lower case), and the lines that are no setting.
+struct ProfileIndex {
+    std::string text;
+    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> sections;
+    int strayLines = 0;
+    int firstStrayLine = 0;
+    int unusedLines = 0;
+    int firstUnusedLine = 0;
+};
+
+// What a read finds: the file's state and, when it was read, its parsed version.
+struct ProfileView {
+    FileRead state = FileRead::Missing;
+    FileIdentity id;
+    std::shared_ptr<const ProfileIndex> index;
+};
+
+bool BlankOrComment(std::string_view line)
+{
+    std::string_view t = Trim(line);
+    return t.empty() || t[0] == ';' || t[0] == '#';
+}
+
+// Counts a line (i from 0) and keeps the number (from 1) of the first one counted.
+void Count(int& lines, int& firstLine, size_t i)
+{
+    if (lines++ == 0) firstLine = static_cast<int>(i) + 1;
+}
+
+std::shared_ptr<const ProfileIndex> BuildIndex(std::string text)
+{
+    auto index = std::make_shared<ProfileIndex>();
+    index->text = std::move(text);
+    const std::vector<std::string_view> lines = SplitLines(index->text);
+    std::unordered_map<std::string, std::string>* current = nullptr;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view name, key, value;
+        if (SectionName(lines[i], name)) {
+            // Only the first section of a name counts; the keys of a repeated one are ignored.
+            auto added = index->sections.emplace(Lower(name), std::unordered_map<std::string, std::string>());
+            current = added.second ? &added.first->second : nullptr;
+        } else if (KeyValue(lines[i], key, value)) {
+            // Outside any section, in a repeated section or a repeated key: never read.
+            bool used = current != nullptr && current->try_emplace(Lower(key), value).second;
+            if (!used) Count(index->unusedLines, index->firstUnusedLine, i);
+        } else if (!BlankOrComment(lines[i])) {
+            Count(index->strayLines, index->firstStrayLine, i);
+        }
+    }
+    return index;
+}
+
+// A file modified this close to the moment it was read may change again within the same time
+// stamp; its cached version is then checked against the file's bytes before it is used.
+constexpr int64_t kRacyNs = 100 * 1000000LL;
+
+struct CacheEntry {
+    FileIdentity id;
+    std::shared_ptr<const ProfileIndex> index;
+    bool racy = true;
+};
+
+std::mutex g_cacheLock;
+std::unordered_map<std::string, CacheEntry> g_cache;
+
+int64_t NowNs()
+{
+    timespec t {};
+    clock_gettime(CLOCK_REALTIME, &t);
+    return Nanoseconds(t);
+}
+
+void ForgetFile(const char* path)
+{
+    std::lock_guard<std::mutex> guard(g_cacheLock);
+    g_cache.erase(path);
+}
+
+// The file as it is on disk now: the cached version while the file is unchanged, else read and
+// parsed again. The file is read outside the lock.
+ProfileView CurrentView(const char* path)
+{
+    ProfileView view;
+    const int64_t now = NowNs();
+    view.state = StatFile(path, view.id);
+    if (view.state != FileRead::Read) return view;
+    CacheEntry cached;
+    {
+        std::lock_guard<std::mutex> guard(g_cacheLock);
+        auto it = g_cache.find(path);
+        if (it != g_cache.end()) cached = it->second;
+    }
+    if (cached.index && cached.id == view.id && !cached.racy) {
+        view.index = cached.index;
+        return view;
+    }
+    std::string text;
+    view.state = ReadText(path, text);
+    if (view.state != FileRead::Read) return view;
+    view.index = cached.index && cached.index->text == text ? cached.index : BuildIndex(std::move(text));
+    std::lock_guard<std::mutex> guard(g_cacheLock);
+    g_cache[path] = CacheEntry{view.id, view.index, now - view.id.mtimeNs < kRacyNs};
+    return view;
+}
+
+// The key's value in the file as it is now; false when it is not there.
+bool FindValue(const char* path, const char* section, const char* key, std::string& value)
+{
+    ProfileView view = CurrentView(path);
+    if (!view.index) return false;
+    auto s = view.index->sections.find(Lower(section));
+    if (s == view.index->sections.end()) return false;
+    auto k = s->second.find(Lower(key));
+    if (k == s->second.end()) return false;
+    value = k->second;
+    return true;
 }
 
 bool WriteAll(const std::string& path, const std::string& text)
@@ -158,33 +325,54 @@ bool ValidNames(const char* section, const char* key, const char* path)
     return section != nullptr && key != nullptr && path != nullptr;
 }
 
-}  // namespace
+struct ParsedInt {
+    int value = 0;
+    bool whole = false;  // the text is a sign and digits only, and fits an int
+};
 
-int GetPrivateProfileInt(const char* section, const char* key, int defaultValue, const char* path)
+// Reads the leading sign and digits.
+ParsedInt ParseInteger(const std::string& v)
 {
-    if (!ValidNames(section, key, path)) return defaultValue;
-    Position pos = Find(ReadLines(path), section, key);
-    if (pos.keyLine < 0) return defaultValue;
-    std::string v = Unquote(pos.value);
     size_t i = 0;
     bool negative = false;
     if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
+    const size_t firstDigit = i;
     long long n = 0;
     while (i < v.size() && std::isdigit(static_cast<unsigned char>(v[i]))) {
         n = n * 10 + (v[i++] - '0');
         if (n > 0xFFFFFFFFLL) n = 0xFFFFFFFFLL;
     }
+    ParsedInt parsed;
     // Like the 32-bit original, a value that does not fit wraps into an int.
-    return static_cast<int>(static_cast<uint32_t>(negative ? -n : n));
+    parsed.value = static_cast<int>(static_cast<uint32_t>(negative ? -n : n));
+    parsed.whole = i == v.size() && i > firstDigit && n <= (negative ? 2147483648LL : 2147483647LL);
+    return parsed;
+}
+
+}  // namespace
+
+bool GetPrivateProfileValue(const char* section, const char* key, std::string& value, const char* path)
+{
+    if (!ValidNames(section, key, path) || !FindValue(path, section, key, value)) return false;
+    value = Unquote(value);
+    return true;
+}
+
+bool IsProfileInteger(const std::string& value) { return ParseInteger(value).whole; }
+
+int GetPrivateProfileInt(const char* section, const char* key, int defaultValue, const char* path)
+{
+    std::string v;
+    if (!GetPrivateProfileValue(section, key, v, path)) return defaultValue;
+    return ParseInteger(v).value;
 }
 
 std::string GetPrivateProfileString(const char* section, const char* key,
                                     const char* defaultValue, const char* path)
 {
-    if (!ValidNames(section, key, path)) return defaultValue != nullptr ? defaultValue : "";
-    Position pos = Find(ReadLines(path), section, key);
-    if (pos.keyLine < 0) return defaultValue != nullptr ? defaultValue : "";
-    return Unquote(pos.value);
+    std::string v;
+    if (GetPrivateProfileValue(section, key, v, path)) return v;
+    return defaultValue != nullptr ? defaultValue : "";
 }
 
 DWORD GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
@@ -203,8 +391,11 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
 {
     if (!ValidNames(section, key, path)) return FALSE;
     std::vector<std::string> lines;
-    // Rewriting a file that exists but cannot be read would throw away every other setting.
-    if (ReadLines(path, lines) == FileRead::Failed) return FALSE;
+    // Rewriting a file that exists but cannot be read, or is too large to be read, would throw
+    // away every other setting.
+    FileRead state = ReadLines(path, lines);
+    if (state == FileRead::Failed || state == FileRead::TooLarge) return FALSE;
+    ForgetFile(path);
     Position pos = Find(lines, section, key);
     std::string entry = value != nullptr ? std::string(key) + "=" + value : std::string();
     if (pos.keyLine >= 0) {
@@ -242,19 +433,17 @@ void SetProfileWriteFailsBeforeRename(bool fail) { g_failBeforeRename.store(fail
 ProfileFileState InspectProfileFile(const char* path)
 {
     ProfileFileState state;
-    std::vector<std::string> lines;
-    FileRead result = path != nullptr ? ReadLines(path, lines) : FileRead::Missing;
-    state.exists = result != FileRead::Missing;
-    state.readable = result == FileRead::Read;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        std::string name;
-        std::string key;
-        std::string value;
-        std::string t = Trim(lines[i]);
-        bool understood = t.empty() || t[0] == ';' || t[0] == '#' || SectionName(t, name) ||
-                          KeyValue(t, key, value);
-        if (understood) continue;
-        if (state.strayLines++ == 0) state.firstStrayLine = static_cast<int>(i) + 1;
+    if (path == nullptr) return state;
+    ProfileView view = CurrentView(path);
+    state.exists = view.state != FileRead::Missing;
+    state.readable = view.state == FileRead::Read;
+    state.tooLarge = view.state == FileRead::TooLarge;
+    state.size = view.id.size;
+    if (view.index) {
+        state.strayLines = view.index->strayLines;
+        state.firstStrayLine = view.index->firstStrayLine;
+        state.unusedLines = view.index->unusedLines;
+        state.firstUnusedLine = view.index->firstUnusedLine;
     }
     return state;
 }

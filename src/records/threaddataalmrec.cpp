@@ -1,7 +1,9 @@
 #include "records/threaddataalmrec.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <utility>
 
@@ -127,6 +129,14 @@ bool SameAlarm(const ALM_INDEX& a, const ALM_INDEX& b)
            a.u8AlmCode == b.u8AlmCode && a.i16Limit == b.i16Limit && a.i16Value == b.i16Value;
 }
 
+// Whether path names the file of an earlier group: the same name, or the file it has open.
+bool SameFile(const std::string& earlierPath, const CFile& earlierFile, const std::string& path)
+{
+    namespace fs = std::filesystem;
+    if (fs::path(earlierPath).lexically_normal() == fs::path(path).lexically_normal()) return true;
+    return earlierFile.IsOpen() && earlierFile.IsSameFile(path);
+}
+
 }  // namespace
 
 CThreadDataAlmRec::CThreadDataAlmRec()
@@ -158,10 +168,41 @@ CThreadDataAlmRec::~CThreadDataAlmRec()
 BOOL CThreadDataAlmRec::InitInstance()
 {
     m_bDataFileErr = 0;
-    InitDataFile();
-    InitNibpFile();
-    InitSysFile();
-    InitAlmFile();
+    // In the order of opening: each group's path, the settings key it comes from, its file,
+    // its unavailable flag and its opening.
+    struct Group {
+        const std::string& path;
+        const char* key;
+        const char* records;
+        CFile& file;
+        int& fileErr;
+        int (CThreadDataAlmRec::*init)();
+    };
+    Group groups[] = {
+        {theApp.m_strDataSavePath, "DATA_SAVE_FILE_NAME", "data", m_fileData, m_bDataFileErr,
+         &CThreadDataAlmRec::InitDataFile},
+        {theApp.m_strNibpSavePath, "NIBP_SAVE_FILE_NAME", "NIBP", m_fileNibp, m_bNibpFileErr,
+         &CThreadDataAlmRec::InitNibpFile},
+        {theApp.m_strSysSavePath, "SYS_SAVE_FILE_NAME", "system-event", m_fileSys, m_bSysFileErr,
+         &CThreadDataAlmRec::InitSysFile},
+        {theApp.m_strAlmSavePath, "ALM_SAVE_FILE_NAME", "alarm", m_fileAlm, m_bAlmFileErr,
+         &CThreadDataAlmRec::InitAlmFile},
+    };
+    for (Group& group : groups) {
+        // Two groups in one file would overwrite each other's records: the later one is left out.
+        const Group* first = nullptr;
+        for (const Group* earlier = groups; earlier != &group && first == nullptr; ++earlier) {
+            if (SameFile(earlier->path, earlier->file, group.path)) first = earlier;
+        }
+        if (first == nullptr) {
+            const auto init = group.init;
+            (this->*init)();
+            continue;
+        }
+        group.fileErr = 1;
+        std::fprintf(stderr, "record file %s is named by both [REC] %s and [REC] %s; the %s records are not kept\n",
+                     group.path.c_str(), first->key, group.key, group.records);
+    }
     return TRUE;
 }
 

@@ -8,6 +8,7 @@
 #include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "core/monitorsettings.h"
+#include "platform/privateprofile.h"
 #include "support/tempfolder.h"
 
 namespace {
@@ -95,6 +96,55 @@ TEST_F(MonitorSettingsTest, MissingFileStartsWithTheValidatedZeros)
     ExpectStartValues(*data);
     ExpectDefaultRecordFiles(folder);
     EXPECT_FALSE(std::filesystem::exists(folder.File("Para.ini")));  // loading writes nothing
+}
+
+TEST_F(MonitorSettingsTest, FileOfOneMiBIsReadAndALargerOneIsLeftAsItIs)
+{
+    const std::string head = "[ECG]\r\nHR_ALM_H=120\r\n[NOTES]\r\n";
+    std::string text = head;
+    while (text.size() < g_u64ProfileSizeMax) text += "NOTE" + std::to_string(text.size()) + "=1\r\n";
+    text.resize(g_u64ProfileSizeMax - 1);
+    text += "\n";
+    folder.Write("Para.ini", text);
+    ::testing::internal::CaptureStderr();
+    auto data = Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(data->m_nEcgHrAlmH, 120);
+
+    text += "\n";
+    folder.Write("Para.ini", text);
+    const std::string path = folder.File("Para.ini");
+    ::testing::internal::CaptureStderr();
+    data = Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "settings: " + path + " is 1048577 bytes, larger than the 1048576 bytes a settings file may have; "
+                                    "it is not read and is left as it is; starting with default settings\n");
+    ExpectStartValues(*data);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(data->m_ParaIni.SetEcgHrAlmH(150), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "settings: could not save [ECG] HR_ALM_H=150 to " + path +
+                  " (the file is larger than 1048576 bytes and is left as it is); the new value holds until exit\n");
+    EXPECT_EQ(folder.Read("Para.ini"), text);
+}
+
+TEST_F(MonitorSettingsTest, ValuesNotANumberOrReplacedAreNamedWithTheValueUsed)
+{
+    folder.Write("Para.ini", "[ECG]\r\nALM_SW=abc\r\nHR_ALM_H=400\r\nHR_ALM_L=60\r\n");
+    ::testing::internal::CaptureStderr();
+    auto data = Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "settings: [ECG] ALM_SW=abc is not a number (read as 0); using 0\n"
+              "settings: [ECG] HR_ALM_H=400 is outside 25 to 350; using 350\n");
+    EXPECT_EQ(data->m_nEcgAlmSw, g_i32AlmSwOff);
+    EXPECT_EQ(data->m_nEcgHrAlmH, 350);
+
+    // Valid values, and the keys the file does not hold, pass without a word.
+    folder.Write("Para.ini", "[ECG]\r\nALM_SW=1\r\nHR_ALM_H=120\r\nHR_ALM_L=60\r\n");
+    ::testing::internal::CaptureStderr();
+    data = Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(data->m_nEcgAlmSw, g_i32AlmSwOn);
 }
 
 TEST_F(MonitorSettingsTest, GarbledFileStartsLikeAMissingOne)

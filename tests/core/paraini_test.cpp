@@ -163,6 +163,25 @@ TEST_F(ParaIniTest, RecordFileNamesComeFromSectionRec)
     EXPECT_EQ(theApp.m_strSysSavePath, folder.File(std::string(99, 'x')));
 }
 
+TEST_F(ParaIniTest, RecordFileNamesLeadingOutsideTheFolderTakeTheirDefaults)
+{
+    folder.Write("Para.ini",
+                 "[REC]\nDATA_SAVE_FILE_NAME=../escaped_DataSave.dat\nALM_SAVE_FILE_NAME=/tmp/Alm.dat\n"
+                 "SYS_SAVE_FILE_NAME=sub\\..\\..\\Sys.dat\n");
+    ::testing::internal::CaptureStderr();
+    CMonitorSettings settings;
+    settings.FillRecordPaths();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string outside = " leads outside " + folder.Path() + "; using ";
+    EXPECT_EQ(err, "settings: [REC] DATA_SAVE_FILE_NAME=../escaped_DataSave.dat" + outside + "DataSave.dat\n" +
+                       "settings: [REC] ALM_SAVE_FILE_NAME=/tmp/Alm.dat" + outside + "AlmSave.dat\n" +
+                       "settings: [REC] SYS_SAVE_FILE_NAME=sub\\..\\..\\Sys.dat" + outside + "SysSave.dat\n");
+    EXPECT_EQ(theApp.m_strDataSavePath, folder.File("DataSave.dat"));
+    EXPECT_EQ(theApp.m_strAlmSavePath, folder.File("AlmSave.dat"));
+    EXPECT_EQ(theApp.m_strSysSavePath, folder.File("SysSave.dat"));
+    EXPECT_EQ(theApp.m_strNibpSavePath, folder.File("NIBPSave.dat"));
+}
+
 TEST_F(ParaIniTest, LongRecordFileNameIsCutBetweenCharacters)
 {
     std::string name;

@@ -69,7 +69,7 @@ TEST_F(FileTest, ErrorsRaiseWithPathAndCause)
     CFile f;
     CFileException err;
     EXPECT_FALSE(f.Open((dir + "/missing/f.dat").c_str(), kRw, &err));
-    EXPECT_EQ(err.m_cause, CFileException::fileNotFound);
+    EXPECT_EQ(err.m_cause, CFileException::folderNotFound);
     EXPECT_NE(err.Describe().find("missing/f.dat"), std::string::npos);
     char c;
     EXPECT_THROW(f.Read(&c, 1), CFileException);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 
@@ -37,6 +40,22 @@ TEST_F(PrivateProfileTest, NamesAreCaseInsensitiveAndTheFirstMatchWins)
     EXPECT_EQ(Int("RESP", "alm_sw"), 3);
     // Only the first [ECG] section is searched, so a key of the second is not found.
     EXPECT_EQ(Int("ECG", "HR_FORM"), -7);
+}
+
+TEST_F(PrivateProfileTest, ReadsSeeTheFileAsItIsNow)
+{
+    folder.Write("Para.ini", "[ECG]\nALM_SW=1\n");
+    EXPECT_EQ(Int("ECG", "ALM_SW"), 1);
+    // Rewritten in place at once: the same size and inode, and on a file system with coarse
+    // time stamps the same modification time.
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    folder.Write("Para.ini", "[ECG]\nALM_SW=2\n");
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_EQ(Int("ECG", "ALM_SW"), 2);
+    ASSERT_TRUE(WritePrivateProfileString("ECG", "ALM_SW", "3", path.c_str()));
+    EXPECT_EQ(Int("ECG", "ALM_SW"), 3);
 }
 
 TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault)
@@ -175,6 +194,18 @@ TEST_F(PrivateProfileTest, InspectionCountsLinesThatAreNoSetting)
     EXPECT_EQ(garbled.strayLines, 3);
     EXPECT_EQ(garbled.firstStrayLine, 3);
     EXPECT_EQ(GetPrivateProfileInt("ECG", "ALM_SW", 0, path.c_str()), 1);
+    EXPECT_EQ(garbled.unusedLines, 0);
+
+    // Settings that are never read: outside any section, a repeated key, a repeated section.
+    folder.Write("Para.ini", "ALM_SW=2\n[ECG]\nALM_SW=1\nalm_sw=3\n[RESP]\n[ecg]\nHR_FORM=1\n");
+    ProfileFileState unused = InspectProfileFile(path.c_str());
+    EXPECT_EQ(unused.unusedLines, 3);
+    EXPECT_EQ(unused.firstUnusedLine, 1);
+    EXPECT_EQ(unused.strayLines, 0);
+    // A folder under the file's name is reported as unreadable, not read.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    EXPECT_FALSE(InspectProfileFile(path.c_str()).readable);
 }
 
 }  // namespace

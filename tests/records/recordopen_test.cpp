@@ -251,6 +251,22 @@ TEST_F(RecordOpenTest, ReadOnlyFolderMakesEveryFileUnavailable)
     EXPECT_TRUE(thread->m_listSysQueue.empty());
 }
 
+TEST_F(RecordOpenTest, TwoKeysNamingOneFileLeaveTheLaterGroupOutAndSaySo)
+{
+    theApp.m_strAlmSavePath = folder.Dir() + "/./" + "DataSave.dat";
+    ::testing::internal::CaptureStderr();
+    Start();
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "record file " + theApp.m_strAlmSavePath +
+                       " is named by both [REC] DATA_SAVE_FILE_NAME and [REC] ALM_SAVE_FILE_NAME;"
+                       " the alarm records are not kept\n");
+    EXPECT_EQ(thread->m_bAlmFileErr, 1);
+    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr, 0);
+    WriteOneData();
+    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex + ReadHead(theApp.m_strDataSavePath, 1).u32WriteIndex,
+              1u);
+}
+
 TEST_F(RecordOpenTest, ErrorWhileOpeningMarksOnlyThatGroup)
 {
     Heads(theApp.m_strDataSavePath, 1, 1, 0, 0);

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr size_t kMaxRecordNameChars = 99;
+constexpr const char* kIniName = "\\Para.ini";
 
 // The first maxChars characters of a UTF-8 text (never cut inside a character).
 std::string FirstChars(const std::string& text, size_t maxChars)
@@ -38,7 +39,7 @@ const REC_FILE_KEY g_stRecFileKeys[4] = {
 };
 
 CParaIni::CParaIni()
-    : m_strIniPath(JoinAppPath(GetExeFolder(), "\\Para.ini")), m_strExeFolder(GetExeFolder())
+    : m_strIniPath(JoinAppPath(GetExeFolder(), kIniName)), m_strExeFolder(GetExeFolder())
 {
 }
 
@@ -97,6 +98,12 @@ std::string CParaIni::RecordPath(const REC_FILE_KEY& rec) const
     if (!NameStaysInFolder(name)) {
         std::fprintf(stderr, "settings: [REC] %s=%s leads outside %s; using %s\n", key, Shown(name).c_str(),
                      m_strExeFolder.c_str(), defaultName);
+        name = defaultName;
+    }
+    // Records written under the settings file's name would destroy every setting.
+    if (FolderRelativeName(name) == FolderRelativeName(kIniName)) {
+        std::fprintf(stderr, "settings: [REC] %s=%s names the settings file; using %s\n", key, Shown(name).c_str(),
+                     defaultName);
         name = defaultName;
     }
     return JoinAppPath(m_strExeFolder, name);

@@ -59,6 +59,21 @@ std::string JoinAppPath(const std::string& folder, const std::string& name)
     return folder + "/" + tail;
 }
 
+std::string FolderRelativeName(const std::string& name)
+{
+    const std::string path = Slashed(name);
+    std::string out;
+    size_t begin = 0;
+    while (begin <= path.size()) {
+        size_t end = path.find('/', begin);
+        if (end == std::string::npos) end = path.size();
+        const std::string part = path.substr(begin, end - begin);
+        if (!part.empty() && part != ".") out += (out.empty() ? "" : "/") + part;
+        begin = end + 1;
+    }
+    return out;
+}
+
 bool NameStaysInFolder(const std::string& name)
 {
     std::string path = Slashed(name);

@@ -15,3 +15,7 @@ std::string JoinAppPath(const std::string& folder, const std::string& name);
 // Whether a name joined by JoinAppPath stays inside the folder: it is relative (no leading
 // separator, no drive such as "C:") and has no ".." part.
 bool NameStaysInFolder(const std::string& name);
+
+// The name as a path below the folder: backslashes read as '/', empty and "." parts dropped, so
+// that "\Para.ini", "./Para.ini" and "Para.ini" compare equal.
+std::string FolderRelativeName(const std::string& name);

@@ -163,17 +163,18 @@ TEST_F(ParaIniTest, RecordFileNamesComeFromSectionRec)
     EXPECT_EQ(theApp.m_strSysSavePath, folder.File(std::string(99, 'x')));
 }
 
-TEST_F(ParaIniTest, RecordFileNamesLeadingOutsideTheFolderTakeTheirDefaults)
+TEST_F(ParaIniTest, RecordFileNamesLeadingOutsideTheFolderOrOverTheSettingsTakeTheirDefaults)
 {
-    folder.Write("Para.ini",
-                 "[REC]\nDATA_SAVE_FILE_NAME=../escaped_DataSave.dat\nALM_SAVE_FILE_NAME=/tmp/Alm.dat\n"
-                 "SYS_SAVE_FILE_NAME=sub\\..\\..\\Sys.dat\n");
+    const std::string settingsText = "[REC]\nDATA_SAVE_FILE_NAME=../escaped_DataSave.dat\nNIBP_SAVE_FILE_NAME=.\\Para.ini\n"
+                                     "ALM_SAVE_FILE_NAME=/tmp/Alm.dat\nSYS_SAVE_FILE_NAME=sub\\..\\..\\Sys.dat\n";
+    folder.Write("Para.ini", settingsText);
     ::testing::internal::CaptureStderr();
     CMonitorSettings settings;
     settings.FillRecordPaths();
     const std::string err = ::testing::internal::GetCapturedStderr();
     const std::string outside = " leads outside " + folder.Path() + "; using ";
     EXPECT_EQ(err, "settings: [REC] DATA_SAVE_FILE_NAME=../escaped_DataSave.dat" + outside + "DataSave.dat\n" +
+                       "settings: [REC] NIBP_SAVE_FILE_NAME=.\\Para.ini names the settings file; using NIBPSave.dat\n" +
                        "settings: [REC] ALM_SAVE_FILE_NAME=/tmp/Alm.dat" + outside + "AlmSave.dat\n" +
                        "settings: [REC] SYS_SAVE_FILE_NAME=sub\\..\\..\\Sys.dat" + outside + "SysSave.dat\n");
     EXPECT_EQ(theApp.m_strDataSavePath, folder.File("DataSave.dat"));

@@ -40,9 +40,13 @@ int CValuePanel::OnCreate()
     return 1;
 }
 
+// Copies the part to be painted: what changed since the last refresh, or all of it after the
+// window was covered, moved or shown (or when painted outside the screen's pass).
 void CValuePanel::OnPaint(CDC* pDC)
 {
-    pDC->BitBlt(0, 0, m_nWidth, m_nHeight, &m_dcMem, 0, 0, SRCCOPY);
+    CRect copy(0, 0, m_nWidth, m_nHeight);
+    if (!PaintRect().IsRectEmpty()) copy.IntersectRect(copy, PaintRect());
+    pDC->BitBlt(copy.left, copy.top, copy.Width(), copy.Height(), &m_dcMem, copy.left, copy.top, SRCCOPY);
 }
 
 BOOL CValuePanel::OnEraseBkgnd(CDC* /*pDC*/) { return TRUE; }
@@ -56,7 +60,10 @@ void CValuePanel::RefreshIfDirty()
 {
     if (m_bDirty != 1) return;
     m_bDirty = 0;
-    Invalidate(TRUE);
+    // Only the part of the picture drawn since the last refresh is marked: the beat heart and
+    // the pulse bar change every tick, and copying the whole panel for them would be wasted.
+    const CRect changed = m_dcMem.TakeWrittenBounds();
+    if (!changed.IsRectEmpty()) InvalidateRect(&changed, TRUE);
 }
 
 void CValuePanel::BlinkAlmFrame()

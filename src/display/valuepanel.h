@@ -64,7 +64,7 @@ public:
     CValuePanel(const PANEL_LOOK& look, std::vector<const PANEL_ITEM*> items);
     ~CValuePanel() override;
 
-    // Invalidates the window when the surface changed since the last refresh.
+    // Marks for painting the part of the window whose picture changed since the last refresh.
     void RefreshIfDirty();
     // One 500 ms step of the alarm frame; always marks the surface dirty.
     void BlinkAlmFrame();

@@ -478,6 +478,13 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* pSrc, int xSrc, int y
     return TRUE;
 }
 
+CRect CDC::TakeWrittenBounds()
+{
+    CRect written = m_written;
+    m_written = CRect();
+    return written;
+}
+
 int CDC::SaveDC()
 {
     m_saved.push_back(std::make_unique<Saved>(Saved{m_state}));

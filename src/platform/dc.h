@@ -121,6 +121,9 @@ public:
     // in the target's coordinates (empty when nothing was written). A screen learns from it
     // what a paint really changed, whatever part the window had marked.
     const CRect& WrittenBounds() const { return m_written; }
+    // The written bounds, which then start again empty: what an off-screen picture changed
+    // since it was last asked.
+    CRect TakeWrittenBounds();
 
 private:
     struct State {

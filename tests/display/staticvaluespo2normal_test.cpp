@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "panelfaces.h"
+#include "platform/headlessscreen.h"
 #include "surfacecheck.h"
 
 using namespace surfacecheck;
@@ -79,6 +80,40 @@ TEST_F(Spo2PanelTest, ValuesMarkersAndLimitsInBothLayouts)
     }
     spo2.SetSpo2(101, false);
     EXPECT_TRUE(ShowsOnly(spo2.Surface(), BoxAt(4, 45, 160, 100), {4, 45}, u"100", 100, kValue));
+}
+
+// A refresh marks only what was drawn since the last one, and the screen copies only that;
+// over pulse-bar ticks, value changes and the alarm frame's blinking the screen must keep
+// showing the panel's whole picture.
+TEST_F(Spo2PanelTest, PartialRefreshesKeepTheScreenEqualToThePicture)
+{
+    CHeadlessScreen screen(1400, 800);
+    screen.PaintPass();
+    const CSize size = spo2.GetLayoutSize();
+    auto differences = [&] {
+        int count = 0;
+        for (int y = 0; y < size.cy; ++y)
+            for (int x = 0; x < size.cx; ++x) count += screen.Frame().GetPixel(940 + x, 60 + y) != spo2.GetSurfacePixel(x, y);
+        return count;
+    };
+    EXPECT_EQ(differences(), 0);
+    spo2.SetAlmFlag(1);
+    for (int tick = 0; tick < 60; ++tick) {
+        spo2.SetPulseBar(static_cast<uint8_t>(tick % 16), false);
+        if (tick % 10 == 0) {
+            spo2.SetSpo2(static_cast<short>(90 + tick / 10), false);
+            spo2.BlinkAlmFrame();
+        }
+        spo2.RefreshIfDirty();
+        screen.PaintPass();
+        ASSERT_EQ(differences(), 0) << "tick " << tick;
+        if (tick % 10 == 1) {
+            CRect inBar;
+            inBar.IntersectRect(kNormalBar, spo2.PaintRect());
+            EXPECT_FALSE(spo2.PaintRect().IsRectEmpty());
+            EXPECT_EQ(inBar, spo2.PaintRect()) << "a pulse-bar step repaints the bar only";
+        }
+    }
 }
 
 }  // namespace

@@ -211,6 +211,8 @@ BENCHMARK(BM_ChineseText32Cached)->Unit(benchmark::kMicrosecond);
 // Keeps each benchmark's time per iteration so the run can end with the comparison.
 class CRatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Plain text, so that the summary of scripts/bench can pick the lines up.
+    CRatioReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();

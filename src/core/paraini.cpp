@@ -94,15 +94,16 @@ std::string CParaIni::RecordPath(const REC_FILE_KEY& rec) const
     name = FirstChars(name, kMaxRecordNameChars);
     // An empty name would make the folder itself the record file.
     if (name.empty()) name = defaultName;
-    // The monitor writes only inside its own folder.
+    // The monitor writes only inside its own folder, and records written under the settings
+    // file's name would destroy every setting.
+    std::string refused;
     if (!NameStaysInFolder(name)) {
-        std::fprintf(stderr, "settings: [REC] %s=%s leads outside %s; using %s\n", key, Shown(name).c_str(),
-                     m_strExeFolder.c_str(), defaultName);
-        name = defaultName;
+        refused = "leads outside " + m_strExeFolder;
+    } else if (FolderRelativeName(name) == FolderRelativeName(kIniName)) {
+        refused = "names the settings file";
     }
-    // Records written under the settings file's name would destroy every setting.
-    if (FolderRelativeName(name) == FolderRelativeName(kIniName)) {
-        std::fprintf(stderr, "settings: [REC] %s=%s names the settings file; using %s\n", key, Shown(name).c_str(),
+    if (!refused.empty()) {
+        std::fprintf(stderr, "settings: [REC] %s=%s %s; using %s\n", key, Shown(name).c_str(), refused.c_str(),
                      defaultName);
         name = defaultName;
     }

@@ -1,8 +1,10 @@
 #include "platform/apppaths.h"
 
+#include <algorithm>
 #include <cctype>
 #include <mutex>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -29,6 +31,21 @@ std::string Slashed(const std::string& name)
         if (c == '\\') c = '/';
     }
     return out;
+}
+
+// The parts of a name between its separators ('/' or '\\'), empty ones included.
+std::vector<std::string> Parts(const std::string& name)
+{
+    const std::string path = Slashed(name);
+    std::vector<std::string> parts;
+    size_t begin = 0;
+    while (begin <= path.size()) {
+        size_t end = path.find('/', begin);
+        if (end == std::string::npos) end = path.size();
+        parts.push_back(path.substr(begin, end - begin));
+        begin = end + 1;
+    }
+    return parts;
 }
 
 }  // namespace
@@ -61,15 +78,9 @@ std::string JoinAppPath(const std::string& folder, const std::string& name)
 
 std::string FolderRelativeName(const std::string& name)
 {
-    const std::string path = Slashed(name);
     std::string out;
-    size_t begin = 0;
-    while (begin <= path.size()) {
-        size_t end = path.find('/', begin);
-        if (end == std::string::npos) end = path.size();
-        const std::string part = path.substr(begin, end - begin);
+    for (const std::string& part : Parts(name)) {
         if (!part.empty() && part != ".") out += (out.empty() ? "" : "/") + part;
-        begin = end + 1;
     }
     return out;
 }
@@ -79,12 +90,6 @@ bool NameStaysInFolder(const std::string& name)
     std::string path = Slashed(name);
     if (path.empty() || path.front() == '/') return false;
     if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') return false;
-    size_t begin = 0;
-    while (begin <= path.size()) {
-        size_t end = path.find('/', begin);
-        if (end == std::string::npos) end = path.size();
-        if (path.compare(begin, end - begin, "..") == 0) return false;
-        begin = end + 1;
-    }
-    return true;
+    const std::vector<std::string> parts = Parts(path);
+    return std::find(parts.begin(), parts.end(), "..") == parts.end();
 }

@@ -48,7 +48,7 @@ int CScreen::PaintPass()
 void CScreen::PaintNow(CWnd* /*wnd*/) { PaintPass(); }
 
 // A window is painted when it is marked or when something painted earlier in the pass (its
-// parent, an earlier sibling) covered part of it; its children follow, in creation order.
+// parent, an earlier sibling) wrote over part of it; its children follow, in creation order.
 int CScreen::PaintTree(CWnd* wnd, std::vector<CRect>& painted, bool force)
 {
     if (!wnd->IsWindowVisible()) return 0;
@@ -65,8 +65,10 @@ int CScreen::PaintTree(CWnd* wnd, std::vector<CRect>& painted, bool force)
         if (covered) wnd->Invalidate();
         wnd->ClearNeedsPaint();
         if (!visible.IsRectEmpty()) {
-            PaintOne(wnd, visible);
-            painted.push_back(visible);
+            // Only what the paint really wrote covers the windows above it: a sweep step that
+            // copies a few columns leaves a caption elsewhere on the view untouched.
+            const CRect written = PaintOne(wnd, visible);
+            if (!written.IsRectEmpty()) painted.push_back(written);
             ++count;
         }
     }
@@ -75,12 +77,13 @@ int CScreen::PaintTree(CWnd* wnd, std::vector<CRect>& painted, bool force)
     return count;
 }
 
-void CScreen::PaintOne(CWnd* wnd, const CRect& visible)
+CRect CScreen::PaintOne(CWnd* wnd, const CRect& visible)
 {
     CDC dc;
     dc.AttachTarget(m_frame, wnd->ScreenRect().TopLeft(), visible);
     wnd->PaintWith(&dc);
     m_changed.Add(dc.WrittenBounds());
+    return dc.WrittenBounds();
 }
 
 CWnd* CScreen::HitTest(CWnd* wnd, CPoint framePoint, const CScreen& screen)

@@ -60,7 +60,8 @@ public:
 
 private:
     int PaintTree(CWnd* wnd, std::vector<CRect>& painted, bool force);
-    void PaintOne(CWnd* wnd, const CRect& visible);
+    // Paints the window into the frame; returns the frame rectangle the paint wrote.
+    CRect PaintOne(CWnd* wnd, const CRect& visible);
     static CWnd* HitTest(CWnd* wnd, CPoint framePoint, const CScreen& screen);
 
     CBitmap m_frame;

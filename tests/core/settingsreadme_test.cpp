@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <set>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -55,13 +55,14 @@ std::string ReadmeTables()
 
 TEST(SettingsReadmeTest, EveryStoredKeyHasOneRuleAndTheReadmeListsThemAll)
 {
-    std::set<std::string> keys;
-#define KEY_NAME(stem, section, key) keys.insert(std::string(section) + "/" + key);
-    PARAINI_INT_KEYS(KEY_NAME)
-#undef KEY_NAME
-    std::set<std::string> ruled;
+    // Each key of the settings store loads into the field its rule validates and reports.
+    std::map<std::string, int CMonitorSettings::*> keys;
+#define KEY_FIELD(stem, section, key) keys[std::string(section) + "/" + key] = &CMonitorSettings::m_n##stem;
+    PARAINI_INT_KEYS(KEY_FIELD)
+#undef KEY_FIELD
+    std::map<std::string, int CMonitorSettings::*> ruled;
     for (const SETTING_RULE& rule : SettingRules()) {
-        EXPECT_TRUE(ruled.insert(std::string(rule.szSection) + "/" + rule.strKey).second) << rule.strKey;
+        EXPECT_TRUE(ruled.emplace(std::string(rule.szSection) + "/" + rule.strKey, rule.pField).second) << rule.strKey;
     }
     EXPECT_EQ(ruled, keys);
 

@@ -169,11 +169,20 @@ int CValuePanel::SetNumber(const PANEL_ITEM& item, const NUMBER_RULE& rule, int1
 void CValuePanel::DrawItemText(const PANEL_ITEM& item, const char16_t* text, COLORREF colour)
 {
     const int layout = Layout();
-    for (const CRect& piece : ClearRegion(item, layout)) FillBox(piece, kBlack);
-    const CRect& box = item.rcBox[layout];
-    m_dcMem.SelectObject(Font(item.nFont[layout]));
-    m_dcMem.SetTextColor(colour);
-    m_dcMem.TextOut(box.left, box.top, text);
+    const CPoint at = item.rcBox[layout].TopLeft();
+    CFont* font = Font(item.nFont[layout]);
+    // Each piece of the region is cleared and gets only the part of the text that falls in it:
+    // a text wider than the item's region never reaches a neighbour, and whatever it drew is
+    // cleared again by the next text of the item.
+    for (const CRect& piece : ClearRegion(item, layout)) {
+        FillBox(piece, kBlack);
+        CDC clipped;
+        clipped.AttachTarget(m_bmpMem, CPoint(0, 0), piece);
+        clipped.SelectObject(font);
+        clipped.SetTextColor(colour);
+        clipped.SetBkColor(kBlack);
+        clipped.TextOut(at.x, at.y, text);
+    }
     m_bDirty = 1;
 }
 

@@ -83,9 +83,9 @@ public:
     CSize GetLayoutSize() const { return CSize(m_nWidth, m_nHeight); }
     const PANEL_LOOK& Look() const { return m_look; }
     const std::vector<const PANEL_ITEM*>& Items() const { return m_items; }
-    // What is cleared before the item is drawn in a layout: its box, and whatever the widest
-    // text the item can show covers beyond it except the other items' boxes. The first
-    // rectangle is the box.
+    // The item's own part of the surface in a layout, cleared before each of its texts and the
+    // only part a text of it draws into: its box, and whatever the widest text the item can
+    // show covers beyond it except the other items' boxes. The first rectangle is the box.
     std::vector<CRect> ClearRegion(const PANEL_ITEM& item, int layout);
 
     int OnCreate() override;
@@ -109,7 +109,7 @@ protected:
     static bool TakeValue(int16_t& cache, int value, bool force);
     static bool TakeValue(uint8_t& cache, int value, bool force);
     // Clears the item's region (see ClearRegion) and draws the text at its top-left corner in the
-    // item's font of the current layout; marks the surface dirty.
+    // item's font of the current layout, clipped to that region; marks the surface dirty.
     void DrawItemText(const PANEL_ITEM& item, const char16_t* text, COLORREF colour);
     void DrawItemText(const PANEL_ITEM& item, const char16_t* text) { DrawItemText(item, text, item.crText); }
     // A complete numeric setter: the cached-setter rule, the marker, the clamp, the format.

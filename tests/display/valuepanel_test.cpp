@@ -60,6 +60,56 @@ TEST_P(ValuePanelFaces, NoGhostDigitsFromTheWidestToEveryShorterText)
     }
 }
 
+// The panel's whole surface, row by row.
+std::vector<uint32_t> SurfacePixels(const CValuePanel& panel)
+{
+    const CBitmap& surface = panel.Surface();
+    return std::vector<uint32_t>(surface.Bits(), surface.Bits() + surface.Width() * surface.Height());
+}
+
+// Pixels outside the rectangles that differ from before.
+int ChangedOutside(const CValuePanel& panel, const std::vector<uint32_t>& before, const std::vector<CRect>& own)
+{
+    const std::vector<uint32_t> now = SurfacePixels(panel);
+    const int width = panel.Surface().Width();
+    std::vector<bool> inside(now.size(), false);
+    for (const CRect& r : own)
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) inside[static_cast<size_t>(y * width + x)] = true;
+    int changed = 0;
+    for (size_t i = 0; i < now.size(); ++i) changed += !inside[i] && now[i] != before[i];
+    return changed;
+}
+
+// The longest texts a 16-bit value gives: the temperature has no range, so these print as
+// "-3276.8", "-100.1", "-10.1", "100.0" and "3276.7"; the other items clamp them.
+const int kExtremeValues[] = {-32768, -1001, -101, 1000, 32767};
+
+TEST_P(ValuePanelFaces, NoTextDrawsOutsideItsOwnRegionAndAShortOneRestoresThePanel)
+{
+    const PanelFace& face = GetParam();
+    for (int layout : {g_nLayoutNormal, g_nLayoutLarge}) {
+        for (const NumericItem& item : face.numbers) {
+            CreatedPanel created(face);
+            CValuePanel& panel = *created.panel;
+            panel.SetLargeMode(layout);
+            for (const NumericItem& other : face.numbers) other.set(panel, other.shorter.front().value);
+            const std::vector<uint32_t> before = SurfacePixels(panel);
+            const std::vector<CRect> own = panel.ClearRegion(*panel.Items().at(item.index), layout);
+            std::vector<int> values(std::begin(kExtremeValues), std::end(kExtremeValues));
+            values.push_back(item.widest.value);
+            for (int value : values) {
+                item.set(panel, value);
+                EXPECT_EQ(ChangedOutside(panel, before, own), 0)
+                    << face.name << " " << item.name << " layout " << layout << ": " << value;
+                item.set(panel, item.shorter.front().value);
+                EXPECT_TRUE(SurfacePixels(panel) == before)
+                    << face.name << " " << item.name << " layout " << layout << ": " << value << " and back";
+            }
+        }
+    }
+}
+
 TEST_P(ValuePanelFaces, ClearedRegionKeepsOffEveryNeighbour)
 {
     CreatedPanel created(GetParam());

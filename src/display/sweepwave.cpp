@@ -78,13 +78,6 @@ void CSweepWave::RequestRedraw()
     if (PendingCount() != 0 && IsCreated()) InvalidateRect(&none, FALSE);
 }
 
-int CSweepWave::ClampRow(int y) const
-{
-    if (y >= m_nHeight) y = m_nHeight - 1;
-    if (y < 0) y = 0;
-    return y;
-}
-
 void CSweepWave::SetSize(int width, int height)
 {
     m_nWidth = width;

@@ -66,7 +66,6 @@ protected:
     // Draws the margin and background after the picture and background are made.
     virtual void PrepareBackground() = 0;
 
-    int ClampRow(int y) const;
     void SetSize(int width, int height);
     void EraseAhead(int x);
     // Restores a rectangle of the picture from the background.

@@ -108,6 +108,12 @@ TEST_F(SweepWaveTest, EcgCentreSampleAndClamping)
     // segment (42, 179) - (43, 179) fills in.
     EXPECT_EQ(RowsOf(42, kGreen, 180).size(), 180u);
     EXPECT_EQ(RowsOf(43, kGreen, 180).size(), 0u);
+    // 2048 - 1230 comes out at row 90 + ((1230 * 8 * 30) / 820) / 4 = 180, one row below the
+    // picture: it is drawn on the lowest row.
+    Add(view, 2048 - 1230, 8);
+    Paint(view);
+    EXPECT_EQ(view.LastY(), 179);
+    EXPECT_EQ(At(43, 179), kGreen);
 }
 
 TEST_F(SweepWaveTest, PlethAndRespirationRiseFromTheBottomRow)

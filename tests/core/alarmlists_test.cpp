@@ -206,6 +206,14 @@ TEST_F(AlarmRotationTest, ClearingBeforeTheShownEntryKeepsTheNextOne)
     EXPECT_EQ(ShowEcgText(), "RA导联脱落");
 }
 
+TEST_F(AlarmRotationTest, ClearingTheShownEntryShowsTheOneAfterIt)
+{
+    ShowEcg();  // E2, the entry the status strip shows
+    data->ClearEcgAlm(1, 3);
+    EXPECT_EQ(ShowEcgText(), "RA导联脱落");
+    EXPECT_EQ(ShowEcgText(), "心律过低*");
+}
+
 TEST_F(AlarmRotationTest, ClearingAfterTheShownEntryWrapsToTheFirst)
 {
     ShowEcg();

@@ -17,8 +17,6 @@
 namespace {
 
 constexpr COLORREF kBackground = RGB(0, 0, 0);
-constexpr int kTicksPerAlarmStep = 10;    // 500 ms
-constexpr int kTicksPerSecondStep = 20;   // 1000 ms
 constexpr uint16_t kFlatEcg = 2048;
 constexpr uint8_t kFlatByte = 0;  // the baseline of the pleth and respiration views
 
@@ -150,14 +148,14 @@ BOOL CTesmorDlg::OnEraseBkgnd(CDC* pDC)
 void CTesmorDlg::OnTimer(UINT id)
 {
     if (id != kTimerMain || m_pData == nullptr) return;
-    ++m_nTick;
+    const MAIN_STEPS steps = m_schedule.Tick();
     CopyShowData();
     const bool startup = m_pData->InStartupPhase();
     FeedWaves(startup);
     m_panels.OnTick(m_nBeat, m_stShowSpo2.u8Strength);
     FeedDrawThread(startup);
-    if (m_nTick % kTicksPerAlarmStep == 0) AlarmStep(startup);
-    if (m_nTick % kTicksPerSecondStep == 0) SecondStep(startup);
+    if (steps.bAlarm) AlarmStep(startup);
+    if (steps.bSecond) SecondStep(startup);
 }
 
 void CTesmorDlg::CopyShowData()

@@ -10,6 +10,7 @@
 
 #include "app/mainlayout.h"
 #include "app/mainpanels.h"
+#include "app/mainschedule.h"
 #include "app/maintrends.h"
 #include "core/monitordata.h"
 #include "platform/winthread.h"
@@ -53,7 +54,7 @@ public:
     LRESULT OnPanelFaDblClk(WPARAM wParam, LPARAM lParam);
 
     // For tests and measurements.
-    int TickCount() const { return m_nTick; }
+    uint32_t TickCount() const { return m_schedule.Ticks(); }
     CECGWave* EcgView(int i) const { return m_pEcgWave[static_cast<size_t>(i)].get(); }
     CPlethWave* PlethView() const { return m_pPlethWave.get(); }
     CRespWave* RespView() const { return m_pRespWave.get(); }
@@ -99,5 +100,5 @@ private:
     uint16_t m_wTemp = 0;
     uint8_t m_byAirOxy = 0;
 
-    int m_nTick = 0;  // 50 ms ticks since start
+    CMainSchedule m_schedule;  // which steps each 50 ms tick runs
 };

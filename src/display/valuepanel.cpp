@@ -72,8 +72,10 @@ void CValuePanel::BlinkAlmFrame()
     if (m_nAlmFlag == 0) {
         m_nBlinkCount = 0;
     } else {
-        ++m_nBlinkCount;
-        colour = (m_nBlinkCount % 2 == 1) ? m_look.crPanel : kAlarmColour;
+        // Steps 1, 2, 1, 2, ...: only odd or even matters, and an alarm that lasts for years
+        // never overflows the count.
+        m_nBlinkCount = m_nBlinkCount % 2 + 1;
+        colour = (m_nBlinkCount == 1) ? m_look.crPanel : kAlarmColour;
     }
     FillBox(BoxAt(0, 0, 2, m_nHeight), colour);
     FillBox(CRect(70, 0, m_nWidth, 2), colour);

@@ -6,20 +6,12 @@
 #include "link/framecodec.h"
 #include "link/rxring.h"
 #include "link/wavetemplates.h"
+#include "platform/everynth.h"
 
 namespace {
 
 uint8_t High(int v) { return static_cast<uint8_t>((v >> 8) & 0xFF); }
 uint8_t Low(int v) { return static_cast<uint8_t>(v & 0xFF); }
-
-// Counts one tick; true on every n-th. The counter restarts at 0 on each n-th tick, which keeps
-// the schedule of a counter tested for multiples of n without ever overflowing.
-bool EveryNth(int32_t* counter, int n)
-{
-    if (++*counter < n) return false;
-    *counter = 0;
-    return true;
-}
 
 }  // namespace
 

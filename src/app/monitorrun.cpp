@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "appbase/tesmorapp.h"
+#include "app/rundeadline.h"
 #include "app/tesmordlg.h"
 #include "core/monitordata.h"
 #include "platform/apppaths.h"
@@ -39,10 +40,10 @@ std::unique_ptr<CScreen> OpenScreen(bool headless)
 
 void CMonitorRun::RequestStop() { g_stopRequested.store(true); }
 
-bool CMonitorRun::ShouldStop(DWORD started) const
+bool CMonitorRun::ShouldStop(CRunDeadline& deadline) const
 {
     if (g_stopRequested.load()) return true;
-    return m_options.seconds >= 0 && GetTickCount() - started >= static_cast<DWORD>(m_options.seconds) * 1000u;
+    return deadline.Passed(GetTickCount());
 }
 
 int CMonitorRun::Run()
@@ -67,8 +68,9 @@ int CMonitorRun::Run()
             status = 1;
         } else {
             const DWORD started = GetTickCount();
+            CRunDeadline deadline(m_options.seconds, started);
             DWORD lastShot = started;
-            while (screen->RunOnce(100) && !ShouldStop(started)) {
+            while (screen->RunOnce(100) && !ShouldStop(deadline)) {
                 if (headless && GetTickCount() - lastShot >= m_options.screenshotPeriodMs) {
                     screen->SavePng(shotPath);
                     lastShot = GetTickCount();

@@ -7,6 +7,8 @@
 
 #include "platform/wintypes.h"
 
+class CRunDeadline;
+
 struct MonitorOptions {
     bool headless = false;        // never open a window
     int seconds = -1;             // end after this many seconds; negative: run until closed
@@ -26,7 +28,7 @@ public:
     static void RequestStop();
 
 private:
-    bool ShouldStop(DWORD started) const;
+    bool ShouldStop(CRunDeadline& deadline) const;
 
     MonitorOptions m_options;
 };

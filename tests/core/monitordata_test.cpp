@@ -172,6 +172,15 @@ TEST_F(MonitorDataTest, OverflowKeepsTheCountAndDeliversTheNewestRingInOrder)
     ASSERT_EQ(copy.show.nCount, 64);
     // The oldest kept sample is time point 9; the rest follow in order.
     for (int i = 0; i < 64; ++i) EXPECT_EQ(copy.buf[0][i], 9 + i);
+    // Drained by 64, not a multiple of three, and filled again past full: the count stays
+    // within the capacity after every append and the copy resumes at the oldest kept sample.
+    for (int t = cap + 9; t < cap + 9 + 66; t += 3) {
+        AppendEcg(*data, t, 3);
+        ASSERT_LE(data->m_ringEcgShow.CountLocked(), static_cast<uint32_t>(cap)) << "time point " << t;
+    }
+    data->GetShowEcg(&copy.show);
+    ASSERT_EQ(copy.show.nCount, 64);
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(copy.buf[0][i], 9 + 66 + i);  // cap + 75 written in all
 }
 
 TEST_F(MonitorDataTest, PatientRecordHasTodaysDefaultsAndCopiesWhole)

@@ -43,6 +43,14 @@ std::vector<int> ExpectedChannels(int s)
     return {s, s, 2048, s - 2048 - half + 2048, s - 2048 - half + 2048, 2048 - (2 * s - 4096) / 2, s};
 }
 
+// The lead I sample the simulator sends at stream position k: each frame of three time points
+// takes two template entries, the second one twice.
+int SimEcgSample(uint64_t k)
+{
+    int p = static_cast<int>((2 * (k / 3)) % g_i32EcgTemplateLen);
+    return g_stEcgTemplate[k % 3 == 0 ? p : (p + 1) % g_i32EcgTemplateLen].nSample;
+}
+
 }  // namespace
 
 TEST_F(LinkTest, HundredTicksFillValuesAndRingsExactly)
@@ -54,14 +62,9 @@ TEST_F(LinkTest, HundredTicksFillValuesAndRingsExactly)
 
     auto ecg = linktest::TakeEcg(*data, 4096);
     ASSERT_EQ(ecg[0].size(), 2400u);  // 8 frames of 3 time points per tick
-    for (int frame = 0; frame < 800; ++frame) {
-        int p = (2 * frame) % g_i32EcgTemplateLen;
-        int samples[3] = {g_stEcgTemplate[p].nSample, g_stEcgTemplate[(p + 1) % 249].nSample,
-                          g_stEcgTemplate[(p + 1) % 249].nSample};
-        for (int t = 0; t < 3; ++t) {
-            auto want = ExpectedChannels(samples[t]);
-            for (int c = 0; c < 7; ++c) ASSERT_EQ(ecg[c][frame * 3 + t], want[c]) << "frame " << frame << " c" << c;
-        }
+    for (int k = 0; k < 2400; ++k) {
+        auto want = ExpectedChannels(SimEcgSample(static_cast<uint64_t>(k)));
+        for (int c = 0; c < 7; ++c) ASSERT_EQ(ecg[c][k], want[c]) << "time point " << k << " c" << c;
     }
     {
         CSingleLock guard(data->m_csEcgRec);
@@ -162,14 +165,6 @@ TEST_F(LinkTest, LatePassIsMadeUpOneSimulatorTickPerPass)
     }
     // Held up for 200 ms: four ticks are due; the fifth comes at 240 ms.
     EXPECT_EQ(perPass, (std::vector<uint32_t>{1, 1, 1, 1, 0, 0, 1, 0}));
-}
-
-// The lead I sample the simulator sends at stream position k: each frame of three time points
-// takes two template entries, the second one twice.
-int SimEcgSample(uint64_t k)
-{
-    int p = static_cast<int>((2 * (k / 3)) % g_i32EcgTemplateLen);
-    return g_stEcgTemplate[k % 3 == 0 ? p : (p + 1) % g_i32EcgTemplateLen].nSample;
 }
 
 TEST_F(LinkTest, CatchUpAfterALongStallKeepsTheRingsWithinCapacityAndInOrder)

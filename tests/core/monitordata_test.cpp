@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "platform/apppaths.h"
 #include "platform/fakeclock.h"
 #include "platform/textu16.h"
+#include "support/waitfor.h"
 
 namespace {
 
@@ -170,6 +172,15 @@ TEST_F(MonitorDataTest, OverflowKeepsTheCountAndDeliversTheNewestRingInOrder)
     ASSERT_EQ(copy.show.nCount, 64);
     // The oldest kept sample is time point 9; the rest follow in order.
     for (int i = 0; i < 64; ++i) EXPECT_EQ(copy.buf[0][i], 9 + i);
+    // Drained by 64, not a multiple of three, and filled again past full: the count stays
+    // within the capacity after every append and the copy resumes at the oldest kept sample.
+    for (int t = cap + 9; t < cap + 9 + 66; t += 3) {
+        AppendEcg(*data, t, 3);
+        ASSERT_LE(data->m_ringEcgShow.CountLocked(), static_cast<uint32_t>(cap)) << "time point " << t;
+    }
+    data->GetShowEcg(&copy.show);
+    ASSERT_EQ(copy.show.nCount, 64);
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(copy.buf[0][i], 9 + 66 + i);  // cap + 75 written in all
 }
 
 TEST_F(MonitorDataTest, PatientRecordHasTodaysDefaultsAndCopiesWhole)
@@ -237,6 +248,64 @@ TEST(MonitorDataThreadTest, WriterAndReaderMeetInOrder)
     writer.join();
     EXPECT_EQ(received, total);
     EXPECT_TRUE(inOrder);
+}
+
+// Time point t of the overrun test: channels 0 and 1 carry t, the others a mark derived from it.
+uint16_t OverrunSample(uint32_t t, int c)
+{
+    if (c == 0) return static_cast<uint16_t>(t & 0xFFFF);
+    if (c == 1) return static_cast<uint16_t>(t >> 16);
+    return static_cast<uint16_t>((t * 7 + static_cast<uint32_t>(c)) & 0xFFFF);
+}
+
+TEST(MonitorDataThreadTest, WriterOverrunningAFullRingNeverTearsWhatTheReaderTakes)
+{
+    theApp.ResetForTests();
+    SetExeFolder(::testing::TempDir());
+    CMonitorData data;
+    const uint32_t cap = EcgRing::kCapacity;
+    const uint32_t total = 8 * cap;
+    std::atomic<uint32_t> written{0};
+    std::thread writer([&] {
+        for (uint32_t t = 0; t < total; t += 3) {
+            uint16_t s[21];
+            for (int k = 0; k < 3; ++k)
+                for (int c = 0; c < 7; ++c) s[k * 7 + c] = OverrunSample(t + static_cast<uint32_t>(k), c);
+            data.SetEcgWave(s);
+            written.store(t + 3);
+        }
+    });
+    // The reader starts a lap behind a full ring, then takes 64 at a time while the writer
+    // keeps going past it.
+    const bool lapped = WaitFor([&] { return written.load() >= 2 * cap; }, std::chrono::milliseconds(1));
+    EcgCopy copy(64);
+    uint32_t delivered = 0, dropped = 0, expected = 0, maxCount = 0;
+    bool intact = true;
+    for (bool last = false; !last;) {
+        last = written.load() == total;
+        data.GetShowEcg(&copy.show);
+        {
+            CSingleLock guard(data.m_csEcg);
+            maxCount = std::max(maxCount, data.m_ringEcgShow.CountLocked());
+        }
+        for (int i = 0; i < copy.show.nCount; ++i) {
+            const uint32_t t = copy.buf[0][i] | static_cast<uint32_t>(copy.buf[1][i]) << 16;
+            for (int c = 2; c < 7; ++c) intact = intact && copy.buf[c][i] == OverrunSample(t, c);
+            // Within one copy the time points follow each other; between copies only forward.
+            if (i == 0 && t > expected) dropped += t - expected;
+            intact = intact && (i == 0 ? t >= expected : t == expected);
+            expected = t + 1;
+        }
+        delivered += static_cast<uint32_t>(copy.show.nCount);
+        if (last && copy.show.nCount > 0) last = false;  // drain what is left
+        if (copy.show.nCount == 0) std::this_thread::yield();
+    }
+    writer.join();
+    EXPECT_TRUE(lapped);
+    EXPECT_TRUE(intact);
+    EXPECT_LE(maxCount, cap);
+    EXPECT_GE(dropped, cap);
+    EXPECT_EQ(delivered + dropped, total);
 }
 
 }  // namespace

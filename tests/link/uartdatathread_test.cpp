@@ -43,6 +43,14 @@ std::vector<int> ExpectedChannels(int s)
     return {s, s, 2048, s - 2048 - half + 2048, s - 2048 - half + 2048, 2048 - (2 * s - 4096) / 2, s};
 }
 
+// The lead I sample the simulator sends at stream position k: each frame of three time points
+// takes two template entries, the second one twice.
+int SimEcgSample(uint64_t k)
+{
+    int p = static_cast<int>((2 * (k / 3)) % g_i32EcgTemplateLen);
+    return g_stEcgTemplate[k % 3 == 0 ? p : (p + 1) % g_i32EcgTemplateLen].nSample;
+}
+
 }  // namespace
 
 TEST_F(LinkTest, HundredTicksFillValuesAndRingsExactly)
@@ -54,14 +62,9 @@ TEST_F(LinkTest, HundredTicksFillValuesAndRingsExactly)
 
     auto ecg = linktest::TakeEcg(*data, 4096);
     ASSERT_EQ(ecg[0].size(), 2400u);  // 8 frames of 3 time points per tick
-    for (int frame = 0; frame < 800; ++frame) {
-        int p = (2 * frame) % g_i32EcgTemplateLen;
-        int samples[3] = {g_stEcgTemplate[p].nSample, g_stEcgTemplate[(p + 1) % 249].nSample,
-                          g_stEcgTemplate[(p + 1) % 249].nSample};
-        for (int t = 0; t < 3; ++t) {
-            auto want = ExpectedChannels(samples[t]);
-            for (int c = 0; c < 7; ++c) ASSERT_EQ(ecg[c][frame * 3 + t], want[c]) << "frame " << frame << " c" << c;
-        }
+    for (int k = 0; k < 2400; ++k) {
+        auto want = ExpectedChannels(SimEcgSample(static_cast<uint64_t>(k)));
+        for (int c = 0; c < 7; ++c) ASSERT_EQ(ecg[c][k], want[c]) << "time point " << k << " c" << c;
     }
     {
         CSingleLock guard(data->m_csEcgRec);
@@ -162,6 +165,44 @@ TEST_F(LinkTest, LatePassIsMadeUpOneSimulatorTickPerPass)
     }
     // Held up for 200 ms: four ticks are due; the fifth comes at 240 ms.
     EXPECT_EQ(perPass, (std::vector<uint32_t>{1, 1, 1, 1, 0, 0, 1, 0}));
+}
+
+TEST_F(LinkTest, CatchUpAfterALongStallKeepsTheRingsWithinCapacityAndInOrder)
+{
+    // Held up for 160 s, the loop makes up one 48 ms tick per 4 ms pass while the screen takes
+    // 64 samples every 50 ms: the display ring fills and the writer goes past the reader.
+    const uint32_t cap = EcgRing::kCapacity;
+    const DWORD t0 = 100000;
+    link->BeginLoop(t0);
+    uint64_t written = 0;  // ECG time points sent so far
+    uint64_t next = 0;     // the time point the screen takes next
+    bool overran = false;
+    DWORD nextDraw = 160000;
+    for (DWORD t = 160000; t < 200000; t += UartDataThread::kPassSleepMs) {
+        const int pos = link->Simulator().EcgPosition();
+        link->LoopPass(t0 + t);
+        if (link->Simulator().EcgPosition() != pos) written += 24;
+        {
+            CSingleLock guard(data->m_csEcg);
+            ASSERT_LE(data->m_ringEcgShow.CountLocked(), cap) << "at " << t << " ms";
+        }
+        {
+            CSingleLock guard(data->m_csEcgRec);
+            ASSERT_LE(data->m_ringEcgRec.CountLocked(), cap) << "at " << t << " ms";
+        }
+        if (t < nextDraw) continue;
+        nextDraw += 50;
+        auto ecg = linktest::TakeEcg(*data, 64);
+        if (written - next > cap) {
+            next = written - cap;  // the oldest time point still in the ring
+            overran = true;
+        }
+        for (size_t i = 0; i < ecg[0].size(); ++i)
+            ASSERT_EQ(ecg[0][i], SimEcgSample(next + i)) << "time point " << next + i << " at " << t << " ms";
+        next += ecg[0].size();
+    }
+    EXPECT_TRUE(overran);
+    EXPECT_EQ(written - next, static_cast<uint64_t>(data->m_ringEcgShow.CountLocked()));
 }
 
 // A fake clock that sets the link's stop flag once the loop has slept for a given time.

@@ -121,6 +121,11 @@ std::string CParaIni::RefusedRecordName(const std::string& name) const
     if (!NameStaysInFolder(name)) return "leads outside " + EscapedText(m_strExeFolder);
     if (LowerCase(FolderRelativeName(name)) == LowerCase(FolderRelativeName(kIniName)))
         return "names the settings file";
+    // A damaged record file is kept aside under its name followed by ".damaged".
+    const std::string aside = ".damaged";
+    const std::string lower = LowerCase(name);
+    if (lower.size() >= aside.size() && lower.compare(lower.size() - aside.size(), aside.size(), aside) == 0)
+        return "ends in .damaged, the name a damaged record file is kept under";
     if (LongestNamePart(name) > NAME_MAX)
         return "has a part longer than the " + std::to_string(NAME_MAX) + " bytes a file name may have";
     return "";

@@ -200,6 +200,7 @@ TEST_F(ParaIniTest, RecordFileNamesThatNameNoUsableFileTakeTheirDefaultsWithOneL
         {".\\", ".\\ names a folder"},
         {"sub/..", "sub/.. names a folder"},
         {"sub", "sub names a folder"},
+        {"SysSave.dat.DAMAGED", "SysSave.dat.DAMAGED ends in .damaged, the name a damaged record file is kept under"},
     };
     for (const auto& c : cases) {
         folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + c.name + "\n");

@@ -208,6 +208,23 @@ TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
     EXPECT_EQ(ReadRaw(path, 0x20000, 50)[0x28], 0xEE);
 }
 
+TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
+{
+    const std::string& path = theApp.m_strNibpSavePath;
+    const std::string text = "not a record file";
+    WriteRaw(path, 0, text.data(), text.size());
+    Extend(path);
+    ASSERT_EQ(mkdir((path + ".damaged").c_str(), 0755), 0);  // a folder in the way of the rename
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "record file " + path + " is damaged (no valid header) and cannot be kept as " + path +
+                  ".damaged (Is a directory); the file is not used\n");
+    EXPECT_EQ(thread->m_bNibpFileErr, 1);
+    EXPECT_EQ(FileSize(path), 0x30000u);
+    EXPECT_EQ(ReadRaw(path, 0, text.size()), std::vector<uint8_t>(text.begin(), text.end()));
+}
+
 TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)
 {
     // Data, NIBP and system events write two header copies each; the 101st alarm stub fails.

@@ -187,7 +187,8 @@ int CParaIni::SetCommComm6(int value)
 bool CParaIni::ReportFileState() const
 {
     ProfileFileState state = InspectProfileFile(m_strIniPath.c_str());
-    const char* path = m_strIniPath.c_str();
+    const std::string shownPath = EscapedText(m_strIniPath);
+    const char* path = shownPath.c_str();
     if (!state.exists) {
         std::fprintf(stderr, "settings: %s not found; starting with default settings\n", path);
         return false;

@@ -36,6 +36,7 @@ void CTesmorApp::ResetForTests()
     m_strNibpSavePath.clear();
     m_strAlmSavePath.clear();
     m_strSysSavePath.clear();
+    m_strIniPath.clear();
     m_nComPort = 0;
     CSingleLock guard(m_csSim);
     m_nSimHr = 30;

@@ -1,6 +1,6 @@
 // The application object: what every subsystem reaches through the one global `theApp`.
 // It holds the data object and worker-thread pointers, the alarm latching mode, the power
-// status, the simulator panel's values and the four record-file paths.
+// status, the simulator panel's values, the four record-file paths and the settings file's path.
 #pragma once
 
 #include <string>
@@ -39,6 +39,8 @@ public:
     std::string m_strNibpSavePath;
     std::string m_strAlmSavePath;
     std::string m_strSysSavePath;
+    // Full path of the settings file, set with the record paths: no record file may be it.
+    std::string m_strIniPath;
 
     // Serial port number; nothing writes it.
     int m_nComPort = 0;

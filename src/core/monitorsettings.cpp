@@ -34,6 +34,7 @@ void CMonitorSettings::FillRecordPaths()
     m_ParaIni.GetRecNibpSaveFileName(theApp.m_strNibpSavePath);
     m_ParaIni.GetRecAlmSaveFileName(theApp.m_strAlmSavePath);
     m_ParaIni.GetRecSysSaveFileName(theApp.m_strSysSavePath);
+    theApp.m_strIniPath = m_ParaIni.m_strIniPath;
 }
 
 // ---- rules --------------------------------------------------------------------------------

@@ -21,7 +21,7 @@ public:
     // stored to their start values, and notes the text of each key the file holds for the
     // report of CheckPara. Writes nothing.
     void LoadSettings();
-    // Sets the application's four record-file paths from section REC.
+    // Sets the application's four record-file paths from section REC, and the settings file's path.
     void FillRecordPaths();
     // Forces every loaded setting into its allowed codes and ranges, opens the gaps between
     // high and low limits and derives the two sound volumes. Changes memory only. Then tells

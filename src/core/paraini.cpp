@@ -1,9 +1,12 @@
 #include "core/paraini.h"
 
+#include <cctype>
+#include <climits>
 #include <cstdio>
 
 #include "platform/apppaths.h"
 #include "platform/privateprofile.h"
+#include "platform/textu16.h"
 
 namespace {
 
@@ -18,6 +21,12 @@ std::string FirstChars(const std::string& text, size_t maxChars)
         bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
         if (startsCharacter && chars++ == maxChars) return text.substr(0, i);
     }
+    return text;
+}
+
+std::string LowerCase(std::string text)
+{
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
@@ -57,14 +66,7 @@ std::string CParaIni::Shown(const std::string& text)
 {
     constexpr size_t kMaxShownChars = 60;
     const std::string head = FirstChars(text, kMaxShownChars);
-    std::string out;
-    for (char ch : head) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-        out += c < 0x20 || c == 0x7F ? std::string(escaped) : std::string(1, ch);
-    }
-    return head.size() < text.size() ? out + "..." : out;
+    return EscapedText(head) + (head.size() < text.size() ? "..." : "");
 }
 
 int CParaIni::WriteInt(const char* section, const char* key, int value)
@@ -90,24 +92,43 @@ std::string CParaIni::RecordPath(const REC_FILE_KEY& rec) const
 {
     const char* key = rec.szKey;
     const char* defaultName = rec.szDefaultName;
-    std::string name = GetPrivateProfileString("REC", key, defaultName, m_strIniPath.c_str());
-    name = FirstChars(name, kMaxRecordNameChars);
+    const std::string text = GetPrivateProfileString("REC", key, defaultName, m_strIniPath.c_str());
+    std::string name = FirstChars(text, kMaxRecordNameChars);
     // An empty name would make the folder itself the record file.
     if (name.empty()) name = defaultName;
-    // The monitor writes only inside its own folder, and records written under the settings
-    // file's name would destroy every setting.
-    std::string refused;
-    if (!NameStaysInFolder(name)) {
-        refused = "leads outside " + m_strExeFolder;
-    } else if (FolderRelativeName(name) == FolderRelativeName(kIniName)) {
-        refused = "names the settings file";
-    }
+    const std::string refused = RefusedRecordName(name);
     if (!refused.empty()) {
-        std::fprintf(stderr, "settings: [REC] %s=%s %s; using %s\n", key, Shown(name).c_str(), refused.c_str(),
+        std::fprintf(stderr, "settings: [REC] %s=%s %s; using %s\n", key, Shown(text).c_str(), refused.c_str(),
                      defaultName);
         name = defaultName;
+    } else if (name.size() < text.size()) {
+        std::fprintf(stderr, "settings: [REC] %s=%s is longer than %zu characters; using its first %zu\n", key,
+                     Shown(text).c_str(), kMaxRecordNameChars, kMaxRecordNameChars);
     }
     return JoinAppPath(m_strExeFolder, name);
+}
+
+// Why a record-file name cannot be used, or nothing. The monitor writes only inside its own
+// folder, into a file of the name it was given; records written under the settings file's name
+// (in any letter case, which some file systems ignore) would destroy every setting.
+std::string CParaIni::RefusedRecordName(const std::string& name) const
+{
+    // The system would open a name with a NUL only up to that byte.
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "holds a control character";
+    }
+    if (NameIsFolder(m_strExeFolder, name)) return "names a folder";
+    if (!NameStaysInFolder(name)) return "leads outside " + EscapedText(m_strExeFolder);
+    if (LowerCase(FolderRelativeName(name)) == LowerCase(FolderRelativeName(kIniName)))
+        return "names the settings file";
+    // A damaged record file is kept aside under its name followed by ".damaged".
+    const std::string aside = ".damaged";
+    const std::string lower = LowerCase(name);
+    if (lower.size() >= aside.size() && lower.compare(lower.size() - aside.size(), aside.size(), aside) == 0)
+        return "ends in .damaged, the name a damaged record file is kept under";
+    if (LongestNamePart(name) > NAME_MAX)
+        return "has a part longer than the " + std::to_string(NAME_MAX) + " bytes a file name may have";
+    return "";
 }
 
 int CParaIni::GetRecDataSaveFileName(std::string& path) const
@@ -166,7 +187,8 @@ int CParaIni::SetCommComm6(int value)
 bool CParaIni::ReportFileState() const
 {
     ProfileFileState state = InspectProfileFile(m_strIniPath.c_str());
-    const char* path = m_strIniPath.c_str();
+    const std::string shownPath = EscapedText(m_strIniPath);
+    const char* path = shownPath.c_str();
     if (!state.exists) {
         std::fprintf(stderr, "settings: %s not found; starting with default settings\n", path);
         return false;

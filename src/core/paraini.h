@@ -2,7 +2,8 @@
 // has a getter that reads its key (default 0) and a setter that writes it as "%d"; the four
 // record-file names of section REC are read as strings. Every call sees the file as it is on
 // disk now (an unchanged file is parsed only once, see privateprofile.h). A record-file name
-// that would lead outside the folder is replaced by its default. Runs on the UI thread only.
+// that would lead outside the folder, name a folder or the settings file, or that holds a control
+// byte or a part too long for a file name is replaced by its default. Runs on the UI thread only.
 #pragma once
 
 #include <string>
@@ -98,7 +99,8 @@ public:
 
     // Record-file paths from section REC: the executable's folder joined with the key's name,
     // or with the default name ("DataSave.dat", "NIBPSave.dat", "AlmSave.dat", "SysSave.dat")
-    // when the key is missing or empty. A name is cut to its first 99 characters. Return 0.
+    // when the key is missing or empty, or when the name cannot be used (one line on stderr says
+    // why). A name is cut to its first 99 characters, with one line. Return 0.
     int GetRecDataSaveFileName(std::string& path) const;
     int GetRecNibpSaveFileName(std::string& path) const;
     int GetRecAlmSaveFileName(std::string& path) const;
@@ -106,7 +108,8 @@ public:
 
     // The text of a key as the getters see it; false when the key is not in the file.
     bool GetValueText(const char* section, const char* key, std::string& text) const;
-    // A text from the file as a message shows it: control bytes as \xNN, cut after 60 characters.
+    // A text from the file as a message shows it: control bytes and bytes that are not UTF-8 as
+    // \xNN, cut after 60 characters.
     static std::string Shown(const std::string& text);
 
     // Placeholder keys that nothing in the monitor uses: EXT/Blood, SAMPLE/Blood, Comm/Comm.
@@ -142,4 +145,5 @@ private:
     int WriteInt(const char* section, const char* key, int value);
     int ReadPlaceholder(int& member, const char* section);
     std::string RecordPath(const REC_FILE_KEY& rec) const;
+    std::string RefusedRecordName(const std::string& name) const;
 };

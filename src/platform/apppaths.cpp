@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -92,4 +93,19 @@ bool NameStaysInFolder(const std::string& name)
     if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') return false;
     const std::vector<std::string> parts = Parts(path);
     return std::find(parts.begin(), parts.end(), "..") == parts.end();
+}
+
+bool NameIsFolder(const std::string& folder, const std::string& name)
+{
+    const std::string last = Parts(name).back();
+    if (last.empty() || last == "." || last == "..") return true;
+    struct stat st {};
+    return stat(JoinAppPath(folder, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+size_t LongestNamePart(const std::string& name)
+{
+    size_t longest = 0;
+    for (const std::string& part : Parts(name)) longest = std::max(longest, part.size());
+    return longest;
 }

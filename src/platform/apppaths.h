@@ -16,6 +16,13 @@ std::string JoinAppPath(const std::string& folder, const std::string& name);
 // separator, no drive such as "C:") and has no ".." part.
 bool NameStaysInFolder(const std::string& name);
 
+// Whether the name joined to the folder names a folder: its last part is empty, "." or ".." (as
+// in ".", "./" or "sub/.."), or a folder of that name exists.
+bool NameIsFolder(const std::string& folder, const std::string& name);
+
+// The length in bytes of the name's longest part between separators.
+size_t LongestNamePart(const std::string& name);
+
 // The name as a path below the folder: backslashes read as '/', empty and "." parts dropped, so
 // that "\Para.ini", "./Para.ini" and "Para.ini" compare equal.
 std::string FolderRelativeName(const std::string& name);

@@ -126,6 +126,38 @@ char32_t DecodeUtf8(const std::string& s, size_t& i)
     return cp;
 }
 
+// The length of the well-formed UTF-8 character at s[i] that is no control character; 0 when
+// the byte there must be escaped.
+static size_t PrintableCharLength(const std::string& s, size_t i)
+{
+    size_t end = i;
+    const char32_t cp = DecodeUtf8(s, end);
+    const size_t n = end - i;
+    if (cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0)) return 0;
+    // DecodeUtf8 also takes over-long forms, surrogates and values past U+10FFFF.
+    const size_t shortest = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    if (n != shortest || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return 0;
+    if (cp == 0xFFFD && s.compare(i, 3, "\xEF\xBF\xBD") != 0) return 0;
+    return n;
+}
+
+std::string EscapedText(const std::string& s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size();) {
+        const size_t n = PrintableCharLength(s, i);
+        if (n > 0) {
+            out.append(s, i, n);
+            i += n;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(s[i++]));
+        out += escaped;
+    }
+    return out;
+}
+
 std::u16string ToUtf16(const std::string& s)
 {
     std::u16string out;

@@ -29,3 +29,7 @@ std::u16string ToUtf16(const std::string& s);
 
 // Decodes one code point from UTF-8 at s[i], advancing i; invalid bytes give U+FFFD.
 char32_t DecodeUtf8(const std::string& s, size_t& i);
+
+// A text as a message line shows it: control bytes and bytes that are not well-formed UTF-8
+// written as \xNN, every other character as it is.
+std::string EscapedText(const std::string& s);

@@ -1,7 +1,11 @@
 #include "records/recordring.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+
+#include "platform/textu16.h"
 
 namespace {
 
@@ -62,21 +66,13 @@ int CRecordRing::ChooseCopy(bool validA, bool validB)
 int CRecordRing::Open(const std::string& path)
 {
     m_path = path;
-    CFileException error;
-    if (!m_file.Open(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite |
-                                       CFile::shareDenyWrite, &error)) {
-        m_fileErr = 1;
-        if (!m_reported) std::fprintf(stderr, "record file cannot be opened: %s\n", error.Describe().c_str());
-        m_reported = true;
-        return openFailed;
-    }
+    std::error_code ec;
+    m_madeNew = !std::filesystem::exists(path, ec);
+    if (!OpenFile()) return openFailed;
     try {
-        if (m_file.GetLength() <= g_u64RecordAreaOffset) {
-            m_write = 0;
-            m_count = 0;
-            m_headToggle = 0;
-            return openNew;
-        }
+        const uint64_t length = m_file.GetLength();
+        const bool small = length <= g_u64RecordAreaOffset;
+        if (length == 0) return StartEmpty(openNew);
         bool valid[2];
         for (int copy = 0; copy < 2; ++copy) {
             uint8_t raw[kHeadReadSize];
@@ -85,12 +81,14 @@ int CRecordRing::Open(const std::string& path)
             valid[copy] = IsValid(m_head[copy]);
             StampSignature(&m_head[copy]);
         }
-        int chosen = ChooseCopy(valid[0], valid[1]);
-        if (chosen < 0) {
-            m_write = 0;
-            m_count = 0;
-            m_headToggle = 0;
-            return openNoHeader;
+        const int chosen = ChooseCopy(valid[0], valid[1]);
+        // A file without a valid header, or too short for the records its header counts, may
+        // still hold records or be some other file: it is kept aside before a new one is made.
+        if (chosen < 0) return PutAside("no valid header") ? StartEmpty(small ? openNew : openNoHeader) : openFailed;
+        if (small) {
+            const bool counts = (valid[0] && m_head[0].u32Count > 0) || (valid[1] && m_head[1].u32Count > 0);
+            if (!counts) return StartEmpty(openNew);
+            return PutAside("shorter than the records its header counts") ? StartEmpty(openNew) : openFailed;
         }
         m_write = m_head[chosen].u32WriteIndex;
         m_count = m_head[chosen].u32Count;
@@ -100,6 +98,50 @@ int CRecordRing::Open(const std::string& path)
         Fail(e);
         return openFailed;
     }
+}
+
+bool CRecordRing::OpenFile()
+{
+    CFileException error;
+    if (m_file.Open(m_path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite |
+                                          CFile::shareDenyWrite, &error))
+        return true;
+    m_fileErr = 1;
+    if (!m_reported) std::fprintf(stderr, "record file cannot be opened: %s\n", EscapedText(error.Describe()).c_str());
+    m_reported = true;
+    return false;
+}
+
+int CRecordRing::StartEmpty(int result)
+{
+    // The file is made anew: nothing read from it is written back.
+    m_head[0] = REC_FILE_HEAD{};
+    m_head[1] = REC_FILE_HEAD{};
+    m_write = 0;
+    m_count = 0;
+    m_headToggle = 0;
+    return result;
+}
+
+bool CRecordRing::PutAside(const char* why)
+{
+    const std::string aside = m_path + ".damaged";
+    const std::string shown = EscapedText(m_path);
+    // Renamed while still open and locked, so no other writer slips in between.
+    if (std::rename(m_path.c_str(), aside.c_str()) != 0) {
+        const int err = errno;
+        m_fileErr = 1;
+        m_file.Abort();
+        std::fprintf(stderr, "record file %s is damaged (%s) and cannot be kept as %s (%s); the file is not used\n",
+                     shown.c_str(), why, EscapedText(aside).c_str(), std::strerror(err));
+        m_reported = true;
+        return false;
+    }
+    m_file.Abort();
+    std::fprintf(stderr, "record file %s is damaged (%s); it is kept as %s and a new file is made\n", shown.c_str(),
+                 why, EscapedText(aside).c_str());
+    m_madeNew = true;
+    return OpenFile();
 }
 
 int CRecordRing::Create()
@@ -123,9 +165,10 @@ int CRecordRing::Create()
         m_file.Write(&m_head[1], sizeof(REC_FILE_HEAD));
         m_file.Flush();
     } catch (const CFileException& e) {
-        Fail(e);
+        FailCreate(e);
         return 1;
     }
+    m_madeNew = false;
     return 0;
 }
 
@@ -171,10 +214,21 @@ UINT CRecordRing::ReadAt(uint64_t offset, void* data, UINT size)
     return m_file.Read(data, size);
 }
 
-void CRecordRing::Fail(const CFileException& e)
+void CRecordRing::Fail(const CFileException& e) { Stop(e, ""); }
+
+void CRecordRing::FailCreate(const CFileException& e)
+{
+    m_file.Abort();
+    // A file this start made holds no records; removed, it leaves its space to the other files.
+    const bool removed = m_madeNew && std::remove(m_path.c_str()) == 0;
+    Stop(e, removed ? "; the unfinished file is removed" : "");
+}
+
+void CRecordRing::Stop(const CFileException& e, const char* tail)
 {
     m_fileErr = 1;
     m_file.Abort();
-    if (!m_reported) std::fprintf(stderr, "record file error, file no longer used: %s\n", e.Describe().c_str());
+    if (!m_reported)
+        std::fprintf(stderr, "record file error, file no longer used: %s%s\n", EscapedText(e.Describe()).c_str(), tail);
     m_reported = true;
 }

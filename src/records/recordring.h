@@ -26,7 +26,9 @@ public:
                 std::atomic<uint32_t>& write, std::atomic<uint32_t>& count, int& fileErr);
 
     // Opens path and restores the write index and count from the better header copy. The copy
-    // not taken gets the next update.
+    // not taken gets the next update. A file that is not empty but has no valid header, or that
+    // is too short for the records its header counts, is renamed to path + ".damaged" (one line
+    // says so) and a new file is opened for Create; openFailed when it cannot be renamed.
     int Open(const std::string& path);
     // Writes both header copies for the current write index and count; 0, or 1 after an error.
     int Create();
@@ -51,6 +53,8 @@ public:
     UINT ReadAt(uint64_t offset, void* data, UINT size);
     // Marks the file unavailable, closes it by abort and reports the error once.
     void Fail(const CFileException& e);
+    // The same for an error while the file is being created: a file this start made is removed.
+    void FailCreate(const CFileException& e);
 
     // Puts the signature and the version into a header copy.
     static void StampSignature(REC_FILE_HEAD* head);
@@ -61,6 +65,13 @@ private:
     // The write index after one more record.
     uint32_t NextIndex(uint32_t index) const;
     int ChooseCopy(bool validA, bool validB);
+    // Opens m_path, creating it when missing; reports a failure once.
+    bool OpenFile();
+    // Write index, count and both header copies as for a file made from nothing; returns result.
+    int StartEmpty(int result);
+    // Renames the open file aside to m_path + ".damaged" and opens a new one in its place.
+    bool PutAside(const char* why);
+    void Stop(const CFileException& e, const char* tail);
 
     RING_LAYOUT m_layout;
     CFile& m_file;
@@ -71,4 +82,5 @@ private:
     int& m_fileErr;
     std::string m_path;
     bool m_reported = false;
+    bool m_madeNew = false;  // the open file was made by this start and is not finished yet
 };

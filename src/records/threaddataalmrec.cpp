@@ -9,6 +9,7 @@
 
 #include "appbase/tesmorapp.h"
 #include "core/monitordefs.h"
+#include "platform/textu16.h"
 #include "platform/uiloop.h"
 #include "platform/wnd.h"
 #include "records/almrecreceiver.h"
@@ -129,12 +130,19 @@ bool SameAlarm(const ALM_INDEX& a, const ALM_INDEX& b)
            a.u8AlmCode == b.u8AlmCode && a.i16Limit == b.i16Limit && a.i16Value == b.i16Value;
 }
 
-// Whether path names the file of an earlier group: the same name, or the file it has open.
-bool SameFile(const std::string& earlierPath, const CFile& earlierFile, const std::string& path)
+// Whether two paths name one file: the same name, or the same device and inode (also through a
+// symbolic or hard link).
+bool SamePath(const std::string& a, const std::string& b)
 {
     namespace fs = std::filesystem;
-    if (fs::path(earlierPath).lexically_normal() == fs::path(path).lexically_normal()) return true;
-    return earlierFile.IsOpen() && earlierFile.IsSameFile(path);
+    std::error_code ec;
+    return fs::path(a).lexically_normal() == fs::path(b).lexically_normal() || fs::equivalent(a, b, ec);
+}
+
+// Whether path names the file of an earlier group: the same file, or the file it has open.
+bool SameFile(const std::string& earlierPath, const CFile& earlierFile, const std::string& path)
+{
+    return SamePath(earlierPath, path) || (earlierFile.IsOpen() && earlierFile.IsSameFile(path));
 }
 
 }  // namespace
@@ -194,14 +202,21 @@ BOOL CThreadDataAlmRec::InitInstance()
         for (const Group* earlier = groups; earlier != &group && first == nullptr; ++earlier) {
             if (SameFile(earlier->path, earlier->file, group.path)) first = earlier;
         }
-        if (first == nullptr) {
+        const std::string shown = EscapedText(group.path);
+        if (!theApp.m_strIniPath.empty() && SamePath(theApp.m_strIniPath, group.path)) {
+            // Records written there would destroy every setting.
+            std::fprintf(stderr, "record file %s of [REC] %s is the settings file %s; the %s records are not kept\n",
+                         shown.c_str(), group.key, EscapedText(theApp.m_strIniPath).c_str(), group.records);
+        } else if (first != nullptr) {
+            std::fprintf(stderr,
+                         "record file %s is named by both [REC] %s and [REC] %s; the %s records are not kept\n",
+                         shown.c_str(), first->key, group.key, group.records);
+        } else {
             const auto init = group.init;
             (this->*init)();
             continue;
         }
         group.fileErr = 1;
-        std::fprintf(stderr, "record file %s is named by both [REC] %s and [REC] %s; the %s records are not kept\n",
-                     group.path.c_str(), first->key, group.key, group.records);
     }
     return TRUE;
 }
@@ -382,7 +397,7 @@ int CThreadDataAlmRec::CreateAlmFile()
             m_fileAlm.Write(&stub, sizeof(stub));
         }
     } catch (const CFileException& e) {
-        m_ringAlm.Fail(e);
+        m_ringAlm.FailCreate(e);
         return 1;
     }
     return m_ringAlm.Create();

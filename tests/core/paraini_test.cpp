@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -183,15 +185,52 @@ TEST_F(ParaIniTest, RecordFileNamesLeadingOutsideTheFolderOrOverTheSettingsTakeT
     EXPECT_EQ(theApp.m_strNibpSavePath, folder.File("NIBPSave.dat"));
 }
 
-TEST_F(ParaIniTest, LongRecordFileNameIsCutBetweenCharacters)
+TEST_F(ParaIniTest, RecordFileNamesThatNameNoUsableFileTakeTheirDefaultsWithOneLine)
+{
+    ASSERT_EQ(mkdir(folder.File("sub").c_str(), 0755), 0);
+    const struct {
+        std::string name;
+        const char* said;
+    } cases[] = {
+        {std::string("Para.ini\0x", 10), "Para.ini\\x00x holds a control character"},
+        {"\xFF\x01.dat", "\\xFF\\x01.dat holds a control character"},
+        {"./PARA.INI", "./PARA.INI names the settings file"},
+        {".", ". names a folder"},
+        {"./", "./ names a folder"},
+        {".\\", ".\\ names a folder"},
+        {"sub/..", "sub/.. names a folder"},
+        {"sub", "sub names a folder"},
+        {"SysSave.dat.DAMAGED", "SysSave.dat.DAMAGED ends in .damaged, the name a damaged record file is kept under"},
+    };
+    for (const auto& c : cases) {
+        folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + c.name + "\n");
+        ::testing::internal::CaptureStderr();
+        CMonitorSettings settings;
+        settings.FillRecordPaths();
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  std::string("settings: [REC] DATA_SAVE_FILE_NAME=") + c.said + "; using DataSave.dat\n");
+        EXPECT_EQ(theApp.m_strDataSavePath, folder.File("DataSave.dat")) << c.said;
+    }
+}
+
+TEST_F(ParaIniTest, LongRecordFileNameIsCutBetweenCharactersWithOneLine)
 {
     std::string name;
-    for (int i = 0; i < 120; ++i) name += "记";  // three bytes each
-    folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + name + "\n");
-    CParaIni ini;
-    std::string path;
-    ini.GetRecDataSaveFileName(path);
-    EXPECT_EQ(path, folder.File(name.substr(0, 99 * 3)));
+    for (int i = 0; i < 40; ++i) name += "记";  // three bytes each
+    name += std::string(70, 'x');
+    std::string tooLong;
+    for (int i = 0; i < 300; ++i) tooLong += "监";  // 99 of them are still 297 bytes
+    folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + name + "\nNIBP_SAVE_FILE_NAME=" + tooLong + "\n");
+    ::testing::internal::CaptureStderr();
+    CMonitorSettings settings;
+    settings.FillRecordPaths();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "settings: [REC] DATA_SAVE_FILE_NAME=" + name.substr(0, 40 * 3 + 20) +
+                  "... is longer than 99 characters; using its first 99\n"
+                  "settings: [REC] NIBP_SAVE_FILE_NAME=" + tooLong.substr(0, 60 * 3) +
+                  "... has a part longer than the 255 bytes a file name may have; using NIBPSave.dat\n");
+    EXPECT_EQ(theApp.m_strDataSavePath, folder.File(name.substr(0, 40 * 3 + 59)));
+    EXPECT_EQ(theApp.m_strNibpSavePath, folder.File("NIBPSave.dat"));
 }
 
 TEST_F(ParaIniTest, PlaceholderKeysShareOneKeyEach)

@@ -52,6 +52,17 @@ TEST(TextU16Test, Utf8RoundTripKeepsChineseAndSupplementaryCharacters)
     EXPECT_EQ(U16Compare(u"abc", u"abc"), 0);
 }
 
+TEST(TextU16Test, EscapedTextShowsOnlyWellFormedPrintableCharacters)
+{
+    EXPECT_EQ(EscapedText("监护 \xF0\x9F\x98\x80 \xEF\xBF\xBD ok"), "监护 \xF0\x9F\x98\x80 \xEF\xBF\xBD ok");
+    EXPECT_EQ(EscapedText(std::string("a\0b\x7F", 4)), "a\\x00b\\x7F");
+    EXPECT_EQ(EscapedText("\xE7\x9B"), "\\xE7\\x9B");                // cut short
+    EXPECT_EQ(EscapedText("\xF0\x9F\x98" "A"), "\\xF0\\x9F\\x98A");  // cut short before a letter
+    EXPECT_EQ(EscapedText("\xC0\xAF"), "\\xC0\\xAF");                // an over-long '/'
+    EXPECT_EQ(EscapedText("\xED\xA0\x80"), "\\xED\\xA0\\x80");    // a lone surrogate
+    EXPECT_EQ(EscapedText("\xC2\x85"), "\\xC2\\x85");                // a C1 control character
+}
+
 TEST(ClockTest, FakeClockMovesTickAndLocalTimeTogether)
 {
     FakeClock clock(0xFFFFFF00u);

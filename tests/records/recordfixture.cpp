@@ -23,6 +23,7 @@ RecordFolder::RecordFolder()
     theApp.m_strNibpSavePath = Path("NIBPSave.dat");
     theApp.m_strSysSavePath = Path("SysSave.dat");
     theApp.m_strAlmSavePath = Path("AlmSave.dat");
+    theApp.m_strIniPath = Path("Para.ini");
 }
 
 RecordFolder::~RecordFolder()

@@ -65,17 +65,31 @@ TEST_F(RecordOpenTest, MissingFilesAreCreated)
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
 }
 
-TEST_F(RecordOpenTest, ShortOrEmptyFilesCountAsNew)
+TEST_F(RecordOpenTest, ShortOrEmptyFilesCountAsNewAndDamagedOnesAreKeptAside)
 {
     WriteHead(theApp.m_strDataSavePath, 0, 5, 5);
-    ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000), 0);  // exactly the frame: new
+    ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000), 0);  // exactly the frame, yet counts records
     WriteRaw(theApp.m_strNibpSavePath, 0, "garbage", 7);
+    WriteRaw(theApp.m_strNibpSavePath + ".damaged", 0, "an earlier one", 14);
     WriteRaw(theApp.m_strSysSavePath, 0, "", 0);
+    WriteHead(theApp.m_strAlmSavePath, 0, 0, 0);  // made but never written: no records
+    ASSERT_EQ(truncate(theApp.m_strAlmSavePath.c_str(), 0x100E8), 0);
+    ::testing::internal::CaptureStderr();
     Start();
+    const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(thread->m_u32DataWrite, 0u);
     EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
     EXPECT_EQ(ReadHead(theApp.m_strNibpSavePath, 1).u32Count, 0u);
     EXPECT_EQ(U16(ReadHead(theApp.m_strSysSavePath, 1).szSignature, 8), u"KWPD5NXQ");
+    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath + ".damaged", 0).u32Count, 5u);
+    EXPECT_EQ(FileSize(theApp.m_strNibpSavePath + ".damaged"), 7u);
+    for (const char* name : {"SysSave.dat.damaged", "AlmSave.dat.damaged"})
+        EXPECT_NE(access(folder.Path(name).c_str(), F_OK), 0) << name;
+    const std::string& data = theApp.m_strDataSavePath;
+    const std::string& nibp = theApp.m_strNibpSavePath;
+    EXPECT_EQ(err, "record file " + data + " is damaged (shorter than the records its header counts); it is kept as " +
+                       data + ".damaged and a new file is made\n" + "record file " + nibp +
+                       " is damaged (no valid header); it is kept as " + nibp + ".damaged and a new file is made\n");
 }
 
 TEST_F(RecordOpenTest, LargerIndexWinsAndOtherCopyIsUpdatedFirst)
@@ -169,7 +183,7 @@ TEST_F(RecordOpenTest, CopiesAtTheWrapTakeTheOneAhead)
     EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
 }
 
-TEST_F(RecordOpenTest, BothCopiesBadRecreatesInPlace)
+TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
 {
     const std::string& path = theApp.m_strAlmSavePath;
     Heads(path, 3, 3, 2, 2);
@@ -181,11 +195,81 @@ TEST_F(RecordOpenTest, BothCopiesBadRecreatesInPlace)
     Extend(path, 0x738000);
     WriteRaw(path, 0, "garbled header!!", 16);
     WriteRaw(path, 0x10000, "garbled header!!", 16);
+    ::testing::internal::CaptureStderr();
     Start();
-    EXPECT_EQ(FileSize(path), 0x738000u);  // never shrunk
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "record file " + path + " is damaged (no valid header); it is kept as " + path +
+                  ".damaged and a new file is made\n");
+    EXPECT_EQ(FileSize(path + ".damaged"), 0x738000u);  // every old byte kept
+    const auto* stubBytes = reinterpret_cast<const uint8_t*>(&stub);
+    EXPECT_EQ(ReadRaw(path + ".damaged", 0xF8000, sizeof(stub)), std::vector<uint8_t>(stubBytes, stubBytes + sizeof(stub)));
     EXPECT_EQ(ReadHead(path, 0).u32WriteIndex, 0u);
     EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0xEE);
     EXPECT_EQ(ReadRaw(path, 0x20000, 50)[0x28], 0xEE);
+}
+
+TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
+{
+    const std::string& path = theApp.m_strNibpSavePath;
+    const std::string text = "not a record file";
+    WriteRaw(path, 0, text.data(), text.size());
+    Extend(path);
+    ASSERT_EQ(mkdir((path + ".damaged").c_str(), 0755), 0);  // a folder in the way of the rename
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "record file " + path + " is damaged (no valid header) and cannot be kept as " + path +
+                  ".damaged (Is a directory); the file is not used\n");
+    EXPECT_EQ(thread->m_bNibpFileErr, 1);
+    EXPECT_EQ(FileSize(path), 0x30000u);
+    EXPECT_EQ(ReadRaw(path, 0, text.size()), std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)
+{
+    // Data, NIBP and system events write two header copies each; the 101st alarm stub fails.
+    CFileFaults::CutWrite(6 + 101, 10);
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file error, file no longer used: injected fault: " +
+                                                            theApp.m_strAlmSavePath +
+                                                            "; the unfinished file is removed\n");
+    EXPECT_NE(access(theApp.m_strAlmSavePath.c_str(), F_OK), 0);
+    EXPECT_EQ(thread->m_bAlmFileErr, 1);
+
+    // A file that was there before the start is left in place.
+    thread.reset();
+    ASSERT_EQ(truncate(theApp.m_strNibpSavePath.c_str(), 0), 0);
+    CFileFaults::CutWrite(4, 10);  // the NIBP file's second header copy
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "record file error, file no longer used: injected fault: " + theApp.m_strNibpSavePath + "\n");
+    EXPECT_EQ(access(theApp.m_strNibpSavePath.c_str(), F_OK), 0);
+    EXPECT_EQ(thread->m_bAlmFileErr, 0);
+}
+
+TEST_F(RecordOpenTest, LinkToTheSettingsFileIsNeverWritten)
+{
+    const std::string ini = folder.Path("Para.ini");
+    const std::string settings = "[ECG]\nALM_SW=1\n";
+    WriteRaw(ini, 0, settings.data(), settings.size());
+    ASSERT_EQ(link(ini.c_str(), theApp.m_strDataSavePath.c_str()), 0);
+    ASSERT_EQ(symlink("Para.ini", theApp.m_strSysSavePath.c_str()), 0);
+    ::testing::internal::CaptureStderr();
+    Start();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "record file " + theApp.m_strDataSavePath + " of [REC] DATA_SAVE_FILE_NAME is the settings file " +
+                       ini + "; the data records are not kept\n" + "record file " + theApp.m_strSysSavePath +
+                       " of [REC] SYS_SAVE_FILE_NAME is the settings file " + ini +
+                       "; the system-event records are not kept\n");
+    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr, 2);
+    EXPECT_EQ(thread->m_bNibpFileErr + thread->m_bAlmFileErr, 0);
+    WriteOneData();
+    thread->AddPowerOnRecord();
+    thread->RunPass();
+    EXPECT_EQ(FileSize(ini), settings.size());
+    EXPECT_EQ(ReadRaw(ini, 0, settings.size()), std::vector<uint8_t>(settings.begin(), settings.end()));
 }
 
 TEST_F(RecordOpenTest, StubsNotCommittedOrNotMatchingTheirRecordAreEmpty)

@@ -14,16 +14,19 @@
 
 namespace {
 
-// A window that counts the answers it receives.
+// A window that counts the answers it receives and keeps the request number of the last one.
 class ProbeWnd : public CWnd {
 public:
     ProbeWnd() { Create(nullptr, CRect(0, 0, 10, 10), 1); }
     LRESULT OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        if (message == WM_REC_QUERY_DONE && wParam == g_wRecQueryDone && lParam == 0) ++answers;
+        if (message != WM_REC_QUERY_DONE || wParam != g_wRecQueryDone) return 0;
+        ++answers;
+        lastNumber = lParam;
         return 0;
     }
     int answers = 0;
+    LPARAM lastNumber = 0;
 };
 
 void CraftDataSlot(const std::string& path, uint32_t slot, uint32_t id)

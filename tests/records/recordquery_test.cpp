@@ -268,12 +268,14 @@ TEST_F(RecordQueryTest, PendingPageRequestIsIgnored)
     CraftSysSlots(theApp.m_strSysSavePath, 25);
     WriteHead(theApp.m_strSysSavePath, 0, 25, 25);
     Start();
-    thread->RequestSysPage(3);
-    thread->RequestSysPage(2);
+    const uint32_t number = thread->RequestSysPage(3);
+    EXPECT_EQ(thread->RequestSysPage(2), 0u);
     thread->RunPass();
     thread->RunPass();
     CUiLoop::Instance().DispatchPosted();
     EXPECT_EQ(probe.answers, 1);
+    EXPECT_NE(number, 0u);
+    EXPECT_EQ(probe.lastNumber, static_cast<LPARAM>(number));  // the answer carries its request's number
     std::vector<SYS_DATA> page;
     thread->CopySysResult(&page);
     ASSERT_EQ(page.size(), 10u);

@@ -119,7 +119,8 @@ void UnpackWaves(R& r, const BYTE* src)
 // from the answer to an earlier request.
 void PostDone(WindowHandle target, uint32_t number)
 {
-    if (target != 0) CUiLoop::Instance().Post(target, WM_REC_QUERY_DONE, g_wRecQueryDone, static_cast<LPARAM>(number));
+    if (target == 0) return;
+    CUiLoop::Instance().Post(target, WM_REC_QUERY_DONE, g_wRecQueryDone, static_cast<LPARAM>(number));
 }
 
 WindowHandle HandleOf(const CWnd* wnd) { return wnd != nullptr ? wnd->GetSafeHwnd() : 0; }

@@ -30,6 +30,23 @@ protected:
         thread->RunPass();
         CUiLoop::Instance().DispatchPosted();
     }
+    // Stores data records 300, 301, ... and alarms of type 4 numbered 0, 1, ...
+    void StoreData(uint32_t n)
+    {
+        for (uint32_t i = 0; i < n; ++i) {
+            DataRecordSource d(300 + i);
+            thread->AddDataRecord(&d.rec);
+            thread->RunPass();
+        }
+    }
+    void StoreAlarms(uint32_t n)
+    {
+        for (uint32_t i = 0; i < n; ++i) {
+            AlmRecordSource a(4, 1, "2026-12-07 11:00:00", i);
+            thread->AddAlmRecord(&a.rec);
+            thread->RunPass();
+        }
+    }
     template <class W>
     static void Make(W& w)
     {
@@ -42,11 +59,7 @@ protected:
 
 TEST_F(ReviewWindowTest, DataWindowShowsNewestAndStepsBack)
 {
-    for (uint32_t i = 0; i < 40; ++i) {
-        DataRecordSource d(300 + i);
-        thread->AddDataRecord(&d.rec);
-        thread->RunPass();
-    }
+    StoreData(40);
     CDialogDataRec dlg;
     Make(dlg);
     EXPECT_TRUE(dlg.Open());
@@ -95,11 +108,7 @@ TEST_F(ReviewWindowTest, SystemWindowListsThePowerOnEvent)
 
 TEST_F(ReviewWindowTest, ClosingTheAlarmWindowEndsTheReview)
 {
-    for (uint32_t i = 0; i < 3; ++i) {
-        AlmRecordSource a(4, 1, "2026-12-07 11:00:00", i);
-        thread->AddAlmRecord(&a.rec);
-        thread->RunPass();
-    }
+    StoreAlarms(3);
     {
         CDialogAlmRec dlg;
         Make(dlg);
@@ -140,11 +149,7 @@ TEST_F(ReviewWindowTest, WindowClosedBeforeItsAnswerAsksAfreshWhenOpenedAgain)
 {
     thread->AddPowerOnRecord();
     thread->RunPass();
-    for (uint32_t i = 0; i < 3; ++i) {
-        AlmRecordSource a(4, 1, "2026-12-07 11:00:00", i);
-        thread->AddAlmRecord(&a.rec);
-        thread->RunPass();
-    }
+    StoreAlarms(3);
     CDialogSysRec sys;
     CDialogAlmRec alm;
     Make(sys);
@@ -173,13 +178,8 @@ TEST_F(ReviewWindowTest, WindowClosedBeforeItsAnswerAsksAfreshWhenOpenedAgain)
 TEST_F(ReviewWindowTest, AnswerPostedBeforeTheWindowClosedIsNotTakenWhenItOpensAgain)
 {
     thread->AddPowerOnRecord();
-    for (uint32_t i = 0; i < 40; ++i) {
-        DataRecordSource d(300 + i);
-        thread->AddDataRecord(&d.rec);
-        AlmRecordSource a(4, 1, "2026-12-07 11:00:00", i);
-        if (i < 3) thread->AddAlmRecord(&a.rec);
-        thread->RunPass();
-    }
+    StoreData(40);
+    StoreAlarms(3);
     auto reopen = [](CRecReviewWnd& w) {
         w.DestroyWindow();
         Make(w);
@@ -232,11 +232,7 @@ TEST_F(ReviewWindowTest, AnswerPostedBeforeTheWindowClosedIsNotTakenWhenItOpensA
 
 TEST_F(ReviewWindowTest, WindowClosedAndOpenedAgainWhileItsRecordIsReadGetsTheNewAnswer)
 {
-    for (uint32_t i = 0; i < 40; ++i) {
-        DataRecordSource d(300 + i);
-        thread->AddDataRecord(&d.rec);
-        thread->RunPass();
-    }
+    StoreData(40);
     CDialogDataRec data;
     Make(data);
     data.Open();

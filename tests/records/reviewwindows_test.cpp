@@ -232,6 +232,7 @@ TEST_F(ReviewWindowTest, AnswerPostedBeforeTheWindowClosedIsNotTakenWhenItOpensA
 
 TEST_F(ReviewWindowTest, WindowClosedAndOpenedAgainWhileItsRecordIsReadGetsTheNewAnswer)
 {
+    thread->AddPowerOnRecord();
     StoreData(40);
     CDialogDataRec data;
     Make(data);
@@ -254,6 +255,21 @@ TEST_F(ReviewWindowTest, WindowClosedAndOpenedAgainWhileItsRecordIsReadGetsTheNe
     EXPECT_TRUE(data.OnBack());
     Serve();
     EXPECT_EQ(DataId(data.m_stDataRecord.val), 309u);
+
+    // A page being read when its window goes and, opened again, asks anew.
+    CDialogSysRec sys;
+    Make(sys);
+    EXPECT_TRUE(sys.Open());
+    CFileFaults::ActAt(1, [&] {
+        sys.DestroyWindow();
+        Make(sys);
+        sys.Open();
+    });
+    Serve();
+    EXPECT_EQ(sys.AnswersShown(), 0);
+    Serve();
+    EXPECT_EQ(sys.AnswersShown(), 1);
+    EXPECT_FALSE(sys.IsWaiting());
 }
 
 }  // namespace

@@ -31,8 +31,7 @@ bool CDialogAlmRec::Request(uint8_t kind)
     if (thread == nullptr) return false;
     thread->m_pAlmWnd = this;
     m_stSearch.u8Kind = kind;
-    thread->RequestAlmSearch(&m_stSearch);
-    return true;
+    return AwaitAnswer(thread->RequestAlmSearch(&m_stSearch));
 }
 
 void CDialogAlmRec::OnQueryDone() { m_bHasRecord = m_stAlmRecord.idx.u8State != g_u8AlmStateNoHit; }

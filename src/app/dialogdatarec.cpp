@@ -34,6 +34,5 @@ bool CDialogDataRec::Request(int mode, int step)
     m_stDataRecord.pWnd = this;
     m_stDataRecord.nMode = mode;
     m_stDataRecord.nStep = step;
-    thread->RequestDataRecord(&m_stDataRecord);
-    return true;
+    return AwaitAnswer(thread->RequestDataRecord(&m_stDataRecord));
 }

@@ -16,8 +16,7 @@ bool CDialogNIBPRec::Request(int dir)
     CThreadDataAlmRec* thread = BeginRequest();
     if (thread == nullptr) return false;
     thread->m_pNibpWnd = this;
-    thread->RequestNibpPage(dir);
-    return true;
+    return AwaitAnswer(thread->RequestNibpPage(dir));
 }
 
 void CDialogNIBPRec::OnQueryDone()

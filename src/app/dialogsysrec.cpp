@@ -16,8 +16,7 @@ bool CDialogSysRec::Request(int dir)
     CThreadDataAlmRec* thread = BeginRequest();
     if (thread == nullptr) return false;
     thread->m_pSysWnd = this;
-    thread->RequestSysPage(dir);
-    return true;
+    return AwaitAnswer(thread->RequestSysPage(dir));
 }
 
 void CDialogSysRec::OnQueryDone()

@@ -8,7 +8,7 @@ CRecReviewWnd::~CRecReviewWnd() { Forget(); }
 
 void CRecReviewWnd::Forget()
 {
-    m_bWaiting = false;  // the pending request is withdrawn: opened again, the window asks afresh
+    m_u32Pending = 0;  // the pending request is withdrawn: opened again, the window asks afresh
     if (theApp.m_pThreadDataAlmRec != nullptr) theApp.m_pThreadDataAlmRec->ForgetRequester(this);
 }
 
@@ -16,15 +16,21 @@ void CRecReviewWnd::OnDestroy() { Forget(); }
 
 CThreadDataAlmRec* CRecReviewWnd::BeginRequest()
 {
-    if (m_bWaiting || theApp.m_pThreadDataAlmRec == nullptr) return nullptr;
-    m_bWaiting = true;
+    if (IsWaiting() || theApp.m_pThreadDataAlmRec == nullptr) return nullptr;
     return theApp.m_pThreadDataAlmRec;
 }
 
-LRESULT CRecReviewWnd::OnUserMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/)
+bool CRecReviewWnd::AwaitAnswer(uint32_t number)
+{
+    m_u32Pending = number;
+    return IsWaiting();
+}
+
+LRESULT CRecReviewWnd::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message != WM_REC_QUERY_DONE || wParam != g_wRecQueryDone) return 0;
-    m_bWaiting = false;
+    if (!IsWaiting() || lParam != static_cast<LPARAM>(m_u32Pending)) return 0;  // not the answer awaited
+    m_u32Pending = 0;
     ++m_nAnswers;
     OnQueryDone();
     return 0;

@@ -31,6 +31,8 @@ struct SeamState {
     size_t cutBytes = 0;
     long powerAt = 0;
     size_t tornBytes = 0;
+    long actAt = 0;
+    std::function<void()> action;
     std::atomic<bool> powerLost{false};
     std::atomic<bool> diskSync{true};
     std::vector<Undo> undo;
@@ -75,6 +77,19 @@ void UndoUnflushed(SeamState& s)
     s.undo.clear();
 }
 
+// Runs the action due before the next operation, if any, outside the seam's lock.
+void RunDueAction(SeamState& s)
+{
+    std::function<void()> action;
+    {
+        std::lock_guard<std::mutex> g(s.lock);
+        if (s.actAt == 0 || s.operations.load() + 1 != s.actAt) return;
+        s.actAt = 0;
+        action.swap(s.action);
+    }
+    action();
+}
+
 // Counts one operation; true when the power fails at it.
 bool CountAndCheck(SeamState& s, const std::string& path)
 {
@@ -116,6 +131,15 @@ void CFileFaults::PowerLossAt(long n, size_t tornBytes)
     s.armed = true;
 }
 
+void CFileFaults::ActAt(long n, std::function<void()> action)
+{
+    SeamState& s = Seam();
+    std::lock_guard<std::mutex> g(s.lock);
+    s.actAt = s.operations.load() + n;
+    s.action = std::move(action);
+    s.armed = true;
+}
+
 void CFileFaults::SetDiskSync(bool on) { Seam().diskSync = on; }
 
 bool CFileFaults::DiskSync() { return Seam().diskSync.load(); }
@@ -132,6 +156,8 @@ void CFileFaults::Reset()
     s.operations = 0;
     s.writes = 0;
     s.failAt = s.cutAt = s.powerAt = 0;
+    s.actAt = 0;
+    s.action = nullptr;
     s.powerLost = false;
     s.undo.clear();
 }
@@ -143,6 +169,7 @@ void CFileFaults::OnOperation(const std::string& path)
         ++s.operations;
         return;
     }
+    RunDueAction(s);
     std::lock_guard<std::mutex> g(s.lock);
     if (CountAndCheck(s, path)) {
         UndoUnflushed(s);
@@ -158,6 +185,7 @@ CFileFaults::WritePlan CFileFaults::OnWrite(const std::string& path, int fd, uin
         ++s.operations;
         return {bytes, false};
     }
+    RunDueAction(s);
     std::lock_guard<std::mutex> g(s.lock);
     ++s.writes;
     if (CountAndCheck(s, path)) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class CFileFaults {
@@ -18,6 +19,10 @@ public:
     // Power loss at the n-th operation from now, tearing that operation's write after
     // `tornBytes` bytes. From then on unflushed writes are recorded so they can be undone.
     static void PowerLossAt(long n, size_t tornBytes);
+    // Runs `action` on the thread that makes the n-th operation from now, just before that
+    // operation, so a test can act while a file operation is under way. Operations that the
+    // action makes itself are counted too.
+    static void ActAt(long n, std::function<void()> action);
     // True once the simulated power loss has happened.
     static bool PowerLost();
     // Operations counted since the last Reset.

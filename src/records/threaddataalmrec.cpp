@@ -116,9 +116,12 @@ void UnpackWaves(R& r, const BYTE* src)
     CopyWave(r.pPlethWave, src + WaveLen<R>::resp, WaveLen<R>::pleth);
 }
 
-void PostDone(WindowHandle target)
+// The answer to request `number`: the number travels in lParam, so the requester tells it apart
+// from the answer to an earlier request.
+void PostDone(WindowHandle target, uint32_t number)
 {
-    if (target != 0) CUiLoop::Instance().Post(target, WM_REC_QUERY_DONE, g_wRecQueryDone, 0);
+    if (target == 0) return;
+    CUiLoop::Instance().Post(target, WM_REC_QUERY_DONE, g_wRecQueryDone, static_cast<LPARAM>(number));
 }
 
 WindowHandle HandleOf(const CWnd* wnd) { return wnd != nullptr ? wnd->GetSafeHwnd() : 0; }
@@ -506,8 +509,9 @@ void CThreadDataAlmRec::WriteAlmRecord()
         rec = &m_listAlmQueue.front();
         busy = m_bAlmBusy;
     }
-    // While a review is under way the slot of its first hit is never overwritten.
-    const bool protectAnchor = busy && (m_u32AlmWrite + 1) % g_u32AlmSaveMax == m_u32AlmAnchor;
+    // While a review shows records from its first hit on, the slot of that hit is never
+    // overwritten; a review that ended or whose search found nothing protects no slot.
+    const bool protectAnchor = busy && m_bAlmFound && (m_u32AlmWrite + 1) % g_u32AlmSaveMax == m_u32AlmAnchor;
     if (!protectAnchor && !m_bAlmFileErr) WriteAlmSlot(rec);
     FreeWaves(*rec);
     CSingleLock g(m_csAlmFile);
@@ -553,25 +557,32 @@ void CThreadDataAlmRec::WriteAlmSlot(SAVE_ALM* rec)
 
 // ---- Data review ----------------------------------------------------------------------------
 
-int CThreadDataAlmRec::RequestDataRecord(SAVE_DATA* req)
+uint32_t CThreadDataAlmRec::NextRequestNo()
+{
+    uint32_t number = ++m_u32LastRequestNo;
+    while (number == 0) number = ++m_u32LastRequestNo;  // 0 stands for no request
+    return number;
+}
+
+uint32_t CThreadDataAlmRec::RequestDataRecord(SAVE_DATA* req)
 {
     if (req == nullptr) return 0;
     CSingleLock g(m_csDataFile);
-    m_listDataReq.push_back(req);
-    return 0;
+    m_listDataReq.push_back(DataRequest{req, NextRequestNo()});
+    return m_listDataReq.back().number;
 }
 
 void CThreadDataAlmRec::DoDataQuery()
 {
-    SAVE_DATA* req;
+    DataRequest req;
     int mode;
     uint32_t step;
     {
         CSingleLock g(m_csDataFile);
         if (m_listDataReq.empty()) return;
         req = m_listDataReq.front();
-        mode = req->nMode;
-        step = req->nStep > 0 ? static_cast<uint32_t>(req->nStep) : 0;
+        mode = req.rec->nMode;
+        step = req.rec->nStep > 0 ? static_cast<uint32_t>(req.rec->nStep) : 0;
     }
     // Nothing is answered from an unavailable file; the request waits and the position stays.
     if (m_bDataFileErr) return;
@@ -579,7 +590,8 @@ void CThreadDataAlmRec::DoDataQuery()
     const uint32_t w = m_u32DataWrite % len;
     const uint32_t n = m_u32DataCount;
     const uint32_t newest = RingDiff(w, 1, len);
-    uint32_t& p = m_u32DataRead;
+    // The new position is kept only when the request is still there once its record is read.
+    uint32_t p = m_u32DataRead;
     if (n < len && p >= w) p = newest;  // the position is not a stored record
     if (mode == 3) {
         p = newest;
@@ -601,21 +613,25 @@ void CThreadDataAlmRec::DoDataQuery()
     WindowHandle target = 0;
     {
         CSingleLock g(m_csDataFile);
-        if (m_listDataReq.empty() || m_listDataReq.front() != req) return;  // withdrawn meanwhile
+        // Withdrawn meanwhile (its record may be asked for again under a new number): the
+        // answer is dropped and the read position stays.
+        if (m_listDataReq.empty() || m_listDataReq.front().number != req.number) return;
+        m_u32DataRead = p;
         if (complete) {
-            std::memcpy(&req->val, m_pDataSlotBuf.data(), sizeof(REC_VALUES));
-            UnpackWaves(*req, m_pDataSlotBuf.data() + g_u32DataWaveOffset);
+            std::memcpy(&req.rec->val, m_pDataSlotBuf.data(), sizeof(REC_VALUES));
+            UnpackWaves(*req.rec, m_pDataSlotBuf.data() + g_u32DataWaveOffset);
         }
-        target = HandleOf(req->pWnd);
+        target = HandleOf(req.rec->pWnd);
         m_listDataReq.pop_front();
     }
-    PostDone(target);
+    PostDone(target, req.number);
 }
 
 // ---- NIBP and system-event pages ------------------------------------------------------------
 
-int CThreadDataAlmRec::RequestPage(int dir, CCriticalSection& cs, uint8_t& state, uint32_t& seq, uint32_t& pageEnd,
-                                   uint32_t& pageSize, const CRecordRing& ring, const std::atomic<uint32_t>& count)
+uint32_t CThreadDataAlmRec::RequestPage(int dir, CCriticalSection& cs, uint8_t& state, uint32_t& number,
+                                        uint32_t& pageEnd, uint32_t& pageSize, const CRecordRing& ring,
+                                        const std::atomic<uint32_t>& count)
 {
     CSingleLock g(cs);
     if (state != 1) return 0;
@@ -642,24 +658,24 @@ int CThreadDataAlmRec::RequestPage(int dir, CCriticalSection& cs, uint8_t& state
         pageSize = kPageLen;
     }
     state = 2;
-    ++seq;
-    return 0;
+    number = NextRequestNo();
+    return number;
 }
 
-int CThreadDataAlmRec::RequestNibpPage(int dir)
+uint32_t CThreadDataAlmRec::RequestNibpPage(int dir)
 {
-    return RequestPage(dir, m_csNibpFile, m_u8NibpQueryState, m_u32NibpRequestSeq, m_u32NibpPageEnd,
+    return RequestPage(dir, m_csNibpFile, m_u8NibpQueryState, m_u32NibpRequestNo, m_u32NibpPageEnd,
                        m_u32NibpPageSize, m_ringNibp, m_u32NibpCount);
 }
 
-int CThreadDataAlmRec::RequestSysPage(int dir)
+uint32_t CThreadDataAlmRec::RequestSysPage(int dir)
 {
-    return RequestPage(dir, m_csSysFile, m_u8SysQueryState, m_u32SysRequestSeq, m_u32SysPageEnd, m_u32SysPageSize,
+    return RequestPage(dir, m_csSysFile, m_u8SysQueryState, m_u32SysRequestNo, m_u32SysPageEnd, m_u32SysPageSize,
                        m_ringSys, m_u32SysCount);
 }
 
 template <class T>
-void CThreadDataAlmRec::DoPageQuery(CCriticalSection& cs, uint8_t& state, const uint32_t& seq,
+void CThreadDataAlmRec::DoPageQuery(CCriticalSection& cs, uint8_t& state, const uint32_t& number,
                                     const uint32_t& pageEnd, const uint32_t& pageSize, CRecordRing& ring,
                                     std::vector<BYTE>& buf, std::list<T>& result, std::atomic<CWnd*>& wnd)
 {
@@ -667,7 +683,7 @@ void CThreadDataAlmRec::DoPageQuery(CCriticalSection& cs, uint8_t& state, const 
     {
         CSingleLock g(cs);
         if (state != 2) return;
-        served = seq;
+        served = number;
         e = pageEnd;
         n = std::min(pageSize, kPageLen);
     }
@@ -688,23 +704,23 @@ void CThreadDataAlmRec::DoPageQuery(CCriticalSection& cs, uint8_t& state, const 
     WindowHandle target = 0;
     {
         CSingleLock g(cs);
-        if (served != seq) return;  // withdrawn meanwhile; a newer request may be pending
+        if (served != number) return;  // withdrawn meanwhile; a newer request may be pending
         result.swap(page);
         state = 1;
         target = HandleOf(wnd.load());
     }
-    PostDone(target);
+    PostDone(target, served);
 }
 
 void CThreadDataAlmRec::DoNibpQuery()
 {
-    DoPageQuery(m_csNibpFile, m_u8NibpQueryState, m_u32NibpRequestSeq, m_u32NibpPageEnd, m_u32NibpPageSize,
+    DoPageQuery(m_csNibpFile, m_u8NibpQueryState, m_u32NibpRequestNo, m_u32NibpPageEnd, m_u32NibpPageSize,
                 m_ringNibp, m_pNibpSlotBuf, m_listNibpResult, m_pNibpWnd);
 }
 
 void CThreadDataAlmRec::DoSysQuery()
 {
-    DoPageQuery(m_csSysFile, m_u8SysQueryState, m_u32SysRequestSeq, m_u32SysPageEnd, m_u32SysPageSize, m_ringSys,
+    DoPageQuery(m_csSysFile, m_u8SysQueryState, m_u32SysRequestNo, m_u32SysPageEnd, m_u32SysPageSize, m_ringSys,
                 m_pSysSlotBuf, m_listSysResult, m_pSysWnd);
 }
 
@@ -724,17 +740,17 @@ void CThreadDataAlmRec::ForgetRequester(CWnd* wnd)
 {
     {
         CSingleLock g(m_csDataFile);
-        m_listDataReq.remove_if([wnd](const SAVE_DATA* r) { return r->pWnd == wnd; });
+        m_listDataReq.remove_if([wnd](const DataRequest& r) { return r.rec->pWnd == wnd; });
     }
     struct Group {
         std::atomic<CWnd*>& requester;
         CCriticalSection& cs;
         uint8_t& state;
-        uint32_t& seq;
+        uint32_t& number;
     };
-    Group groups[] = {{m_pNibpWnd, m_csNibpFile, m_u8NibpQueryState, m_u32NibpRequestSeq},
-                      {m_pSysWnd, m_csSysFile, m_u8SysQueryState, m_u32SysRequestSeq},
-                      {m_pAlmWnd, m_csAlmFile, m_u8AlmQueryState, m_u32AlmRequestSeq}};
+    Group groups[] = {{m_pNibpWnd, m_csNibpFile, m_u8NibpQueryState, m_u32NibpRequestNo},
+                      {m_pSysWnd, m_csSysFile, m_u8SysQueryState, m_u32SysRequestNo},
+                      {m_pAlmWnd, m_csAlmFile, m_u8AlmQueryState, m_u32AlmRequestNo}};
     for (Group& group : groups) {
         CSingleLock g(group.cs);
         CWnd* expected = wnd;
@@ -742,14 +758,14 @@ void CThreadDataAlmRec::ForgetRequester(CWnd* wnd)
         // Its pending request is withdrawn: a query under way then drops its answer.
         if (group.state == 2) {
             group.state = 1;
-            ++group.seq;
+            group.number = 0;
         }
     }
 }
 
 // ---- Alarm search ---------------------------------------------------------------------------
 
-int CThreadDataAlmRec::RequestAlmSearch(ALM_SEARCH* cond)
+uint32_t CThreadDataAlmRec::RequestAlmSearch(ALM_SEARCH* cond)
 {
     if (cond == nullptr) return 0;
     CSingleLock g(m_csAlmFile);
@@ -758,10 +774,10 @@ int CThreadDataAlmRec::RequestAlmSearch(ALM_SEARCH* cond)
     if (m_u8AlmQueryState == 1 || replacesEnd) {
         m_stAlmSearch = *cond;
         m_u8AlmQueryState = 2;
-        ++m_u32AlmRequestSeq;
-    } else if (cond->u8Kind == 5) {
-        m_bAlmCancel = 1;
+        m_u32AlmRequestNo = NextRequestNo();
+        return m_u32AlmRequestNo;
     }
+    if (cond->u8Kind == 5) m_bAlmCancel = 1;
     return 0;
 }
 
@@ -769,11 +785,13 @@ void CThreadDataAlmRec::DoAlmQuery()
 {
     ALM_SEARCH cond;
     uint32_t served;
+    AlmReviewState before{};
     {
         CSingleLock g(m_csAlmFile);
         if (m_u8AlmQueryState != 2) return;
-        served = m_u32AlmRequestSeq;
+        served = m_u32AlmRequestNo;
         cond = m_stAlmSearch;
+        before = AlmReviewState{m_u32AlmCur, m_u32AlmAnchor, m_bAlmFound, m_bAlmBusy};
         m_bAlmBusy = 1;
     }
     const bool answer = cond.u8Kind >= 1 && cond.u8Kind <= 3;
@@ -782,9 +800,11 @@ void CThreadDataAlmRec::DoAlmQuery()
     if (cond.u8Kind == 3 && m_bAlmFound) SearchAlmNewer(&cond);
 
     WindowHandle target = 0;
+    bool current;
     {
         CSingleLock g(m_csAlmFile);
-        const bool current = served == m_u32AlmRequestSeq;  // not withdrawn or replaced meanwhile
+        current = served == m_u32AlmRequestNo;  // not withdrawn or replaced meanwhile
+        if (answer && !current) m_bAlmBusy = before.busy;
         if (answer && current) {
             CWnd* wnd = m_pAlmWnd.load();
             if (auto* receiver = dynamic_cast<CAlmRecReceiver*>(wnd)) CopyAlmResult(receiver->GetAlmRecord(), &m_stAlmResult);
@@ -798,7 +818,17 @@ void CThreadDataAlmRec::DoAlmQuery()
         }
         if (current) m_u8AlmQueryState = 1;
     }
-    PostDone(target);
+    if (answer && !current) RestoreAlmReview(before);
+    PostDone(target, served);
+}
+
+// A withdrawn search leaves the review where it stood, its record read again to match.
+void CThreadDataAlmRec::RestoreAlmReview(const AlmReviewState& before)
+{
+    m_u32AlmCur = before.cur;
+    m_u32AlmAnchor = before.anchor;
+    m_bAlmFound = before.found;
+    if (!m_bAlmFound || !ReadAlmSlot()) m_stAlmResult.idx.u8State = g_u8AlmStateNoHit;
 }
 
 bool CThreadDataAlmRec::AlmEntryMatches(uint32_t slot, const ALM_SEARCH& cond) const

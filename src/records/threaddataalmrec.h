@@ -34,11 +34,13 @@ public:
     int AddSysRecord(SYS_DATA* rec);
     void AddPowerOnRecord();
 
-    // Review requests (user-interface thread).
-    int RequestDataRecord(SAVE_DATA* req);
-    int RequestNibpPage(int dir);
-    int RequestSysPage(int dir);
-    int RequestAlmSearch(ALM_SEARCH* cond);
+    // Review requests (user-interface thread). Each accepted request gets a number of its own,
+    // never 0 and never given twice in a run; its answer, WM_REC_QUERY_DONE, carries that number
+    // in lParam. They return the number, or 0 when the request is ignored.
+    uint32_t RequestDataRecord(SAVE_DATA* req);
+    uint32_t RequestNibpPage(int dir);
+    uint32_t RequestSysPage(int dir);
+    uint32_t RequestAlmSearch(ALM_SEARCH* cond);
     // Copies the last served page, newest first.
     void CopyNibpResult(std::vector<NIBP_DATA>* out);
     void CopySysResult(std::vector<SYS_DATA>* out);
@@ -54,6 +56,19 @@ public:
     static constexpr size_t g_nQueueMax = 32;  // a queue longer than this drops new records
 
 protected:
+    // A data review request and its number.
+    struct DataRequest {
+        SAVE_DATA* rec;
+        uint32_t number;
+    };
+    // Where an alarm review stands; a search whose request was withdrawn puts it back.
+    struct AlmReviewState {
+        uint32_t cur;
+        uint32_t anchor;
+        uint8_t found;
+        int busy;
+    };
+
     // Opening and creating (record thread, before the loop).
     int InitDataFile();
     int InitNibpFile();
@@ -85,6 +100,7 @@ protected:
     void SearchAlmNewer(ALM_SEARCH* cond);
     int FindAlmNewest(ALM_SEARCH* cond);
     bool ReadAlmSlot();
+    void RestoreAlmReview(const AlmReviewState& before);
     static void CopyAlmResult(SAVE_ALM* dst, const SAVE_ALM* src);
     bool AlmEntryMatches(uint32_t slot, const ALM_SEARCH& cond) const;
     int ReloadAlmIndex();
@@ -99,7 +115,7 @@ protected:
     std::vector<BYTE> m_pDataSlotBuf;
     REC_FILE_HEAD m_stDataHead[2] = {};
     std::list<SAVE_DATA> m_listDataQueue;
-    std::list<SAVE_DATA*> m_listDataReq;
+    std::list<DataRequest> m_listDataReq;
     CFile m_fileData;
     CCriticalSection m_csDataFile;
     CRecordRing m_ringData;
@@ -113,7 +129,7 @@ protected:
     uint32_t m_u32NibpSlotSize = g_u32SmallSlotSize;
     uint32_t m_u32NibpPageSize = 0;
     uint8_t m_u8NibpQueryState = 1;
-    uint32_t m_u32NibpRequestSeq = 0;  // counts accepted and withdrawn requests
+    uint32_t m_u32NibpRequestNo = 0;  // the number of the pending request, 0 when none
     std::vector<BYTE> m_pNibpSlotBuf;
     REC_FILE_HEAD m_stNibpHead[2] = {};
     std::list<NIBP_DATA> m_listNibpQueue;
@@ -131,7 +147,7 @@ protected:
     uint32_t m_u32SysSlotSize = g_u32SmallSlotSize;
     uint32_t m_u32SysPageSize = 0;
     uint8_t m_u8SysQueryState = 1;
-    uint32_t m_u32SysRequestSeq = 0;
+    uint32_t m_u32SysRequestNo = 0;
     std::vector<BYTE> m_pSysSlotBuf;
     REC_FILE_HEAD m_stSysHead[2] = {};
     std::list<SYS_DATA> m_listSysQueue;
@@ -149,7 +165,7 @@ protected:
     std::atomic<uint32_t> m_u32AlmCount{0};
     uint32_t m_u32AlmStubSize = g_u32AlmStubSize;
     uint8_t m_u8AlmQueryState = 1;
-    uint32_t m_u32AlmRequestSeq = 0;
+    uint32_t m_u32AlmRequestNo = 0;
     uint8_t m_bAlmFound = 0;
     std::vector<BYTE> m_pAlmSlotBuf;
     REC_FILE_HEAD m_stAlmHead[2] = {};
@@ -164,17 +180,21 @@ protected:
     CRecordRing m_ringAlm;
 
 private:
+    // The number of a newly accepted request.
+    uint32_t NextRequestNo();
     template <class T>
     static bool QueueFull(const std::list<T>& queue, CCriticalSection& cs);
     template <class T>
     int QueueRecord(std::list<T>& queue, CCriticalSection& cs, T&& rec);
     template <class T>
     void WriteSmallRecord(std::list<T>& queue, CCriticalSection& cs, CRecordRing& ring, std::vector<BYTE>& buf);
-    int RequestPage(int dir, CCriticalSection& cs, uint8_t& state, uint32_t& seq, uint32_t& pageEnd,
+    uint32_t RequestPage(int dir, CCriticalSection& cs, uint8_t& state, uint32_t& number, uint32_t& pageEnd,
                     uint32_t& pageSize, const CRecordRing& ring, const std::atomic<uint32_t>& count);
     template <class T>
-    void DoPageQuery(CCriticalSection& cs, uint8_t& state, const uint32_t& seq, const uint32_t& pageEnd,
+    void DoPageQuery(CCriticalSection& cs, uint8_t& state, const uint32_t& number, const uint32_t& pageEnd,
                      const uint32_t& pageSize, CRecordRing& ring, std::vector<BYTE>& buf, std::list<T>& result,
                      std::atomic<CWnd*>& wnd);
     void FreeQueues();
+
+    std::atomic<uint32_t> m_u32LastRequestNo{0};
 };

@@ -135,6 +135,14 @@ TEST_F(AlarmSearchTest, StepsAcrossTheWrapKeepTheCurrentRecordWithoutMatch)
     EXPECT_EQ(receiver.sink.rec.idx.u8AlmType, 1);
 }
 
+TEST_F(AlarmSearchTest, OlderStepReachesExactlyAHundredBehindTheAnchor)
+{
+    Fill(160, [](uint32_t i) { return static_cast<uint8_t>(i == 150 || i == 50 || i == 49 ? 1 : 2); });
+    EXPECT_EQ(Ask(1, 1), 150);
+    EXPECT_EQ(Ask(2, 1), 50);  // 100 behind the anchor
+    EXPECT_EQ(Ask(2, 1), 50);  // 101 behind is out of reach
+}
+
 TEST_F(AlarmSearchTest, OlderStepStopsAtTheOldestRecord)
 {
     // Write index 50: slot 50 is the oldest record, slot 45 one of the newest.
@@ -193,6 +201,33 @@ TEST_F(AlarmSearchTest, EndOfReviewLiftsTheAnchorProtection)
     Fill(2, [](uint32_t) { return uint8_t{2}; }, 201);
     EXPECT_EQ(thread->m_u32AlmWrite, 1u);
     EXPECT_EQ(AlmId(thread->m_pAlmIndex[0]), 202u);
+}
+
+TEST_F(AlarmSearchTest, SearchWithoutHitProtectsNoSlot)
+{
+    Fill(3, [](uint32_t) { return uint8_t{1}; });
+    EXPECT_EQ(Ask(1, 2), -1);  // the anchor stays at slot 0 from start-up
+    EXPECT_EQ(thread->m_bAlmBusy, 1);
+    Fill(199, [](uint32_t) { return uint8_t{1}; }, 3);
+    EXPECT_EQ(thread->m_u32AlmWrite, 2u);
+    EXPECT_EQ(AlmId(thread->m_pAlmIndex[199]), 199u);
+    EXPECT_EQ(AlmId(thread->m_pAlmIndex[0]), 200u);
+}
+
+TEST_F(AlarmSearchTest, WithdrawnSearchLeavesTheEndedReviewAsItStood)
+{
+    Fill(5, [](uint32_t) { return uint8_t{1}; });
+    EXPECT_EQ(Ask(1, 1, kAllStart, TimeOf(0).c_str()), 0);  // anchor slot 0
+    Ask(5, 1);                                              // review ended
+    Fill(194, [](uint32_t) { return uint8_t{2}; }, 5);
+    ASSERT_EQ(thread->m_u32AlmWrite, 199u);
+    CFileFaults::ActAt(1, [this] { thread->ForgetRequester(&receiver); });  // while its hit is read
+    Ask(1, 2);
+    EXPECT_EQ(receiver.answers, 1);
+    EXPECT_EQ(thread->m_u32AlmAnchor, 0u);
+    EXPECT_EQ(thread->m_u32AlmCur, 0u);
+    Fill(1, [](uint32_t) { return uint8_t{2}; }, 199);  // the ended review protects nothing
+    EXPECT_EQ(thread->m_u32AlmWrite, 0u);
 }
 
 TEST_F(AlarmSearchTest, EndOfReviewWhilePendingEndsItAfterTheAnswer)

@@ -14,16 +14,19 @@
 
 namespace {
 
-// A window that counts the answers it receives.
+// A window that counts the answers it receives and keeps the request number of the last one.
 class ProbeWnd : public CWnd {
 public:
     ProbeWnd() { Create(nullptr, CRect(0, 0, 10, 10), 1); }
     LRESULT OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        if (message == WM_REC_QUERY_DONE && wParam == g_wRecQueryDone && lParam == 0) ++answers;
+        if (message != WM_REC_QUERY_DONE || wParam != g_wRecQueryDone) return 0;
+        ++answers;
+        lastNumber = lParam;
         return 0;
     }
     int answers = 0;
+    LPARAM lastNumber = 0;
 };
 
 void CraftDataSlot(const std::string& path, uint32_t slot, uint32_t id)
@@ -265,12 +268,14 @@ TEST_F(RecordQueryTest, PendingPageRequestIsIgnored)
     CraftSysSlots(theApp.m_strSysSavePath, 25);
     WriteHead(theApp.m_strSysSavePath, 0, 25, 25);
     Start();
-    thread->RequestSysPage(3);
-    thread->RequestSysPage(2);
+    const uint32_t number = thread->RequestSysPage(3);
+    EXPECT_EQ(thread->RequestSysPage(2), 0u);
     thread->RunPass();
     thread->RunPass();
     CUiLoop::Instance().DispatchPosted();
     EXPECT_EQ(probe.answers, 1);
+    EXPECT_NE(number, 0u);
+    EXPECT_EQ(probe.lastNumber, static_cast<LPARAM>(number));  // the answer carries its request's number
     std::vector<SYS_DATA> page;
     thread->CopySysResult(&page);
     ASSERT_EQ(page.size(), 10u);

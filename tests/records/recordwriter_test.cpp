@@ -159,6 +159,7 @@ TEST_F(RecordWriterTest, AnchorSlotIsProtectedWhileReviewIsBusy)
 {
     for (uint32_t i = 0; i < 4; ++i) WriteAlarm(i);
     thread->m_u32AlmAnchor = 5;
+    thread->m_bAlmFound = 1;  // the review shows the record at its anchor
     thread->m_bAlmBusy = 1;
     WriteAlarm(4);
     EXPECT_EQ(thread->m_u32AlmWrite, 4u);

@@ -30,6 +30,23 @@ protected:
         thread->RunPass();
         CUiLoop::Instance().DispatchPosted();
     }
+    // Stores data records 300, 301, ... and alarms of type 4 numbered 0, 1, ...
+    void StoreData(uint32_t n)
+    {
+        for (uint32_t i = 0; i < n; ++i) {
+            DataRecordSource d(300 + i);
+            thread->AddDataRecord(&d.rec);
+            thread->RunPass();
+        }
+    }
+    void StoreAlarms(uint32_t n)
+    {
+        for (uint32_t i = 0; i < n; ++i) {
+            AlmRecordSource a(4, 1, "2026-12-07 11:00:00", i);
+            thread->AddAlmRecord(&a.rec);
+            thread->RunPass();
+        }
+    }
     template <class W>
     static void Make(W& w)
     {
@@ -42,11 +59,7 @@ protected:
 
 TEST_F(ReviewWindowTest, DataWindowShowsNewestAndStepsBack)
 {
-    for (uint32_t i = 0; i < 40; ++i) {
-        DataRecordSource d(300 + i);
-        thread->AddDataRecord(&d.rec);
-        thread->RunPass();
-    }
+    StoreData(40);
     CDialogDataRec dlg;
     Make(dlg);
     EXPECT_TRUE(dlg.Open());
@@ -95,11 +108,7 @@ TEST_F(ReviewWindowTest, SystemWindowListsThePowerOnEvent)
 
 TEST_F(ReviewWindowTest, ClosingTheAlarmWindowEndsTheReview)
 {
-    for (uint32_t i = 0; i < 3; ++i) {
-        AlmRecordSource a(4, 1, "2026-12-07 11:00:00", i);
-        thread->AddAlmRecord(&a.rec);
-        thread->RunPass();
-    }
+    StoreAlarms(3);
     {
         CDialogAlmRec dlg;
         Make(dlg);
@@ -140,11 +149,7 @@ TEST_F(ReviewWindowTest, WindowClosedBeforeItsAnswerAsksAfreshWhenOpenedAgain)
 {
     thread->AddPowerOnRecord();
     thread->RunPass();
-    for (uint32_t i = 0; i < 3; ++i) {
-        AlmRecordSource a(4, 1, "2026-12-07 11:00:00", i);
-        thread->AddAlmRecord(&a.rec);
-        thread->RunPass();
-    }
+    StoreAlarms(3);
     CDialogSysRec sys;
     CDialogAlmRec alm;
     Make(sys);
@@ -167,6 +172,103 @@ TEST_F(ReviewWindowTest, WindowClosedBeforeItsAnswerAsksAfreshWhenOpenedAgain)
     EXPECT_TRUE(alm.HasRecord());
     EXPECT_EQ(AlmId(alm.m_stAlmRecord.idx), 2u);
     EXPECT_FALSE(alm.IsWaiting());
+    EXPECT_FALSE(sys.IsWaiting());
+}
+
+TEST_F(ReviewWindowTest, AnswerPostedBeforeTheWindowClosedIsNotTakenWhenItOpensAgain)
+{
+    thread->AddPowerOnRecord();
+    StoreData(40);
+    StoreAlarms(3);
+    auto reopen = [](CRecReviewWnd& w) {
+        w.DestroyWindow();
+        Make(w);
+    };
+    CDialogDataRec data;
+    CDialogSysRec sys;
+    CDialogNIBPRec nibp;
+    CDialogAlmRec alm;
+    Make(data);
+    Make(sys);
+    Make(nibp);
+    Make(alm);
+    data.Open();
+    Serve();
+    data.SetStep(30);
+
+    // Answered, then closed and opened again before the answer is delivered.
+    EXPECT_TRUE(data.OnBack());
+    EXPECT_TRUE(sys.Open());
+    EXPECT_TRUE(nibp.Open());
+    EXPECT_TRUE(alm.StartSearch(Search(1, 4, "2026-12-07 11:00:00", "2026-12-07 11:00:59")));
+    thread->RunPass();
+    for (CRecReviewWnd* w : {static_cast<CRecReviewWnd*>(&data), static_cast<CRecReviewWnd*>(&sys),
+                             static_cast<CRecReviewWnd*>(&nibp), static_cast<CRecReviewWnd*>(&alm)})
+        reopen(*w);
+    // The NIBP and alarm windows' new answers are posted after the old ones; the data and system
+    // windows' old answers arrive while their new requests wait.
+    EXPECT_TRUE(nibp.Open());
+    EXPECT_TRUE(alm.StartSearch(Search(1, 2, "2026-12-07 11:00:00", "2026-12-07 11:00:59")));  // no such alarm
+    thread->RunPass();
+    EXPECT_TRUE(data.Open());
+    EXPECT_TRUE(sys.Open());
+    CUiLoop::Instance().DispatchPosted();
+    EXPECT_TRUE(data.IsWaiting());
+    EXPECT_EQ(data.AnswersShown(), 1);
+    EXPECT_TRUE(sys.IsWaiting());
+    EXPECT_FALSE(sys.OnOlderPage());         // still one request at a time
+    EXPECT_EQ(nibp.AnswersShown(), 1);
+    EXPECT_EQ(alm.AnswersShown(), 1);
+    EXPECT_FALSE(alm.HasRecord());
+    Serve();
+    EXPECT_EQ(data.AnswersShown(), 2);
+    EXPECT_EQ(DataId(data.m_stDataRecord.val), 339u);
+    EXPECT_EQ(sys.AnswersShown(), 1);
+    ASSERT_EQ(sys.m_vecShown.size(), 1u);
+    EXPECT_TRUE(sys.OnOlderPage());          // not dropped by the record thread
+    Serve();
+    EXPECT_EQ(sys.AnswersShown(), 2);
+}
+
+TEST_F(ReviewWindowTest, WindowClosedAndOpenedAgainWhileItsRecordIsReadGetsTheNewAnswer)
+{
+    thread->AddPowerOnRecord();
+    StoreData(40);
+    CDialogDataRec data;
+    Make(data);
+    data.Open();
+    Serve();
+    data.SetStep(30);
+    EXPECT_TRUE(data.OnBack());
+    // The record 30 back is being read when the window goes and, opened again, asks for the newest.
+    CFileFaults::ActAt(1, [&] {
+        data.DestroyWindow();
+        Make(data);
+        data.Open();
+    });
+    Serve();
+    EXPECT_EQ(data.AnswersShown(), 1);
+    EXPECT_EQ(thread->m_u32DataRead, 39u);  // the withdrawn request moved nothing
+    Serve();
+    EXPECT_EQ(data.AnswersShown(), 2);
+    EXPECT_EQ(DataId(data.m_stDataRecord.val), 339u);
+    EXPECT_TRUE(data.OnBack());
+    Serve();
+    EXPECT_EQ(DataId(data.m_stDataRecord.val), 309u);
+
+    // A page being read when its window goes and, opened again, asks anew.
+    CDialogSysRec sys;
+    Make(sys);
+    EXPECT_TRUE(sys.Open());
+    CFileFaults::ActAt(1, [&] {
+        sys.DestroyWindow();
+        Make(sys);
+        sys.Open();
+    });
+    Serve();
+    EXPECT_EQ(sys.AnswersShown(), 0);
+    Serve();
+    EXPECT_EQ(sys.AnswersShown(), 1);
     EXPECT_FALSE(sys.IsWaiting());
 }
 

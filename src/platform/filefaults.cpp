@@ -128,6 +128,17 @@ bool CountAndCheck(SeamState& s, const std::string& path)
     return s.powerAt != 0 && n == s.powerAt;
 }
 
+// Keeps what a power loss would take back, once a power loss is armed.
+void Keep(Undo u, bool readTarget)
+{
+    SeamState& s = Seam();
+    if (!s.armed.load()) return;
+    std::lock_guard<std::mutex> g(s.lock);
+    if (s.powerAt == 0) return;
+    if (readTarget) u.oldExists = ReadWhole(u.path, u.old);
+    s.undo.push_back(std::move(u));
+}
+
 }  // namespace
 
 void CFileFaults::FailOperation(long n)
@@ -225,28 +236,19 @@ void CFileFaults::OnFlush(const std::string& path)
 
 void CFileFaults::OnCreate(const std::string& path)
 {
-    SeamState& s = Seam();
-    if (!s.armed.load()) return;
-    std::lock_guard<std::mutex> g(s.lock);
-    if (s.powerAt == 0) return;
     Undo u;
     u.kind = Undo::create;
     u.path = path;
-    s.undo.push_back(std::move(u));
+    Keep(std::move(u), false);
 }
 
 void CFileFaults::OnRename(const std::string& from, const std::string& to)
 {
-    SeamState& s = Seam();
-    if (!s.armed.load()) return;
-    std::lock_guard<std::mutex> g(s.lock);
-    if (s.powerAt == 0) return;
     Undo u;
     u.kind = Undo::rename;
     u.path = to;
     u.from = from;
-    u.oldExists = ReadWhole(to, u.old);
-    s.undo.push_back(std::move(u));
+    Keep(std::move(u), true);
 }
 
 void CFileFaults::OnFolderSync(const std::string& folder)
@@ -254,14 +256,13 @@ void CFileFaults::OnFolderSync(const std::string& folder)
     SeamState& s = Seam();
     if (!s.armed.load()) return;
     std::lock_guard<std::mutex> g(s.lock);
-    for (auto it = s.undo.rbegin(); it != s.undo.rend(); ++it) {
+    for (auto it = s.undo.begin(); it != s.undo.end(); ++it) {
         if (it->kind != Undo::rename || CFile::FolderOf(it->path) != folder) continue;
         // The renamed file now keeps its new name: its unflushed writes are undone there.
-        for (auto older = it + 1; older != s.undo.rend(); ++older) {
+        for (auto older = s.undo.begin(); older != it; ++older) {
             if (older->kind == Undo::write && older->path == it->from) older->path = it->path;
         }
     }
-    s.undo.erase(std::remove_if(s.undo.begin(), s.undo.end(),
-                                [&](const Undo& u) { return u.kind != Undo::write && CFile::FolderOf(u.path) == folder; }),
-                 s.undo.end());
+    auto entryInFolder = [&](const Undo& u) { return u.kind != Undo::write && CFile::FolderOf(u.path) == folder; };
+    s.undo.erase(std::remove_if(s.undo.begin(), s.undo.end(), entryInFolder), s.undo.end());
 }

@@ -10,6 +10,7 @@
 
 void CMonitorSettings::LoadSettings()
 {
+    m_ParaIni.HoldFileVersion();
     m_ParaIni.ReportFileState();
 #define LOAD_SETTING(stem, section, key) m_n##stem = m_ParaIni.Get##stem();
     PARAINI_INT_KEYS(LOAD_SETTING)
@@ -20,6 +21,7 @@ void CMonitorSettings::LoadSettings()
         if (m_ParaIni.GetValueText(rule.szSection, rule.strKey.c_str(), text))
             m_vecLoaded.push_back({&rule, text, this->*rule.pField});
     }
+    m_ParaIni.ReleaseFileVersion();
     // Views and speeds that the main window chooses are not stored; every start shows these.
     m_nEcgTrace1Lead = 1;
     m_nEcgTrace2Lead = 0;
@@ -141,7 +143,10 @@ int CMonitorSettings::CheckSysPara()
 std::string CMonitorSettings::Replacement(const LoadedValue& loaded) const
 {
     const SETTING_RULE& rule = *loaded.rule;
-    if (!IsProfileInteger(loaded.text)) return "is not a number (read as " + std::to_string(loaded.read) + ")";
+    const ProfileInteger number = ParseProfileInteger(loaded.text);
+    const std::string read = " (read as " + std::to_string(loaded.read) + ")";
+    if (!number.whole) return "is not a number" + read;
+    if (number.beyond != 0) return (number.beyond > 0 ? "is too large" : "is too small") + read;
     if (this->*rule.pField == loaded.read) return "";
     if (rule.Apply(loaded.read) != loaded.read) {
         if (rule.eKind == settingCodes) return "is not one of " + rule.Accepted();

@@ -1,6 +1,7 @@
 #include "core/paraini.h"
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 
@@ -52,14 +53,24 @@ CParaIni::CParaIni()
 {
 }
 
+void CParaIni::HoldFileVersion() { m_pHeldVersion = ReadProfileVersion(m_strIniPath.c_str()); }
+
+void CParaIni::ReleaseFileVersion() { m_pHeldVersion.reset(); }
+
+std::shared_ptr<const ProfileVersion> CParaIni::FileVersion() const
+{
+    return m_pHeldVersion ? m_pHeldVersion : ReadProfileVersion(m_strIniPath.c_str());
+}
+
 int CParaIni::ReadInt(const char* section, const char* key) const
 {
-    return GetPrivateProfileInt(section, key, 0, m_strIniPath.c_str());
+    std::string text;
+    return GetValueText(section, key, text) ? ParseProfileInteger(text).value : 0;
 }
 
 bool CParaIni::GetValueText(const char* section, const char* key, std::string& text) const
 {
-    return GetPrivateProfileValue(section, key, text, m_strIniPath.c_str());
+    return GetProfileVersionValue(*FileVersion(), section, key, text);
 }
 
 std::string CParaIni::Shown(const std::string& text)
@@ -73,9 +84,10 @@ int CParaIni::WriteInt(const char* section, const char* key, int value)
 {
     char text[16];
     std::snprintf(text, sizeof text, "%d", value);
+    errno = 0;
     if (WritePrivateProfileString(section, key, text, m_strIniPath.c_str())) return 0;
     std::string why;
-    if (InspectProfileFile(m_strIniPath.c_str()).tooLarge)
+    if (errno == EFBIG)
         why = " (the file is larger than " + std::to_string(g_u64ProfileSizeMax) + " bytes and is left as it is)";
     std::fprintf(stderr, "settings: could not save [%s] %s=%s to %s%s; the new value holds until exit\n",
                  section, key, text, m_strIniPath.c_str(), why.c_str());
@@ -186,7 +198,7 @@ int CParaIni::SetCommComm6(int value)
 
 bool CParaIni::ReportFileState() const
 {
-    ProfileFileState state = InspectProfileFile(m_strIniPath.c_str());
+    ProfileFileState state = InspectProfileVersion(*FileVersion());
     const std::string shownPath = EscapedText(m_strIniPath);
     const char* path = shownPath.c_str();
     if (!state.exists) {

@@ -6,7 +6,10 @@
 // byte or a part too long for a file name is replaced by its default. Runs on the UI thread only.
 #pragma once
 
+#include <memory>
 #include <string>
+
+struct ProfileVersion;
 
 // Every integer key of the settings file, in load order: the stem of its getter and setter
 // (GetEcgAlmSw / SetEcgAlmSw load and save the field m_nEcgAlmSw), its section, its key.
@@ -108,6 +111,11 @@ public:
 
     // The text of a key as the getters see it; false when the key is not in the file.
     bool GetValueText(const char* section, const char* key, std::string& text) const;
+    // From HoldFileVersion to ReleaseFileVersion the integer getters, GetValueText and
+    // ReportFileState read the file as it was at HoldFileVersion, so settings loaded together
+    // come from one version of the file; otherwise each call reads the file as it is now.
+    void HoldFileVersion();
+    void ReleaseFileVersion();
     // A text from the file as a message shows it: control bytes and bytes that are not UTF-8 as
     // \xNN, cut after 60 characters.
     static std::string Shown(const std::string& text);
@@ -141,6 +149,9 @@ public:
     int m_nExtBlood5 = 0;
 
 private:
+    std::shared_ptr<const ProfileVersion> m_pHeldVersion;
+
+    std::shared_ptr<const ProfileVersion> FileVersion() const;
     int ReadInt(const char* section, const char* key) const;
     int WriteInt(const char* section, const char* key, int value);
     int ReadPlaceholder(int& member, const char* section);

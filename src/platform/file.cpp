@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/filefaults.h"
 
@@ -24,7 +25,7 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error)
     }
     int mode = (flags & modeReadWrite) ? O_RDWR : (flags & modeWrite) ? O_WRONLY : O_RDONLY;
     if (flags & modeCreate) mode |= O_CREAT | ((flags & modeNoTruncate) ? 0 : O_TRUNC);
-    int fd = open(m_path.c_str(), mode | O_CLOEXEC, 0644);
+    int fd = OpenCreating(m_path, mode);
     int err = errno;
     if (fd >= 0 && (flags & (shareExclusive | shareDenyWrite)) && flock(fd, LOCK_EX | LOCK_NB) != 0) {
         err = errno;
@@ -40,6 +41,19 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error)
     }
     m_fd = fd;
     return TRUE;
+}
+
+// Opens like open(2); a file that this call creates is told to the fault seam.
+int CFile::OpenCreating(const std::string& path, int mode)
+{
+    if (!(mode & O_CREAT)) return open(path.c_str(), mode | O_CLOEXEC, 0644);
+    int fd = open(path.c_str(), mode | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        CFileFaults::OnCreate(path);
+        return fd;
+    }
+    if (errno != EEXIST) return fd;
+    return open(path.c_str(), mode | O_CLOEXEC, 0644);
 }
 
 bool CFile::IsSameFile(const std::string& path) const
@@ -134,4 +148,38 @@ void CFile::Abort()
     if (m_fd < 0) return;
     close(m_fd);
     m_fd = -1;
+}
+
+void CFile::Rename(const char* oldName, const char* newName)
+{
+    const std::string from = oldName != nullptr ? oldName : "";
+    const std::string to = newName != nullptr ? newName : "";
+    CFileFaults::OnOperation(to);
+    CFileFaults::OnRename(from, to);
+    if (std::rename(from.c_str(), to.c_str()) != 0) {
+        int err = errno;
+        throw CFileException(CFileException::CauseFromErrno(err), err, from);
+    }
+}
+
+std::string CFile::FolderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return path.substr(0, slash == 0 ? 1 : slash);
+}
+
+void CFile::SyncFolder(const std::string& path)
+{
+    const std::string folder = FolderOf(path);
+    CFileFaults::OnOperation(folder);
+    if (CFileFaults::DiskSync()) {
+        int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int err = fd < 0 ? errno : 0;
+        if (fd >= 0 && fsync(fd) != 0) err = errno;
+        if (fd >= 0) close(fd);
+        // EINVAL: the file system has no folder sync and keeps its entries on its own.
+        if (err != 0 && err != EINVAL) throw CFileException(CFileException::CauseFromErrno(err), err, folder);
+    }
+    CFileFaults::OnFolderSync(folder);
 }

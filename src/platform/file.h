@@ -1,5 +1,6 @@
 // A binary file over POSIX descriptors. Reads and writes use pread/pwrite at the file's own
-// position and loop until complete; Flush puts the data on disk (fdatasync). Errors raise
+// position and loop until complete; Flush puts the data on disk (fdatasync), SyncFolder the
+// folder's entries (fsync of the folder). Errors raise
 // CFileException. The share modes become an advisory lock (flock): a file opened with
 // shareDenyWrite or shareExclusive cannot be opened so by another process at the same time.
 #pragma once
@@ -49,7 +50,17 @@ public:
     // Closes and never raises.
     void Abort();
 
+    // Renames a file, replacing a file of the new name; raises on failure.
+    static void Rename(const char* oldName, const char* newName);
+    // Puts the entries of the folder holding path on disk, so that a file created there or
+    // renamed into place survives a power loss; raises on failure. A file system that cannot
+    // sync a folder keeps its entries without this and is not an error.
+    static void SyncFolder(const std::string& path);
+    // The folder part of a path ("." for a bare name).
+    static std::string FolderOf(const std::string& path);
+
 private:
+    static int OpenCreating(const std::string& path, int mode);
     [[noreturn]] void Raise(int err) const;
     void RequireOpen() const;
 

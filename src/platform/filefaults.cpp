@@ -6,19 +6,25 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
+#include "platform/file.h"
 #include "platform/fileexception.h"
 
 namespace {
 
-// The bytes a write replaced, kept until the file is flushed.
+// What a power loss takes back: the bytes a write replaced, kept until the file is flushed; a
+// file's creation, and a rename with the target's old bytes, kept until their folder is synced.
 struct Undo {
-    std::string path;
-    uint64_t offset;
+    enum Kind { write, create, rename } kind = write;
+    std::string path;  // the file written or created; the rename's target
+    uint64_t offset = 0;
     std::vector<char> old;
-    uint64_t oldLength;
+    uint64_t oldLength = 0;
+    std::string from;      // the rename's source
+    bool oldExists = false;  // the rename's target existed before
 };
 
 struct SeamState {
@@ -53,7 +59,10 @@ void Record(SeamState& s, const std::string& path, int fd, uint64_t offset, size
 {
     struct stat st {};
     if (fstat(fd, &st) != 0) return;
-    Undo u{path, offset, {}, static_cast<uint64_t>(st.st_size)};
+    Undo u;
+    u.path = path;
+    u.offset = offset;
+    u.oldLength = static_cast<uint64_t>(st.st_size);
     if (offset < u.oldLength) {
         u.old.resize(static_cast<size_t>(std::min<uint64_t>(bytes, u.oldLength - offset)));
         ssize_t got = pread(fd, u.old.data(), u.old.size(), static_cast<off_t>(offset));
@@ -62,17 +71,36 @@ void Record(SeamState& s, const std::string& path, int fd, uint64_t offset, size
     s.undo.push_back(std::move(u));
 }
 
-// Puts back what every unflushed write replaced, newest first.
+void UndoWrite(const Undo& u)
+{
+    int fd = open(u.path.c_str(), O_WRONLY);
+    if (fd < 0) return;
+    if (!u.old.empty()) (void)!pwrite(fd, u.old.data(), u.old.size(), static_cast<off_t>(u.offset));
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && static_cast<uint64_t>(st.st_size) > u.oldLength)
+        (void)!ftruncate(fd, static_cast<off_t>(u.oldLength));
+    close(fd);
+}
+
+// The renamed file goes back under its old name, and the target's old file comes back.
+void UndoRename(const Undo& u)
+{
+    (void)!std::rename(u.path.c_str(), u.from.c_str());
+    if (!u.oldExists) return;
+    int fd = open(u.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return;
+    if (!u.old.empty()) (void)!pwrite(fd, u.old.data(), u.old.size(), 0);
+    close(fd);
+}
+
+// Puts back what every unflushed write replaced and every unsynced creation and rename changed,
+// newest first.
 void UndoUnflushed(SeamState& s)
 {
     for (auto it = s.undo.rbegin(); it != s.undo.rend(); ++it) {
-        int fd = open(it->path.c_str(), O_WRONLY);
-        if (fd < 0) continue;
-        if (!it->old.empty()) (void)!pwrite(fd, it->old.data(), it->old.size(), static_cast<off_t>(it->offset));
-        struct stat st {};
-        if (fstat(fd, &st) == 0 && static_cast<uint64_t>(st.st_size) > it->oldLength)
-            (void)!ftruncate(fd, static_cast<off_t>(it->oldLength));
-        close(fd);
+        if (it->kind == Undo::write) UndoWrite(*it);
+        if (it->kind == Undo::create) (void)!unlink(it->path.c_str());
+        if (it->kind == Undo::rename) UndoRename(*it);
     }
     s.undo.clear();
 }
@@ -90,6 +118,18 @@ void RunDueAction(SeamState& s)
     action();
 }
 
+// The whole content of a file; false when it cannot be read.
+bool ReadWhole(const std::string& path, std::vector<char>& bytes)
+{
+    int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    char chunk[65536];
+    ssize_t got;
+    while ((got = read(fd, chunk, sizeof chunk)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    close(fd);
+    return got == 0;
+}
+
 // Counts one operation; true when the power fails at it.
 bool CountAndCheck(SeamState& s, const std::string& path)
 {
@@ -101,6 +141,17 @@ bool CountAndCheck(SeamState& s, const std::string& path)
         RaiseInjected(path);
     }
     return s.powerAt != 0 && n == s.powerAt;
+}
+
+// Keeps what a power loss would take back, once a power loss is armed.
+void Keep(Undo u, bool readTarget)
+{
+    SeamState& s = Seam();
+    if (!s.armed.load()) return;
+    std::lock_guard<std::mutex> g(s.lock);
+    if (s.powerAt == 0) return;
+    if (readTarget) u.oldExists = ReadWhole(u.path, u.old);
+    s.undo.push_back(std::move(u));
 }
 
 }  // namespace
@@ -206,6 +257,40 @@ void CFileFaults::OnFlush(const std::string& path)
     SeamState& s = Seam();
     if (!s.armed.load()) return;
     std::lock_guard<std::mutex> g(s.lock);
-    s.undo.erase(std::remove_if(s.undo.begin(), s.undo.end(), [&](const Undo& u) { return u.path == path; }),
+    s.undo.erase(std::remove_if(s.undo.begin(), s.undo.end(),
+                                [&](const Undo& u) { return u.kind == Undo::write && u.path == path; }),
                  s.undo.end());
+}
+
+void CFileFaults::OnCreate(const std::string& path)
+{
+    Undo u;
+    u.kind = Undo::create;
+    u.path = path;
+    Keep(std::move(u), false);
+}
+
+void CFileFaults::OnRename(const std::string& from, const std::string& to)
+{
+    Undo u;
+    u.kind = Undo::rename;
+    u.path = to;
+    u.from = from;
+    Keep(std::move(u), true);
+}
+
+void CFileFaults::OnFolderSync(const std::string& folder)
+{
+    SeamState& s = Seam();
+    if (!s.armed.load()) return;
+    std::lock_guard<std::mutex> g(s.lock);
+    for (auto it = s.undo.begin(); it != s.undo.end(); ++it) {
+        if (it->kind != Undo::rename || CFile::FolderOf(it->path) != folder) continue;
+        // The renamed file now keeps its new name: its unflushed writes are undone there.
+        for (auto older = s.undo.begin(); older != it; ++older) {
+            if (older->kind == Undo::write && older->path == it->from) older->path = it->path;
+        }
+    }
+    auto entryInFolder = [&](const Undo& u) { return u.kind != Undo::write && CFile::FolderOf(u.path) == folder; };
+    s.undo.erase(std::remove_if(s.undo.begin(), s.undo.end(), entryInFolder), s.undo.end());
 }

@@ -1,8 +1,10 @@
 // Fault seam of the file layer, for tests. Every CFile operation (open, seek, length, read,
-// write, flush) counts as one. A test can make the n-th operation fail, cut the n-th write short,
-// or cut the power at the n-th operation: every write that was not flushed is undone, the
-// operation itself, when it is a write, leaves only a prefix of its bytes, and every later
-// operation fails until Reset. Without an armed fault the seam costs one atomic increment.
+// write, flush, rename, folder sync) counts as one. A test can make the n-th operation fail, cut
+// the n-th write short, or cut the power at the n-th operation: every write that was not flushed
+// is undone, a file created or renamed into place whose folder was not synced since is lost (the
+// created file disappears, the rename's target comes back as it was), the operation itself, when
+// it is a write, leaves only a prefix of its bytes, and every later operation fails until Reset.
+// Without an armed fault the seam costs one atomic increment.
 #pragma once
 
 #include <cstddef>
@@ -42,4 +44,9 @@ public:
     };
     static WritePlan OnWrite(const std::string& path, int fd, uint64_t offset, size_t bytes);
     static void OnFlush(const std::string& path);
+    // Called after CFile created the file at path, and before it renames from to to.
+    static void OnCreate(const std::string& path);
+    static void OnRename(const std::string& from, const std::string& to);
+    // Called after the folder's entries were put on disk.
+    static void OnFolderSync(const std::string& folder);
 };

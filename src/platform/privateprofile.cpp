@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -11,16 +12,19 @@
 #include <mutex>
 #include <unordered_map>
 #include <ctime>
-#include <sstream>
 #include <string_view>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "platform/file.h"
+
 namespace {
 
 std::atomic<bool> g_failBeforeRename{false};
+// Writes of this process, one at a time: each reads the file that the one before left.
+std::mutex g_writeLock;
 
 std::string_view Trim(std::string_view s)
 {
@@ -104,15 +108,6 @@ std::vector<std::string_view> SplitLines(std::string_view text)
     return lines;
 }
 
-FileRead ReadLines(const char* path, std::vector<std::string>& lines)
-{
-    std::string text;
-    FileRead state = ReadText(path, text);
-    lines.clear();
-    for (std::string_view line : SplitLines(text)) lines.emplace_back(line);
-    return state;
-}
-
 // "[name]" gives name; any other line gives false.
 bool SectionName(std::string_view line, std::string_view& name)
 {
@@ -190,13 +185,6 @@ struct ProfileIndex {
     int firstUnusedLine = 0;
 };
 
-// What a read finds: the file's state and, when it was read, its parsed version.
-struct ProfileView {
-    FileRead state = FileRead::Missing;
-    FileIdentity id;
-    std::shared_ptr<const ProfileIndex> index;
-};
-
 bool BlankOrComment(std::string_view line)
 {
     std::string_view t = Trim(line);
@@ -233,8 +221,9 @@ std::shared_ptr<const ProfileIndex> BuildIndex(std::string text)
 }
 
 // A file modified this close to the moment it was read may change again within the same time
-// stamp; its cached version is then checked against the file's bytes before it is used.
-constexpr int64_t kRacyNs = 100 * 1000000LL;
+// stamp, on file systems whose stamps are whole seconds or two seconds as well; its cached
+// version is then checked against the file's bytes before it is used.
+constexpr int64_t kRacyNs = 3 * 1000000000LL;
 
 struct CacheEntry {
     FileIdentity id;
@@ -258,11 +247,69 @@ void ForgetFile(const char* path)
     g_cache.erase(path);
 }
 
+// Writes text as a new file at path and puts it on disk.
+bool WriteWhole(const std::string& path, const std::string& text)
+{
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite)) return false;
+    try {
+        file.Write(text.data(), static_cast<UINT>(text.size()));
+        file.Flush();
+        file.Close();
+    } catch (const CFileException&) {
+        return false;
+    }
+    return true;
+}
+
+// Puts the file written at temp in place of path, for good.
+bool ReplaceFile(const std::string& temp, const char* path)
+{
+    try {
+        CFile::Rename(temp.c_str(), path);
+        CFile::SyncFolder(path);
+    } catch (const CFileException&) {
+        return false;
+    }
+    return true;
+}
+
+// A temporary file of its own for each write: the process id keeps two processes apart, the
+// count the writes of one process.
+std::string TempName(const char* path)
+{
+    static std::atomic<unsigned long> writes{0};
+    return std::string(path) + "." + std::to_string(getpid()) + "." + std::to_string(++writes) + ".tmp";
+}
+
+// The line end the text uses (that of its first line), CRLF for a text without one.
+const char* LineEnd(const std::string& text)
+{
+    size_t eol = text.find('\n');
+    return eol != std::string::npos && (eol == 0 || text[eol - 1] != '\r') ? "\n" : "\r\n";
+}
+
+bool ValidNames(const char* section, const char* key, const char* path)
+{
+    return section != nullptr && key != nullptr && path != nullptr;
+}
+
+}  // namespace
+
+// What a read finds: the file's state and, when it was read, its parsed version.
+struct ProfileVersion {
+    FileRead state = FileRead::Missing;
+    FileIdentity id;
+    std::shared_ptr<const ProfileIndex> index;
+};
+
+namespace {
+
 // The file as it is on disk now: the cached version while the file is unchanged, else read and
 // parsed again. The file is read outside the lock.
-ProfileView CurrentView(const char* path)
+ProfileVersion CurrentView(const char* path)
 {
-    ProfileView view;
+    ProfileVersion view;
     const int64_t now = NowNs();
     view.state = StatFile(path, view.id);
     if (view.state != FileRead::Read) return view;
@@ -285,86 +332,57 @@ ProfileView CurrentView(const char* path)
     return view;
 }
 
-// The key's value in the file as it is now; false when it is not there.
-bool FindValue(const char* path, const char* section, const char* key, std::string& value)
+
+}  // namespace
+
+std::shared_ptr<const ProfileVersion> ReadProfileVersion(const char* path)
 {
-    ProfileView view = CurrentView(path);
-    if (!view.index) return false;
-    auto s = view.index->sections.find(Lower(section));
-    if (s == view.index->sections.end()) return false;
+    if (path == nullptr) return std::make_shared<const ProfileVersion>();
+    return std::make_shared<const ProfileVersion>(CurrentView(path));
+}
+
+bool GetProfileVersionValue(const ProfileVersion& version, const char* section, const char* key,
+                            std::string& value)
+{
+    if (section == nullptr || key == nullptr || !version.index) return false;
+    auto s = version.index->sections.find(Lower(section));
+    if (s == version.index->sections.end()) return false;
     auto k = s->second.find(Lower(key));
     if (k == s->second.end()) return false;
-    value = k->second;
+    value = Unquote(k->second);
     return true;
 }
 
-bool WriteAll(const std::string& path, const std::string& text)
+bool GetPrivateProfileValue(const char* section, const char* key, std::string& value, const char* path)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = fsync(fileno(f)) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    return ok;
+    return ValidNames(section, key, path) && GetProfileVersionValue(CurrentView(path), section, key, value);
 }
 
-// Makes a rename in the file's folder durable.
-void SyncFolderOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    fsync(fd);
-    close(fd);
-}
-
-bool ValidNames(const char* section, const char* key, const char* path)
-{
-    return section != nullptr && key != nullptr && path != nullptr;
-}
-
-struct ParsedInt {
-    int value = 0;
-    bool whole = false;  // the text is a sign and digits only, and fits an int
-};
-
-// Reads the leading sign and digits.
-ParsedInt ParseInteger(const std::string& v)
+ProfileInteger ParseProfileInteger(const std::string& v)
 {
     size_t i = 0;
     bool negative = false;
     if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
     const size_t firstDigit = i;
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
     long long n = 0;
     while (i < v.size() && std::isdigit(static_cast<unsigned char>(v[i]))) {
-        n = n * 10 + (v[i++] - '0');
-        if (n > 0xFFFFFFFFLL) n = 0xFFFFFFFFLL;
+        n = std::min(n * 10 + (v[i++] - '0'), limit + 1);
     }
-    ParsedInt parsed;
-    // Like the 32-bit original, a value that does not fit wraps into an int.
-    parsed.value = static_cast<int>(static_cast<uint32_t>(negative ? -n : n));
-    parsed.whole = i == v.size() && i > firstDigit && n <= (negative ? 2147483648LL : 2147483647LL);
+    ProfileInteger parsed;
+    parsed.whole = i == v.size() && i > firstDigit;
+    // More digits than an int holds give the nearest int.
+    if (n > limit) parsed.beyond = negative ? -1 : 1;
+    n = std::min(n, limit);
+    parsed.value = static_cast<int>(negative ? -n : n);
     return parsed;
 }
-
-}  // namespace
-
-bool GetPrivateProfileValue(const char* section, const char* key, std::string& value, const char* path)
-{
-    if (!ValidNames(section, key, path) || !FindValue(path, section, key, value)) return false;
-    value = Unquote(value);
-    return true;
-}
-
-bool IsProfileInteger(const std::string& value) { return ParseInteger(value).whole; }
 
 int GetPrivateProfileInt(const char* section, const char* key, int defaultValue, const char* path)
 {
     std::string v;
     if (!GetPrivateProfileValue(section, key, v, path)) return defaultValue;
-    return ParseInteger(v).value;
+    return ParseProfileInteger(v).value;
 }
 
 std::string GetPrivateProfileString(const char* section, const char* key,
@@ -390,12 +408,19 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
                                const char* path)
 {
     if (!ValidNames(section, key, path)) return FALSE;
-    std::vector<std::string> lines;
+    std::lock_guard<std::mutex> writing(g_writeLock);
+    std::string old;
     // Rewriting a file that exists but cannot be read, or is too large to be read, would throw
     // away every other setting.
-    FileRead state = ReadLines(path, lines);
-    if (state == FileRead::Failed || state == FileRead::TooLarge) return FALSE;
+    FileRead state = ReadText(path, old);
+    if (state == FileRead::Failed) return FALSE;
+    if (state == FileRead::TooLarge) {
+        errno = EFBIG;
+        return FALSE;
+    }
     ForgetFile(path);
+    std::vector<std::string> lines;
+    for (std::string_view line : SplitLines(old)) lines.emplace_back(line);
     Position pos = Find(lines, section, key);
     std::string entry = value != nullptr ? std::string(key) + "=" + value : std::string();
     if (pos.keyLine >= 0) {
@@ -412,29 +437,35 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
             lines.insert(lines.begin() + pos.sectionEnd, entry);
         }
     }
-    std::ostringstream text;
-    for (const std::string& line : lines) text << line << "\r\n";
-    std::string temp = std::string(path) + ".tmp";
-    if (!WriteAll(temp, text.str())) {
+    // The file keeps its byte-order mark and its line ends.
+    std::string text = old.compare(0, 3, "\xEF\xBB\xBF") == 0 ? "\xEF\xBB\xBF" : "";
+    const char* eol = LineEnd(old);
+    for (const std::string& line : lines) text += line + eol;
+    // A file the next start would not read is never written.
+    if (text.size() > g_u64ProfileSizeMax) {
+        errno = EFBIG;
+        return FALSE;
+    }
+    const std::string temp = TempName(path);
+    if (!WriteWhole(temp, text)) {
         std::remove(temp.c_str());
         return FALSE;
     }
     if (g_failBeforeRename.load()) return FALSE;
-    if (std::rename(temp.c_str(), path) != 0) {
+    if (!ReplaceFile(temp, path)) {
         std::remove(temp.c_str());
         return FALSE;
     }
-    SyncFolderOf(path);
     return TRUE;
 }
 
 void SetProfileWriteFailsBeforeRename(bool fail) { g_failBeforeRename.store(fail); }
 
-ProfileFileState InspectProfileFile(const char* path)
+ProfileFileState InspectProfileFile(const char* path) { return InspectProfileVersion(*ReadProfileVersion(path)); }
+
+ProfileFileState InspectProfileVersion(const ProfileVersion& view)
 {
     ProfileFileState state;
-    if (path == nullptr) return state;
-    ProfileView view = CurrentView(path);
     state.exists = view.state != FileRead::Missing;
     state.readable = view.state == FileRead::Read;
     state.tooLarge = view.state == FileRead::TooLarge;

@@ -6,31 +6,50 @@
 //
 // A file is parsed once and its sections and keys kept while it stays the same file (path,
 // size, modification time and inode); a write through these functions, or any change on disk,
-// makes the next read parse it again. A file modified less than 100 ms before it was read may
-// change again within one time stamp, so until it is older its bytes are compared before the
-// kept parse serves. Safe to call from several threads.
+// makes the next read parse it again. A file modified less than 3 s before it was read may
+// change again within one time stamp (file systems with whole-second or two-second stamps), so
+// until it is older its bytes are compared before the kept parse serves. Safe to call from
+// several threads; the writes of one process run one at a time, each through a temporary file
+// of its own, written and synced through CFile, renamed into place and its folder synced.
 //
 // A file larger than g_u64ProfileSizeMax is never read: every key reads as missing and a write
-// is refused, so the file stays exactly as it is.
+// is refused, so the file stays exactly as it is. A write whose result would be larger is
+// refused the same way.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/wintypes.h"
 
 constexpr uint64_t g_u64ProfileSizeMax = 1024 * 1024;
 
-// The key's value read as a signed decimal integer ("-12abc" gives -12, "abc" gives 0); the
-// default when the file, the section or the key is missing.
+// The key's value read as a signed decimal integer ("-12abc" gives -12, "abc" gives 0, more
+// digits than fit give INT_MAX or INT_MIN); the default when the file, the section or the key
+// is missing.
 int GetPrivateProfileInt(const char* section, const char* key, int defaultValue, const char* path);
 
 // The key's value as GetPrivateProfileString gives it; false when the file, the section or the
 // key is missing.
 bool GetPrivateProfileValue(const char* section, const char* key, std::string& value, const char* path);
-// Whether GetPrivateProfileInt reads the whole value: an optional sign and decimal digits that
-// fit an int.
-bool IsProfileInteger(const std::string& value);
+// How GetPrivateProfileInt reads a value: the int it gives, whether the text is a whole number
+// (an optional sign and decimal digits only), and whether the number is beyond the int range
+// (1 above, -1 below; the value is then INT_MAX or INT_MIN).
+struct ProfileInteger {
+    int value = 0;
+    bool whole = false;
+    int beyond = 0;
+};
+ProfileInteger ParseProfileInteger(const std::string& value);
+
+// One version of a settings file, read at one moment: lookups in it never go back to the disk,
+// so values taken from one version belong together.
+struct ProfileVersion;
+std::shared_ptr<const ProfileVersion> ReadProfileVersion(const char* path);
+// The key's value in that version as GetPrivateProfileValue gives it.
+bool GetProfileVersionValue(const ProfileVersion& version, const char* section, const char* key,
+                            std::string& value);
 
 // Copies the key's value (blanks around it and one pair of enclosing quotes removed), or the
 // default when missing, into out with at most size-1 characters, always terminated. Returns the
@@ -41,8 +60,10 @@ std::string GetPrivateProfileString(const char* section, const char* key,
                                     const char* defaultValue, const char* path);
 
 // Sets the key's value, adding the section and the key when missing. A null value removes the
-// key. Returns TRUE on success, FALSE when the file could not be read or written; the old file
-// is then left as it was (also when it is larger than g_u64ProfileSizeMax).
+// key. The file keeps its line ends (CRLF for a new file) and its byte-order mark. Returns TRUE
+// once the new file is in place and on disk, FALSE when the file could not be read or written;
+// the old file is then left as it was. When the file is, or would become, larger than
+// g_u64ProfileSizeMax, errno is EFBIG after the FALSE.
 BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
                                const char* path);
 
@@ -62,6 +83,7 @@ struct ProfileFileState {
     int firstUnusedLine = 0;
 };
 ProfileFileState InspectProfileFile(const char* path);
+ProfileFileState InspectProfileVersion(const ProfileVersion& version);
 
 // Test seam: when set, the next writes stop after the temporary file is written and before it
 // is renamed, as a crash at that moment would.

@@ -164,6 +164,7 @@ int CRecordRing::Create()
         m_file.Seek(static_cast<int64_t>(g_u64HeadBOffset), CFile::begin);
         m_file.Write(&m_head[1], sizeof(REC_FILE_HEAD));
         m_file.Flush();
+        CFile::SyncFolder(m_path);  // a new file's name survives a power loss only so
     } catch (const CFileException& e) {
         FailCreate(e);
         return 1;

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <climits>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
@@ -110,10 +114,18 @@ TEST_F(MonitorSettingsTest, FileOfOneMiBIsReadAndALargerOneIsLeftAsItIs)
     auto data = Start();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(data->m_nEcgHrAlmH, 120);
+    const std::string path = folder.File("Para.ini");
+    const std::string tooLarge = " to " + path +
+                                 " (the file is larger than 1048576 bytes and is left as it is); the new value holds "
+                                 "until exit\n";
+    // A write that would make the file too large to be read at the next start is refused.
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(data->m_ParaIni.SetEcgHrAlmL(60), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "settings: could not save [ECG] HR_ALM_L=60" + tooLarge);
+    EXPECT_TRUE(folder.Read("Para.ini") == text);  // compared whole: a diff of 1 MiB would not fit in memory
 
     text += "\n";
     folder.Write("Para.ini", text);
-    const std::string path = folder.File("Para.ini");
     ::testing::internal::CaptureStderr();
     data = Start();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
@@ -122,9 +134,7 @@ TEST_F(MonitorSettingsTest, FileOfOneMiBIsReadAndALargerOneIsLeftAsItIs)
     ExpectStartValues(*data);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(data->m_ParaIni.SetEcgHrAlmH(150), 1);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "settings: could not save [ECG] HR_ALM_H=150 to " + path +
-                  " (the file is larger than 1048576 bytes and is left as it is); the new value holds until exit\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "settings: could not save [ECG] HR_ALM_H=150" + tooLarge);
     EXPECT_EQ(folder.Read("Para.ini"), text);
 }
 
@@ -145,6 +155,35 @@ TEST_F(MonitorSettingsTest, ValuesNotANumberOrReplacedAreNamedWithTheValueUsed)
     data = Start();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(data->m_nEcgAlmSw, g_i32AlmSwOn);
+}
+
+TEST_F(MonitorSettingsTest, NumbersBeyondAnIntAreCheckedAsTheNearestInt)
+{
+    folder.Write("Para.ini", "[ECG]\r\nHR_ALM_H=99999999999\r\nHR_ALM_L=-99999999999\r\n"
+                             "[TEMP]\r\nTEMP_ALM_H=3000000000\r\n");
+    ::testing::internal::CaptureStderr();
+    auto data = Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "settings: [ECG] HR_ALM_H=99999999999 is too large (read as 2147483647); using 350\n"
+              "settings: [ECG] HR_ALM_L=-99999999999 is too small (read as -2147483648); using 7\n"
+              "settings: [TEMP] TEMP_ALM_H=3000000000 is too large (read as 2147483647); using 430\n");
+    EXPECT_EQ(data->m_nEcgHrAlmH, 350);
+    EXPECT_EQ(data->m_nEcgHrAlmL, 7);
+    EXPECT_EQ(data->m_nTempAlmH, 430);
+}
+
+TEST_F(MonitorSettingsTest, ExtremeIntsWrittenOutAreWholeNumbers)
+{
+    {
+        CParaIni ini;
+        ini.SetBpPress(INT_MIN);
+        ini.SetEcgPaceSw(INT_MAX);
+    }
+    ::testing::internal::CaptureStderr();
+    auto data = Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(data->m_nBpPress, INT_MIN);
+    EXPECT_EQ(data->m_nEcgPaceSw, INT_MAX);
 }
 
 TEST_F(MonitorSettingsTest, GarbledFileStartsLikeAMissingOne)
@@ -464,6 +503,34 @@ TEST_F(MonitorSettingsTest, CheckedAccessorsStayInRange)
     EXPECT_EQ(s.RespApneaTimeIndex(), 1);
     s.m_nBpPress = -20;
     EXPECT_EQ(s.BpPressByte(), 0);
+}
+
+// Another program replaces the settings file again and again while the monitor loads it.
+TEST(MonitorSettingsThreadTest, LoadTakesEveryKeyFromOneVersionOfTheFile)
+{
+    TempFolder folder;
+    const std::string versions[2] = {"[ECG]\nHR_ALM_H=120\n[SYS]\nALM_VOL=1\n",
+                                     "[ECG]\nHR_ALM_H=80\n[SYS]\nALM_VOL=2\n"};
+    folder.Write("Para.ini", versions[0]);
+    std::atomic<bool> stop{false};
+    std::thread replacer([&] {
+        for (int n = 1; !stop.load(); ++n) {
+            folder.Write("next.ini", versions[n % 2]);
+            std::rename(folder.File("next.ini").c_str(), folder.File("Para.ini").c_str());
+        }
+    });
+    std::string mixed;
+    for (int i = 0; i < 200 && mixed.empty(); ++i) {
+        CMonitorSettings s;
+        s.LoadSettings();
+        const bool first = s.m_nEcgHrAlmH == 120 && s.m_nSysAlmVol == 1;
+        const bool second = s.m_nEcgHrAlmH == 80 && s.m_nSysAlmVol == 2;
+        if (!first && !second)
+            mixed = "HR_ALM_H " + std::to_string(s.m_nEcgHrAlmH) + " with ALM_VOL " + std::to_string(s.m_nSysAlmVol);
+    }
+    stop = true;
+    replacer.join();
+    EXPECT_EQ(mixed, "");
 }
 
 }  // namespace

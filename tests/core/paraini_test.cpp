@@ -137,6 +137,18 @@ TEST_F(ParaIniTest, NegativeLimitIsWrittenAsSignedDecimalText)
     EXPECT_EQ(ini.GetEcgStAlmL(), -50);
 }
 
+TEST_F(ParaIniTest, AHeldVersionServesEveryGetterUntilReleased)
+{
+    folder.Write("Para.ini", "[ECG]\nHR_ALM_H=120\nHR_ALM_L=50\n");
+    CParaIni ini;
+    ini.HoldFileVersion();
+    folder.Write("Para.ini", "[ECG]\nHR_ALM_H=80\nHR_ALM_L=70\n");
+    EXPECT_EQ(ini.GetEcgHrAlmH(), 120);
+    EXPECT_EQ(ini.GetEcgHrAlmL(), 50);
+    ini.ReleaseFileVersion();
+    EXPECT_EQ(ini.GetEcgHrAlmH(), 80);
+}
+
 TEST_F(ParaIniTest, RecordFilesDefaultToTheirNamesInTheExecutablesFolder)
 {
     CParaIni ini;

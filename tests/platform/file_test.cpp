@@ -141,4 +141,32 @@ TEST_F(FileTest, PowerLossUndoesAnUnflushedExtension)
     EXPECT_EQ(Content(), "keep");
 }
 
+TEST_F(FileTest, PowerLossTakesBackCreationsAndRenamesWhoseFolderWasNotSynced)
+{
+    const std::string created = dir + "/new.dat";
+    const std::string temp = dir + "/f.tmp";
+    auto make = [](const std::string& name, const std::string& text) {
+        CFile f;
+        ASSERT_TRUE(f.Open(name.c_str(), CFile::modeCreate | CFile::modeWrite));
+        f.Write(text.data(), static_cast<UINT>(text.size()));
+        f.Flush();
+    };
+    for (bool synced : {false, true}) {
+        SCOPED_TRACE(synced ? "folder synced" : "folder not synced");
+        std::filesystem::remove(created);
+        make(path, "old");
+        CFileFaults::PowerLossAt(100, 0);
+        make(created, "new file");
+        make(temp, "replacement");
+        CFile::Rename(temp.c_str(), path.c_str());
+        if (synced) CFile::SyncFolder(path);
+        CFileFaults::PowerLossAt(1, 0);
+        CFile f;
+        EXPECT_FALSE(f.Open(path.c_str(), CFile::modeRead));
+        CFileFaults::Reset();
+        EXPECT_EQ(std::filesystem::exists(created), synced);
+        EXPECT_EQ(Content(), synced ? "replacement" : "old");
+    }
+}
+
 }  // namespace

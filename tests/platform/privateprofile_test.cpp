@@ -2,11 +2,17 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "appbase/tesmorapp.h"
+#include "platform/filefaults.h"
 #include "platform/privateprofile.h"
 #include "support/tempfolder.h"
 
@@ -15,7 +21,11 @@ namespace {
 class PrivateProfileTest : public ::testing::Test {
 protected:
     void SetUp() override { theApp.ResetForTests(); }
-    void TearDown() override { SetProfileWriteFailsBeforeRename(false); }
+    void TearDown() override
+    {
+        SetProfileWriteFailsBeforeRename(false);
+        CFileFaults::Reset();
+    }
 
     int Int(const char* section, const char* key, int def = -7) const
     {
@@ -58,6 +68,34 @@ TEST_F(PrivateProfileTest, ReadsSeeTheFileAsItIsNow)
     EXPECT_EQ(Int("ECG", "ALM_SW"), 3);
 }
 
+TEST_F(PrivateProfileTest, ReadsSeeASameSizeRewriteWithinOneCoarseTimeStamp)
+{
+    // A file system with whole-second stamps dates a file written now up to a second back; the
+    // rewrite in place gets the same stamp.
+    folder.Write("Para.ini", "[ECG]\nALM_SW=1\n");
+    timespec stamp {};
+    clock_gettime(CLOCK_REALTIME, &stamp);
+    stamp.tv_sec -= 1;
+    const timespec times[2] = {stamp, stamp};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_EQ(Int("ECG", "ALM_SW"), 1);
+    folder.Write("Para.ini", "[ECG]\nALM_SW=2\n");
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_EQ(Int("ECG", "ALM_SW"), 2);
+}
+
+TEST_F(PrivateProfileTest, AVersionKeepsTheFileAsItWasRead)
+{
+    folder.Write("Para.ini", "[ECG]\nHR_ALM_H=120\n");
+    auto version = ReadProfileVersion(path.c_str());
+    folder.Write("Para.ini", "[ECG]\nHR_ALM_H=150\nHR_ALM_L=60\n");
+    std::string value;
+    ASSERT_TRUE(GetProfileVersionValue(*version, "ECG", "HR_ALM_H", value));
+    EXPECT_EQ(value, "120");
+    EXPECT_FALSE(GetProfileVersionValue(*version, "ECG", "HR_ALM_L", value));
+    EXPECT_EQ(Int("ECG", "HR_ALM_H"), 150);
+}
+
 TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault)
 {
     EXPECT_EQ(Int("ECG", "ALM_SW"), -7);
@@ -78,9 +116,19 @@ TEST_F(PrivateProfileTest, IntegersParseTheirLeadingSignAndDigits)
     EXPECT_EQ(Int("S", "text"), 0);
     EXPECT_EQ(Int("S", "empty"), 0);
     EXPECT_EQ(Int("S", "blank"), 0);
-    EXPECT_EQ(Int("S", "big"), -1);
+    EXPECT_EQ(Int("S", "big"), 2147483647);
     EXPECT_EQ(Int("S", "min"), -2147483648);
     EXPECT_EQ(Int("S", "spaced"), 17);
+
+    // Numbers beyond an int give the nearest int; the whole extreme ints are plain numbers.
+    EXPECT_EQ(ParseProfileInteger("99999999999").value, 2147483647);
+    EXPECT_EQ(ParseProfileInteger("99999999999").beyond, 1);
+    EXPECT_EQ(ParseProfileInteger("-99999999999x").value, -2147483647 - 1);
+    EXPECT_EQ(ParseProfileInteger("-2147483649").beyond, -1);
+    for (const char* extreme : {"2147483647", "-2147483648"}) {
+        EXPECT_TRUE(ParseProfileInteger(extreme).whole) << extreme;
+        EXPECT_EQ(ParseProfileInteger(extreme).beyond, 0) << extreme;
+    }
 }
 
 TEST_F(PrivateProfileTest, StringsLoseBlanksAndOnePairOfQuotes)
@@ -125,6 +173,30 @@ TEST_F(PrivateProfileTest, WriteAddsMissingKeysAtTheEndOfTheirSectionAndNewSecti
     EXPECT_EQ(Int("SYS", "ALM_VOL"), 2);
 }
 
+TEST_F(PrivateProfileTest, WriteKeepsTheFilesOwnLineEnds)
+{
+    folder.Write("Para.ini", "[ECG]\nALM_SW=1\n");
+    ASSERT_TRUE(WritePrivateProfileString("ECG", "HR_FORM", "1", path.c_str()));
+    EXPECT_EQ(folder.Read("Para.ini"), "[ECG]\nALM_SW=1\nHR_FORM=1\n");
+}
+
+TEST_F(PrivateProfileTest, WriteWhoseResultWouldBeTooLargeIsRefused)
+{
+    std::string text = "[ECG]\nALM_SW=1\n[NOTES]\n";
+    while (text.size() < g_u64ProfileSizeMax - 8) text += "N" + std::to_string(text.size()) + "=1\n";
+    text.resize(g_u64ProfileSizeMax - 8);
+    text += "\nX=1234\n";
+    ASSERT_EQ(text.size(), g_u64ProfileSizeMax);
+    folder.Write("Para.ini", text);
+    errno = 0;
+    EXPECT_FALSE(WritePrivateProfileString("ECG", "HR_FORM", "1", path.c_str()));
+    EXPECT_EQ(errno, EFBIG);
+    EXPECT_TRUE(folder.Read("Para.ini") == text);  // compared whole: a diff of 1 MiB would not fit in memory
+    // A write that keeps the size is made.
+    EXPECT_TRUE(WritePrivateProfileString("NOTES", "X", "4321", path.c_str()));
+    EXPECT_EQ(Int("NOTES", "X"), 4321);
+}
+
 TEST_F(PrivateProfileTest, FirstWriteCreatesTheFileAndANullValueRemovesTheKey)
 {
     ASSERT_TRUE(WritePrivateProfileString("ECG", "ALM_SW", "1", path.c_str()));
@@ -145,7 +217,22 @@ TEST_F(PrivateProfileTest, WriteInterruptedBeforeTheRenameLeavesTheOldFileWhole)
     SetProfileWriteFailsBeforeRename(false);
     EXPECT_TRUE(WritePrivateProfileString("ECG", "HR_ALM_H", "150", path.c_str()));
     EXPECT_EQ(Int("ECG", "HR_ALM_H"), 150);
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    // Only the interrupted write's temporary file is left beside the settings file.
+    auto files = std::distance(std::filesystem::directory_iterator(folder.Path()), {});
+    EXPECT_EQ(files, 2);
+}
+
+TEST_F(PrivateProfileTest, AWriteReportedDoneSurvivesAPowerLoss)
+{
+    folder.Write("Para.ini", "[ECG]\r\nALM_SW=1\r\nHR_ALM_H=120\r\n");
+    // From here the file layer keeps what a power loss would take back.
+    CFileFaults::PowerLossAt(1000, 0);
+    ASSERT_TRUE(WritePrivateProfileString("ECG", "HR_ALM_H", "150", path.c_str()));
+    CFileFaults::PowerLossAt(1, 0);
+    EXPECT_FALSE(WritePrivateProfileString("ECG", "ALM_SW", "0", path.c_str()));
+    ASSERT_TRUE(CFileFaults::PowerLost());
+    CFileFaults::Reset();
+    EXPECT_EQ(folder.Read("Para.ini"), "[ECG]\r\nALM_SW=1\r\nHR_ALM_H=150\r\n");
 }
 
 TEST_F(PrivateProfileTest, UnwritableOrUnreadablePlacesFailTheWrite)
@@ -206,6 +293,48 @@ TEST_F(PrivateProfileTest, InspectionCountsLinesThatAreNoSetting)
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
     EXPECT_FALSE(InspectProfileFile(path.c_str()).readable);
+}
+
+TEST_F(PrivateProfileTest, WritersInTwoProcessesNeverShareATemporaryFile)
+{
+    auto writeAll = [&](const char* key) {
+        bool all = true;
+        for (int i = 0; i < 50; ++i)
+            all = WritePrivateProfileString("S", key, std::to_string(i).c_str(), path.c_str()) && all;
+        return all;
+    };
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(writeAll("CHILD") ? 0 : 1);
+    EXPECT_TRUE(writeAll("PARENT"));
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(PrivateProfileThreadTest, WritersOnTwoThreadsLoseNoKey)
+{
+    TempFolder folder;
+    const std::string path = folder.File("Para.ini");
+    constexpr int kKeys = 40;
+    bool done[2][kKeys] = {};
+    auto writer = [&](int t) {
+        for (int i = 0; i < kKeys; ++i) {
+            const std::string key = "K" + std::to_string(t) + "_" + std::to_string(i);
+            done[t][i] = WritePrivateProfileString("S", key.c_str(), std::to_string(i).c_str(), path.c_str());
+        }
+    };
+    std::thread first(writer, 0);
+    std::thread second(writer, 1);
+    first.join();
+    second.join();
+    for (int t = 0; t < 2; ++t) {
+        for (int i = 0; i < kKeys; ++i) {
+            const std::string key = "K" + std::to_string(t) + "_" + std::to_string(i);
+            EXPECT_TRUE(done[t][i]) << key;
+            EXPECT_EQ(GetPrivateProfileInt("S", key.c_str(), -1, path.c_str()), i) << key;
+        }
+    }
 }
 
 }  // namespace

@@ -65,6 +65,20 @@ TEST_F(RecordOpenTest, MissingFilesAreCreated)
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
 }
 
+TEST_F(RecordOpenTest, CreatedFilesSurviveAPowerLoss)
+{
+    CFileFaults::PowerLossAt(100000, 0);  // from here the file layer keeps what a power loss takes back
+    Start();
+    CFileFaults::PowerLossAt(1, 0);
+    CFile next;
+    EXPECT_FALSE(next.Open(theApp.m_strDataSavePath.c_str(), CFile::modeRead));
+    ASSERT_TRUE(CFileFaults::PowerLost());
+    CFileFaults::Reset();
+    for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath,
+                                 &theApp.m_strAlmSavePath})
+        EXPECT_EQ(U16(ReadHead(*p, 0).szSignature, 8), u"KWPD5NXQ") << *p;
+}
+
 TEST_F(RecordOpenTest, ShortOrEmptyFilesCountAsNewAndDamagedOnesAreKeptAside)
 {
     WriteHead(theApp.m_strDataSavePath, 0, 5, 5);

@@ -63,7 +63,6 @@ bool CheckMatches(const BYTE* data, size_t size, size_t at)
     return stored == 0 || stored == CheckValue(data, size, at);
 }
 
-
 }  // namespace
 
 CRecordRing::CRecordRing(const RING_LAYOUT& layout, CFile& file, REC_FILE_HEAD* head, int& headToggle,

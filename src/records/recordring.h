@@ -1,7 +1,8 @@
 // The file mechanics shared by the four record files: opening with the choice of the better
 // header copy, creating, writing a slot followed by the next header copy, reading, and turning
-// a file error into an unavailable file. The state lives in the record thread's members of
-// each file group; a ring works on them through references.
+// a file error into an unavailable file. Header copies and record slots carry a check value, so
+// that a write cut part-way by a power loss is told from a whole one. The state lives in the
+// record thread's members of each file group; a ring works on them through references.
 #pragma once
 
 #include <atomic>
@@ -58,8 +59,9 @@ public:
     // Reads one slot into data: slotWhole, slotTorn when its check value does not match (a write
     // cut part-way), slotMissing when the file ends before `need` of its bytes. Raises.
     int ReadSlot(uint32_t slot, void* data, UINT need);
-    // Reads the stored record at slot, a whole slot, into data, passing over torn slots: towards the newest
-    // record, and from the newest towards older ones. slot ends at the record read. Raises.
+    // Reads the stored record at slot, a whole slot, into data, passing over torn slots: towards
+    // the newest record, and from the newest towards older ones. slot ends at the record read.
+    // Raises.
     int ReadRecord(uint32_t& slot, void* data);
     // Marks the file unavailable, closes it by abort and reports the error once.
     void Fail(const CFileException& e);

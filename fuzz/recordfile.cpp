@@ -1,8 +1,8 @@
 // Opens arbitrary bytes as each of the four record files and runs the paged queries and an
-// alarm search on them. The first input byte says which header copies get a right signature
-// (bit 0 copy A, bit 1 copy B), so the fuzzer reaches the checks behind it; the rest gives the two
-// header copies and the record area: for the alarm file its 50-byte pieces become the stubs of
-// slots 0, 1, ... and what is left the records.
+// alarm search on them. The first input byte says which header copies get a right signature and
+// check value (bit 0 copy A, bit 1 copy B), so the fuzzer reaches the checks behind them; the
+// rest gives the two header copies and the record area: for the alarm file its 50-byte pieces
+// become the stubs of slots 0, 1, ... and what is left the records.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -57,7 +57,10 @@ void PutHead(int fd, uint64_t at, const uint8_t* data, size_t size, bool sign)
 {
     REC_FILE_HEAD h{};
     std::memcpy(&h, data, std::min(size, sizeof(h)));
-    if (sign) CRecordRing::StampSignature(&h);
+    if (sign) {
+        CRecordRing::StampSignature(&h);
+        CRecordRing::SealHeader(&h);
+    }
     if (size > 0 || sign) Put(fd, at, reinterpret_cast<const uint8_t*>(&h), sign ? sizeof(h) : size);
 }
 

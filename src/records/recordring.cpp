@@ -1,6 +1,7 @@
 #include "records/recordring.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +15,57 @@ const char16_t kVersion[8] = {u'V', u' ', u'1', u'.', u'0', u'0', 0, 0};
 constexpr UINT kHeadReadSize = 256;
 
 uint64_t HeadOffset(int copy) { return copy == 0 ? 0 : g_u64HeadBOffset; }
+
+// A header copy keeps its check value in the last two characters of its write-time field, after
+// the terminator of the time text.
+constexpr size_t kHeadCheckOffset = offsetof(REC_FILE_HEAD, szWriteTime) + 30 * sizeof(char16_t);
+constexpr size_t kCheckSize = sizeof(uint32_t);
+
+// The CRC-32 table of the reflected polynomial 0xEDB88320.
+struct CrcTable {
+    uint32_t entry[256];
+    constexpr CrcTable() : entry()
+    {
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            entry[i] = c;
+        }
+    }
+};
+constexpr CrcTable kCrc;
+
+uint32_t CrcUpdate(uint32_t crc, const BYTE* data, size_t size)
+{
+    for (size_t i = 0; i < size; ++i) crc = kCrc.entry[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    return crc;
+}
+
+// The check value of size bytes, with the check bytes at `at` read as zeros. Never 0: zeros in the
+// check bytes mark a slot or header copy written before check values were kept.
+uint32_t CheckValue(const BYTE* data, size_t size, size_t at)
+{
+    const BYTE zeros[kCheckSize] = {};
+    uint32_t crc = CrcUpdate(0xFFFFFFFFu, data, at);
+    crc = CrcUpdate(crc, zeros, kCheckSize);
+    crc = ~CrcUpdate(crc, data + at + kCheckSize, size - at - kCheckSize);
+    return crc != 0 ? crc : 1;
+}
+
+void Seal(BYTE* data, size_t size, size_t at)
+{
+    const uint32_t check = CheckValue(data, size, at);
+    std::memcpy(data + at, &check, kCheckSize);
+}
+
+// A write cut part-way leaves a check value that does not match the bytes; one written without a
+// check value is taken as it is.
+bool CheckMatches(const BYTE* data, size_t size, size_t at)
+{
+    uint32_t stored;
+    std::memcpy(&stored, data + at, kCheckSize);
+    return stored == 0 || stored == CheckValue(data, size, at);
+}
 
 }  // namespace
 
@@ -33,6 +85,7 @@ void CRecordRing::StampSignature(REC_FILE_HEAD* head)
 bool CRecordRing::IsValid(const REC_FILE_HEAD& head) const
 {
     if (std::memcmp(head.szSignature, kSignature, sizeof(kSignature)) != 0) return false;
+    if (!CheckMatches(reinterpret_cast<const BYTE*>(&head), sizeof(head), kHeadCheckOffset)) return false;
     const uint32_t len = m_layout.u32RingLen;
     const uint32_t w = head.u32WriteIndex;
     const uint32_t n = head.u32Count;
@@ -40,6 +93,11 @@ bool CRecordRing::IsValid(const REC_FILE_HEAD& head) const
     // Until the ring is full every record went to the next slot, so index and count agree.
     if (m_layout.bWrapIndex) return w < len && (n == len || w == n);
     return n == (w < len ? w : len);
+}
+
+void CRecordRing::SealHeader(REC_FILE_HEAD* head)
+{
+    Seal(reinterpret_cast<BYTE*>(head), sizeof(*head), kHeadCheckOffset);
 }
 
 uint32_t CRecordRing::NextIndex(uint32_t index) const
@@ -156,6 +214,7 @@ int CRecordRing::Create()
         h.u32Count = m_count;
         U16Copy(h.szCreateTime, 32, now);
         U16Copy(h.szWriteTime, 32, now);
+        SealHeader(&h);
     }
     m_headToggle = 0;
     try {
@@ -173,9 +232,10 @@ int CRecordRing::Create()
     return 0;
 }
 
-void CRecordRing::StoreRecord(const void* slot)
+void CRecordRing::StoreRecord(void* slot)
 {
     if (!Available()) return;
+    if (m_layout.u32CheckOffset != 0) Seal(static_cast<BYTE*>(slot), m_layout.u32SlotSize, m_layout.u32CheckOffset);
     try {
         WriteAt(SlotOffset(WriteSlot()), slot, m_layout.u32SlotSize);
         CommitHeader();
@@ -198,6 +258,7 @@ void CRecordRing::CommitHeader()
     h.u32WriteIndex = w;
     h.u32Count = m_count;
     FormatRecordTime(h.szWriteTime, 32);
+    SealHeader(&h);
     m_headToggle = 1 - copy;
     WriteAt(HeadOffset(copy), &h, sizeof(REC_FILE_HEAD));
 }
@@ -214,6 +275,38 @@ UINT CRecordRing::ReadAt(uint64_t offset, void* data, UINT size)
     m_file.Seek(static_cast<int64_t>(offset), CFile::begin);
     return m_file.Read(data, size);
 }
+
+int CRecordRing::ReadSlot(uint32_t slot, void* data, UINT need)
+{
+    const UINT size = m_layout.u32SlotSize;
+    const UINT got = ReadAt(SlotOffset(slot), data, size);
+    if (got < need) return slotMissing;
+    // Bytes past the end of the file read as the zeros they become when the file grows.
+    std::memset(static_cast<BYTE*>(data) + got, 0, size - got);
+    if (m_layout.u32CheckOffset == 0) return slotWhole;
+    return CheckMatches(static_cast<const BYTE*>(data), size, m_layout.u32CheckOffset) ? slotWhole : slotTorn;
+}
+
+int CRecordRing::ReadRecord(uint32_t& slot, void* data)
+{
+    const uint32_t len = m_layout.u32RingLen;
+    uint32_t p = slot;
+    const UINT need = m_layout.u32SlotSize;
+    int read = ReadSlot(p, data, need);
+    // A power loss cuts the slot being overwritten, the oldest record of a full ring: the record
+    // after it is the oldest whole one.
+    while (read == slotTorn && p != NewestSlot()) read = ReadSlot(p = (p + 1) % len, data, need);
+    if (read == slotTorn) {
+        p = slot;
+        while (read == slotTorn && p != OldestSlot()) read = ReadSlot(p = (p + len - 1) % len, data, need);
+    }
+    if (read != slotTorn) slot = p;
+    return read;
+}
+
+uint32_t CRecordRing::OldestSlot() const { return m_count.load() < m_layout.u32RingLen ? 0 : WriteSlot(); }
+
+uint32_t CRecordRing::NewestSlot() const { return (WriteSlot() + m_layout.u32RingLen - 1) % m_layout.u32RingLen; }
 
 void CRecordRing::Fail(const CFileException& e) { Stop(e, ""); }
 

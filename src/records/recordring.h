@@ -1,7 +1,8 @@
 // The file mechanics shared by the four record files: opening with the choice of the better
 // header copy, creating, writing a slot followed by the next header copy, reading, and turning
-// a file error into an unavailable file. The state lives in the record thread's members of
-// each file group; a ring works on them through references.
+// a file error into an unavailable file. Header copies and record slots carry a check value, so
+// that a write cut part-way by a power loss is told from a whole one. The state lives in the
+// record thread's members of each file group; a ring works on them through references.
 #pragma once
 
 #include <atomic>
@@ -15,12 +16,17 @@ struct RING_LAYOUT {
     uint32_t u32RingLen;
     uint32_t u32SlotSize;
     bool bWrapIndex;  // true: write index kept below the ring length; false: grows, slot = index % length
+    // Where a slot keeps its check value, in bytes that its record leaves unused; 0 when the
+    // ring's slots are not stored through StoreRecord and carry none.
+    uint32_t u32CheckOffset;
 };
 
 class CRecordRing {
 public:
     // Results of Open.
     enum OpenResult { openBoth = 0, openOne = 1, openNoHeader = 2, openNew = 3, openFailed = 4 };
+    // Results of ReadSlot and ReadRecord.
+    enum SlotRead { slotWhole, slotTorn, slotMissing };
 
     CRecordRing(const RING_LAYOUT& layout, CFile& file, REC_FILE_HEAD* head, int& headToggle,
                 std::atomic<uint32_t>& write, std::atomic<uint32_t>& count, int& fileErr);
@@ -42,15 +48,23 @@ public:
         return g_u64RecordAreaOffset + static_cast<uint64_t>(slot) * m_layout.u32SlotSize;
     }
 
-    // Writes one slot at the write slot, advances the index and count and writes the next header
-    // copy, flushing after each step. A file error makes the file unavailable.
-    void StoreRecord(const void* slot);
+    // Seals the slot with its check value, writes it at the write slot, advances the index and
+    // count and writes the next header copy, flushing after each step. A file error makes the
+    // file unavailable.
+    void StoreRecord(void* slot);
     // Advances the write index and count by one record and writes the next header copy. Raises.
     void CommitHeader();
     // Seek, write and flush. Raises.
     void WriteAt(uint64_t offset, const void* data, UINT size);
     // Seek and read; returns the bytes read. Raises.
     UINT ReadAt(uint64_t offset, void* data, UINT size);
+    // Reads one slot into data: slotWhole, slotTorn when its check value does not match (a write
+    // cut part-way), slotMissing when the file ends before `need` of its bytes. Raises.
+    int ReadSlot(uint32_t slot, void* data, UINT need);
+    // Reads the stored record at slot, a whole slot, into data, passing over torn slots: towards
+    // the newest record, and from the newest towards older ones. slot ends at the record read.
+    // Raises.
+    int ReadRecord(uint32_t& slot, void* data);
     // Marks the file unavailable, closes it by abort and reports the error once.
     void Fail(const CFileException& e);
     // The same for an error while the file is being created: a file this start made is removed.
@@ -58,8 +72,11 @@ public:
 
     // Puts the signature and the version into a header copy.
     static void StampSignature(REC_FILE_HEAD* head);
-    // A copy is usable: signature right, index and count inside the ring and in agreement.
+    // A copy is usable: signature right, index and count inside the ring and in agreement, and
+    // its check value matches (a copy written without one, by earlier versions, has none).
     bool IsValid(const REC_FILE_HEAD& head) const;
+    // Puts the check value of its other bytes into a header copy.
+    static void SealHeader(REC_FILE_HEAD* head);
 
 private:
     // The write index after one more record.
@@ -72,6 +89,9 @@ private:
     // Renames the open file aside to m_path + ".damaged" and opens a new one in its place.
     bool PutAside(const char* why);
     void Stop(const CFileException& e, const char* tail);
+    // The oldest and the newest stored record's slot; only with records stored.
+    uint32_t OldestSlot() const;
+    uint32_t NewestSlot() const;
 
     RING_LAYOUT m_layout;
     CFile& m_file;

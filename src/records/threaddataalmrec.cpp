@@ -16,11 +16,13 @@
 
 namespace {
 
-const RING_LAYOUT kDataLayout{g_u32DataSaveMax, g_u32DataSlotSize, true};
-const RING_LAYOUT kNibpLayout{g_u32NibpSaveMax, g_u32SmallSlotSize, false};
-const RING_LAYOUT kSysLayout{g_u32SysSaveMax, g_u32SmallSlotSize, false};
-// The alarm ring's header counts records; its slots are laid out by the stub and record areas.
-const RING_LAYOUT kAlmLayout{g_u32AlmSaveMax, g_u32AlmStubSize, true};
+// A slot's check value follows its record, in bytes the record leaves unused.
+const RING_LAYOUT kDataLayout{g_u32DataSaveMax, g_u32DataSlotSize, true, sizeof(REC_VALUES)};
+const RING_LAYOUT kNibpLayout{g_u32NibpSaveMax, g_u32SmallSlotSize, false, sizeof(NIBP_DATA)};
+const RING_LAYOUT kSysLayout{g_u32SysSaveMax, g_u32SmallSlotSize, false, sizeof(SYS_DATA)};
+// The alarm ring's header counts records; its slots are laid out by the stub and record areas,
+// and a record is committed by its stub.
+const RING_LAYOUT kAlmLayout{g_u32AlmSaveMax, g_u32AlmStubSize, true, 0};
 
 constexpr uint32_t kPageLen = 10;
 constexpr uint32_t kAlmScanFull = g_u32AlmSaveMax - 50;  // entries a first search looks at in a full ring
@@ -605,8 +607,7 @@ void CThreadDataAlmRec::DoDataQuery()
 
     bool complete = false;
     try {
-        complete = n > 0 && m_ringData.ReadAt(m_ringData.SlotOffset(p), m_pDataSlotBuf.data(), m_u32DataSlotSize) ==
-                                m_u32DataSlotSize;
+        complete = n > 0 && m_ringData.ReadRecord(p, m_pDataSlotBuf.data()) == CRecordRing::slotWhole;
     } catch (const CFileException& e) {
         m_ringData.Fail(e);
     }
@@ -693,7 +694,9 @@ void CThreadDataAlmRec::DoPageQuery(CCriticalSection& cs, uint8_t& state, const 
     uint32_t p = RingDiff(e % len, 1, len);
     try {
         for (uint32_t i = 0; i < n; ++i, p = RingDiff(p, 1, len)) {
-            if (ring.ReadAt(ring.SlotOffset(p), buf.data(), sizeof(T)) != sizeof(T)) break;
+            const int read = ring.ReadSlot(p, buf.data(), sizeof(T));
+            if (read == CRecordRing::slotMissing) break;
+            if (read == CRecordRing::slotTorn) continue;  // cut by a power loss: no record
             T rec;
             std::memcpy(&rec, buf.data(), sizeof(T));
             page.push_back(rec);

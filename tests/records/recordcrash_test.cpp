@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -43,6 +44,13 @@ void FeedAndPass(TestRecThread& t, uint32_t n)
     SYS_DATA ev{};
     U16Format(ev.szEvent, 20, "EV%08X-%08X", n, n);
     t.AddSysRecord(&ev);
+    t.RunPass();
+}
+
+void StoreData(TestRecThread& t, uint32_t n)
+{
+    DataRecordSource d(n);
+    t.AddDataRecord(&d.rec);
     t.RunPass();
 }
 
@@ -213,6 +221,60 @@ TEST_F(RecordCrashTest, SimulatedPowerLossAtRandomOperations)
     std::printf("[ record crash ] %d power losses simulated, %u data / %u alarm records stored, "
                 "%ld committed alarms checked\n",
                 losses, counts.data, counts.alm, committedAlarms);
+}
+
+// A full data ring whose copy A holds 43199 and copy B, the last committed, 0: the next record
+// goes into slot 0 and rewrites copy A with index 1. A power loss cutting that header write after
+// any number of bytes leaves the file opening at the committed index 0.
+TEST_F(RecordCrashTest, HeaderCopyCutAtAnyByteNeverWinsOverTheLastCommitted)
+{
+    const std::string& path = theApp.m_strDataSavePath;
+    WriteHead(path, 0, 43197, 43200);
+    WriteHead(path, 1, 43198, 43200);
+    ASSERT_EQ(truncate(path.c_str(), 0x30000), 0);
+    long opsPerRecord = 0;
+    {
+        TestRecThread t;
+        t.InitInstance();
+        StoreData(t, 1);  // slot 43198, copy A 43199
+        CFileFaults::Reset();
+        StoreData(t, 2);  // slot 43199, copy B 0
+        opsPerRecord = CFileFaults::Operations();
+    }
+    ASSERT_EQ(ReadHead(path, 0).u32WriteIndex, 43199u);
+    ASSERT_EQ(ReadHead(path, 1).u32WriteIndex, 0u);
+    const std::vector<uint8_t> copyA = ReadRaw(path, 0, sizeof(REC_FILE_HEAD));
+    std::vector<uint8_t> newA;
+    {
+        TestRecThread t;
+        t.InitInstance();
+        StoreData(t, 3);
+        newA = ReadRaw(path, 0, sizeof(REC_FILE_HEAD));
+    }
+    for (size_t cut = 0; cut < sizeof(REC_FILE_HEAD); ++cut) {
+        SCOPED_TRACE("header write cut after " + std::to_string(cut) + " bytes");
+        WriteRaw(path, 0, copyA.data(), copyA.size());
+        {
+            TestRecThread t;
+            t.InitInstance();
+            ASSERT_EQ(t.m_u32DataWrite.load(), 0u);
+            // The data header write is the last but one operation of a pass: a write, then its flush.
+            CFileFaults::Reset();
+            CFileFaults::PowerLossAt(opsPerRecord - 1, cut);
+            ::testing::internal::CaptureStderr();
+            StoreData(t, 3);
+            ::testing::internal::GetCapturedStderr();
+        }
+        ASSERT_TRUE(CFileFaults::PowerLost());
+        CFileFaults::Reset();
+        // A cut that left only bytes that the new copy shares with the old one is the whole new copy.
+        const bool whole = std::equal(newA.begin() + cut, newA.end(), copyA.begin() + cut);
+        TestRecThread t;
+        t.InitInstance();
+        EXPECT_EQ(t.m_u32DataWrite.load(), whole ? 1u : 0u);
+        EXPECT_EQ(t.m_u32DataCount.load(), 43200u);
+        if (HasFailure()) break;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "appbase/tesmorapp.h"
@@ -165,6 +166,36 @@ TEST_F(RecordQueryTest, DataStepsAtWriteIndexZero)
     EXPECT_EQ(Data(1, 1), 7001u);
 }
 
+// A full ring in a file written before slots carried check values: its records are served as
+// they are. A write into slot 0, the oldest, cut part-way leaves new values over old waves there;
+// after the reopen the review passes over it to slot 1.
+TEST_F(RecordQueryTest, TornDataSlotIsPassedOverInAFileWrittenBefore)
+{
+    const std::string& path = theApp.m_strDataSavePath;
+    for (uint32_t s : {0u, 1u, 43199u}) CraftDataSlot(path, s, 7000 + s);
+    WriteHead(path, 0, 43199, 43200);
+    WriteHead(path, 1, 0, 43200);
+    Start();
+    EXPECT_EQ(Data(2, 50000), 7000u);  // the oldest, written before, read as it is
+    DataRecordSource d(9);
+    thread->AddDataRecord(&d.rec);
+    CFileFaults::CutWrite(1, 0x1000);
+    ::testing::internal::CaptureStderr();
+    thread->RunPass();
+    ::testing::internal::GetCapturedStderr();
+    CFileFaults::Reset();
+    REC_VALUES torn;
+    std::memcpy(&torn, ReadRaw(path, 0x20000, sizeof(torn)).data(), sizeof(torn));
+    ASSERT_EQ(DataId(torn), 9u);  // new values over old waves
+
+    thread.reset();
+    Start();
+    EXPECT_EQ(thread->m_u32DataWrite, 0u);
+    EXPECT_EQ(Data(3, 1), 7000u + 43199);
+    EXPECT_EQ(Data(2, 50000), 7001u);
+    EXPECT_TRUE(std::equal(sink.ecg[2].begin(), sink.ecg[2].end(), DataRecordSource(7001).ecg[2].begin()));
+}
+
 TEST_F(RecordQueryTest, EmptyShortOrUnavailableDataFile)
 {
     Start();
@@ -261,6 +292,32 @@ TEST_F(RecordQueryTest, SystemPagesAtWriteIndexZero)
     for (int i = 0; i < 17; ++i) SysPage(2);
     EXPECT_EQ(SysPage(2), Range(9, 0));  // the oldest ten
     EXPECT_EQ(SysPage(2), Range(9, 0));
+}
+
+// A system event whose write into the oldest slot of a full ring was cut part-way is left off
+// the oldest page.
+TEST_F(RecordQueryTest, TornSystemEventIsLeftOffItsPage)
+{
+    Start();
+    for (uint32_t i = 0; i <= 200; ++i) {
+        SYS_DATA ev{};
+        U16Format(ev.szEvent, 20, "EV%03u", i % 200);
+        thread->AddSysRecord(&ev);
+        thread->RunPass();
+    }
+    SYS_DATA ev{};
+    U16Format(ev.szEvent, 20, "EV999");
+    thread->AddSysRecord(&ev);
+    CFileFaults::CutWrite(1, 40);  // into slot 1, the oldest
+    ::testing::internal::CaptureStderr();
+    thread->RunPass();
+    ::testing::internal::GetCapturedStderr();
+    CFileFaults::Reset();
+
+    thread.reset();
+    Start();
+    for (int i = 0; i < 25; ++i) SysPage(2);
+    EXPECT_EQ(SysPage(2), Range(10, 2));
 }
 
 TEST_F(RecordQueryTest, PendingPageRequestIsIgnored)

@@ -10,8 +10,12 @@
 
 CMonitorData::CMonitorData() : CMonitorSettings(), CAlarmLists(static_cast<CMonitorSettings&>(*this))
 {
+    // Every setting of this start, the record-file names included, comes from one version of
+    // the file, even when it is replaced meanwhile.
+    m_ParaIni.HoldFileVersion();
     LoadSettings();
     FillRecordPaths();
+    m_ParaIni.ReleaseFileVersion();
     AllocateScratchRecords();
 
     m_wEcgHr = static_cast<uint16_t>(g_i16InvalidHr);

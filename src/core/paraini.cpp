@@ -53,9 +53,15 @@ CParaIni::CParaIni()
 {
 }
 
-void CParaIni::HoldFileVersion() { m_pHeldVersion = ReadProfileVersion(m_strIniPath.c_str()); }
+void CParaIni::HoldFileVersion()
+{
+    if (m_nHolds++ == 0) m_pHeldVersion = ReadProfileVersion(m_strIniPath.c_str());
+}
 
-void CParaIni::ReleaseFileVersion() { m_pHeldVersion.reset(); }
+void CParaIni::ReleaseFileVersion()
+{
+    if (m_nHolds > 0 && --m_nHolds == 0) m_pHeldVersion.reset();
+}
 
 std::shared_ptr<const ProfileVersion> CParaIni::FileVersion() const
 {
@@ -104,7 +110,8 @@ std::string CParaIni::RecordPath(const REC_FILE_KEY& rec) const
 {
     const char* key = rec.szKey;
     const char* defaultName = rec.szDefaultName;
-    const std::string text = GetPrivateProfileString("REC", key, defaultName, m_strIniPath.c_str());
+    std::string text;
+    if (!GetValueText("REC", key, text)) text = defaultName;
     std::string name = FirstChars(text, kMaxRecordNameChars);
     // An empty name would make the folder itself the record file.
     if (name.empty()) name = defaultName;

@@ -113,7 +113,8 @@ public:
     bool GetValueText(const char* section, const char* key, std::string& text) const;
     // From HoldFileVersion to ReleaseFileVersion the integer getters, GetValueText and
     // ReportFileState read the file as it was at HoldFileVersion, so settings loaded together
-    // come from one version of the file; otherwise each call reads the file as it is now.
+    // come from one version of the file; otherwise each call reads the file as it is now. Holds
+    // nest: the version is read at the outermost hold and let go at its release.
     void HoldFileVersion();
     void ReleaseFileVersion();
     // A text from the file as a message shows it: control bytes and bytes that are not UTF-8 as
@@ -150,6 +151,7 @@ public:
 
 private:
     std::shared_ptr<const ProfileVersion> m_pHeldVersion;
+    int m_nHolds = 0;  // holds not yet released; the version is read at the first
 
     std::shared_ptr<const ProfileVersion> FileVersion() const;
     int ReadInt(const char* section, const char* key) const;

@@ -139,14 +139,21 @@ TEST_F(ParaIniTest, NegativeLimitIsWrittenAsSignedDecimalText)
 
 TEST_F(ParaIniTest, AHeldVersionServesEveryGetterUntilReleased)
 {
-    folder.Write("Para.ini", "[ECG]\nHR_ALM_H=120\nHR_ALM_L=50\n");
+    folder.Write("Para.ini", "[ECG]\nHR_ALM_H=120\nHR_ALM_L=50\n[REC]\nSYS_SAVE_FILE_NAME=a.dat\n");
     CParaIni ini;
     ini.HoldFileVersion();
-    folder.Write("Para.ini", "[ECG]\nHR_ALM_H=80\nHR_ALM_L=70\n");
+    ini.HoldFileVersion();  // holds nest: the inner release keeps the version
+    folder.Write("Para.ini", "[ECG]\nHR_ALM_H=80\nHR_ALM_L=70\n[REC]\nSYS_SAVE_FILE_NAME=b.dat\n");
+    ini.ReleaseFileVersion();
+    std::string sys;
+    ini.GetRecSysSaveFileName(sys);
     EXPECT_EQ(ini.GetEcgHrAlmH(), 120);
     EXPECT_EQ(ini.GetEcgHrAlmL(), 50);
+    EXPECT_EQ(sys, folder.File("a.dat"));
     ini.ReleaseFileVersion();
+    ini.GetRecSysSaveFileName(sys);
     EXPECT_EQ(ini.GetEcgHrAlmH(), 80);
+    EXPECT_EQ(sys, folder.File("b.dat"));
 }
 
 TEST_F(ParaIniTest, RecordFilesDefaultToTheirNamesInTheExecutablesFolder)

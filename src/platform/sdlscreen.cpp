@@ -83,6 +83,8 @@ void CSdlScreen::Close()
 
 bool CSdlScreen::IsOpen() const { return m_impl->window != nullptr; }
 
+SDL_Window* CSdlScreen::Window() const { return m_impl->window; }
+
 void CSdlScreen::Present(const std::vector<CRect>& changed)
 {
     if (!IsOpen()) return;
@@ -90,9 +92,11 @@ void CSdlScreen::Present(const std::vector<CRect>& changed)
     if (surface != m_impl->surface) m_impl->wholeFrame = true;
     m_impl->surface = surface;
     m_lastPresented.clear();
-    if (surface == nullptr) return;  // tried again on the next present
+    if (surface == nullptr) return;  // a surface on a later present differs: the whole frame
     CRect whole(0, 0, Width(), Height());
-    if (CopyToSurface(m_impl->wholeFrame ? std::vector<CRect>{whole} : changed)) m_impl->wholeFrame = false;
+    // The screen forgets what changed once it was presented: when any of it could not be
+    // shown, the next present shows the whole frame.
+    m_impl->wholeFrame = !CopyToSurface(m_impl->wholeFrame ? std::vector<CRect>{whole} : changed);
 }
 
 // Copies the rectangles from the frame into the window surface, converting the pixel format

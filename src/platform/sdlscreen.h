@@ -12,6 +12,8 @@
 
 #include "platform/screen.h"
 
+struct SDL_Window;
+
 class CSdlScreen : public CScreen {
 public:
     CSdlScreen(int width, int height);
@@ -28,6 +30,8 @@ public:
 
     // The rectangles the latest present updated in the window (for tests).
     const std::vector<CRect>& LastPresented() const { return m_lastPresented; }
+    // The desktop window; null when IsOpen() is false (for tests).
+    SDL_Window* Window() const;
     // Reads one pixel back from the window surface as a COLORREF; CLR_INVALID outside or
     // without a surface (for tests).
     COLORREF WindowPixel(int x, int y) const;

@@ -127,4 +127,17 @@ TEST_F(SdlScreenTest, WhatAFailedPresentLeftOutIsShownAtTheNextRound)
     ExpectWindowShowsTheFrame(screen);
 }
 
+TEST(SdlScreenCloseTest, ClosingTheLastScreenShutsSdlDownAsAWhole)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    {
+        CSdlScreen screen(10, 10);
+        if (!screen.IsOpen()) GTEST_SKIP() << "no SDL video: " << screen.Error();
+        EXPECT_NE(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), nullptr);
+    }
+    // Quitting SDL, not only its video, forgets the hints the screen set.
+    EXPECT_EQ(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), nullptr);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
+}
+
 }  // namespace

@@ -1,10 +1,9 @@
 // A screen shown in an SDL2 desktop window. The frame is composed in software, so it is copied
 // straight into the window's own surface: only the rectangles that changed since the last
 // present, or the whole frame after the window was exposed, restored or got a new surface, or
-// after a present that could not copy everything. No
-// renderer and no GL context is made, so no graphics driver starts its threads. Mouse clicks
-// go to the window under the pointer (two close clicks make a double click); closing the
-// desktop window asks the loop to quit.
+// after a present that could not copy everything. No renderer and no GL context is made, so no
+// graphics driver starts its threads. Mouse clicks go to the window under the pointer (two
+// close clicks make a double click); closing the desktop window asks the loop to quit.
 #pragma once
 
 #include <memory>

@@ -169,4 +169,7 @@ void CScreen::Run()
     }
 }
 
-BOOL CScreen::SavePng(const std::string& path) const { return CPngFile::Write(m_frame, path) ? TRUE : FALSE; }
+BOOL CScreen::SavePng(const std::string& path, std::string* reason) const
+{
+    return CPngFile::Write(m_frame, path, reason) ? TRUE : FALSE;
+}

@@ -51,7 +51,8 @@ public:
     // Runs rounds until quit is requested.
     void Run();
 
-    BOOL SavePng(const std::string& path) const;
+    // Writes the frame as a PNG; the reason of a failure as CPngFile::Write gives it.
+    BOOL SavePng(const std::string& path, std::string* reason = nullptr) const;
 
     // The part of the frame where the window shows (inside every parent); empty when hidden.
     CRect VisibleRect(const CWnd* wnd) const;

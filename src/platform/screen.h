@@ -70,7 +70,7 @@ private:
 
     CBitmap m_frame;
     CChangedRects m_changed;  // written since the last present
-    std::vector<CRect> m_uncovered;  // left by top-level windows since the last paint pass
+    CChangedRects m_uncovered;  // left by top-level windows since the last paint pass
     CScreen* m_previous = nullptr;
     WindowHandle m_lastClickWnd = 0;
     DWORD m_lastClickTick = 0;

@@ -38,9 +38,9 @@ bool ChooseVideo()
 
 #if defined(__SANITIZE_ADDRESS__)
 // Leak-checking builds only. With no session bus address in the environment (as under a
-// virtual display) libdbus, started by SDL's video subsystem, tries to launch a bus and keeps
-// the buffer it read that attempt's answer into; no call of SDL or libdbus frees it, so leak
-// reports are told to pass over what libdbus allocated.
+// virtual display) libdbus, started by SDL's video subsystem, tries to launch a session bus
+// and keeps a read buffer from that attempt that no call of SDL or libdbus frees (SDL_Quit and
+// dbus_shutdown leave it): leak reports pass over what libdbus allocated.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
 #endif
 

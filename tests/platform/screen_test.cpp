@@ -244,7 +244,7 @@ TEST_F(ScreenTest, DestroyingAChildUncoversItsParent)
     EXPECT_EQ(screen.Frame().GetPixel(15, 15), kRed);
 }
 
-TEST_F(ScreenTest, HidingOrDestroyingATopLevelWindowUncoversWhatLayBeneath)
+TEST_F(ScreenTest, HidingMovingOrDestroyingATopLevelWindowUncoversWhatLayBeneath)
 {
     CFillWnd below("below", kRed);
     auto above = std::make_unique<CFillWnd>("above", kGreen);
@@ -259,6 +259,10 @@ TEST_F(ScreenTest, HidingOrDestroyingATopLevelWindowUncoversWhatLayBeneath)
     above->ShowWindow(SW_SHOW);
     screen.PaintPass();
     EXPECT_EQ(screen.Frame().GetPixel(90, 90), kGreen);
+    above->MoveWindow(CRect(45, 45, 100, 100));
+    screen.PaintPass();
+    EXPECT_EQ(screen.Frame().GetPixel(42, 42), kRed);
+    EXPECT_EQ(screen.Frame().GetPixel(42, 80), 0u);
     above.reset();
     screen.PaintPass();
     EXPECT_EQ(screen.Frame().GetPixel(50, 50), kRed);

@@ -12,6 +12,7 @@
 #include "platform/apppaths.h"
 #include "platform/clock.h"
 #include "platform/headlessscreen.h"
+#include "platform/recurringerror.h"
 #include "platform/sdlscreen.h"
 #include "platform/uiloop.h"
 
@@ -36,6 +37,18 @@ std::unique_ptr<CScreen> OpenScreen(bool headless)
     return std::make_unique<CHeadlessScreen>(CTesmorDlg::kWidth, CTesmorDlg::kHeight);
 }
 
+// Writes the headless screen's picture, as it is every few seconds: a failure is said once
+// while it lasts, and once more when writing works again.
+void WriteScreenPicture(const CScreen& screen, const std::string& path, CRecurringError& said)
+{
+    std::string reason;
+    if (screen.SavePng(path, &reason)) {
+        said.Worked("tesmor: the screen is written to " + path + " again");
+    } else {
+        said.Failed("tesmor: cannot write PNG " + path + ": " + reason);
+    }
+}
+
 }  // namespace
 
 void CMonitorRun::RequestStop() { g_stopRequested.store(true); }
@@ -56,6 +69,7 @@ int CMonitorRun::Run()
     const bool headless = dynamic_cast<CSdlScreen*>(screen.get()) == nullptr;
     std::string shotPath = m_options.screenshotPath.empty() ? JoinAppPath(GetExeFolder(), "screen.png")
                                                             : m_options.screenshotPath;
+    CRecurringError shotError;
     if (headless) std::printf("tesmor: headless; the screen is written to %s every %u s\n", shotPath.c_str(),
                               m_options.screenshotPeriodMs / 1000);
     std::fflush(stdout);
@@ -72,7 +86,7 @@ int CMonitorRun::Run()
             DWORD lastShot = started;
             while (screen->RunOnce(100) && !ShouldStop(deadline)) {
                 if (headless && GetTickCount() - lastShot >= m_options.screenshotPeriodMs) {
-                    screen->SavePng(shotPath);
+                    WriteScreenPicture(*screen, shotPath, shotError);
                     lastShot = GetTickCount();
                 }
             }

@@ -20,7 +20,10 @@ CSerialPort::~CSerialPort()
     if (m_hPort != kInvalidHandle) ::close(m_hPort);
 }
 
-std::string CSerialPort::DevicePath(int port) { return "/dev/ttyS" + std::to_string(port - 1); }
+std::string CSerialPort::DevicePath(int port)
+{
+    return port < 1 ? std::string() : "/dev/ttyS" + std::to_string(port - 1);
+}
 
 int CSerialPort::Open()
 {
@@ -29,6 +32,10 @@ int CSerialPort::Open()
     char name[32];
     std::snprintf(name, sizeof name, "COM%d", port);
     std::string path = DevicePath(port);
+    if (path.empty()) {
+        std::fprintf(stderr, "serial port %s has no device on this machine; the link goes on without it\n", name);
+        return 1;
+    }
     if (OpenDevice(path) != 0) {
         std::fprintf(stderr, "serial port %s (%s) cannot be opened: %s; the link goes on without it\n", name,
                      path.c_str(), std::strerror(errno));

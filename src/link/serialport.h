@@ -1,6 +1,6 @@
 // One serial port for the link thread, over termios in raw mode: 8 data bits, no parity, one
 // stop bit, no flow control and no character translation, held with an exclusive lock so that
-// no second user can open it. "COM<n>" is the device /dev/ttyS<n-1>.
+// no second user can open it. "COM<n>" is the device /dev/ttyS<n-1>; COM0 has none.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +31,7 @@ public:
     int Close() { return 0; }
 
     bool IsOpen() const { return m_hPort != kInvalidHandle; }
-    // The device behind "COM<port>".
+    // The device behind "COM<port>"; empty for 0 and below, which name no device.
     static std::string DevicePath(int port);
 
 private:

@@ -35,7 +35,7 @@ const char* WriteRgbRows(FILE* file, int w, int h, std::vector<png_bytep>& rows)
 
 }  // namespace
 
-bool CPngFile::Write(const CBitmap& bitmap, const std::string& path)
+bool CPngFile::Write(const CBitmap& bitmap, const std::string& path, std::string* reason)
 {
     if (!bitmap.IsValid()) return false;
     int w = bitmap.Width(), h = bitmap.Height();
@@ -55,7 +55,11 @@ bool CPngFile::Write(const CBitmap& bitmap, const std::string& path)
     if (file != nullptr && std::fclose(file) != 0 && error == nullptr) error = "write failed";
     if (error == nullptr && std::rename(temp.c_str(), path.c_str()) != 0) error = std::strerror(errno);
     if (error != nullptr) {
-        std::fprintf(stderr, "tesmor: cannot write PNG %s: %s\n", path.c_str(), error);
+        if (reason != nullptr) {
+            *reason = error;
+        } else {
+            std::fprintf(stderr, "tesmor: cannot write PNG %s: %s\n", path.c_str(), error);
+        }
         std::remove(temp.c_str());
         return false;
     }

@@ -7,8 +7,9 @@
 
 class CPngFile {
 public:
-    // Writes the bitmap; false (with a line on stderr) when the file cannot be written.
-    static bool Write(const CBitmap& bitmap, const std::string& path);
+    // Writes the bitmap; false when the file cannot be written. The reason goes to *reason, or
+    // without one, in a line on standard error.
+    static bool Write(const CBitmap& bitmap, const std::string& path, std::string* reason = nullptr);
     // Reads an 8-bit RGB or RGBA PNG into a new bitmap; false for a missing or damaged file.
     static bool Read(const std::string& path, CBitmap* bitmap);
 };

@@ -37,9 +37,20 @@ CRect CScreen::VisibleRect(const CWnd* wnd) const
     return visible;
 }
 
+void CScreen::Uncover(const CRect& frameRect) { m_uncovered.Add(frameRect); }
+
 int CScreen::PaintPass()
 {
     std::vector<CRect> painted;
+    // Where a top-level window was, the frame shows black until the windows there paint again.
+    for (const CRect& gone : m_uncovered.Rects()) {
+        CDC dc;
+        dc.AttachTarget(m_frame, CPoint(0, 0), CRect(0, 0, Width(), Height()));
+        dc.FillSolidRect(gone, 0);
+        m_changed.Add(dc.WrittenBounds());
+        painted.push_back(dc.WrittenBounds());
+    }
+    m_uncovered.Clear();
     int count = 0;
     for (CWnd* top : CUiLoop::Instance().TopLevelWindows()) count += PaintTree(top, painted, false);
     return count;
@@ -158,4 +169,7 @@ void CScreen::Run()
     }
 }
 
-BOOL CScreen::SavePng(const std::string& path) const { return CPngFile::Write(m_frame, path) ? TRUE : FALSE; }
+BOOL CScreen::SavePng(const std::string& path, std::string* reason) const
+{
+    return CPngFile::Write(m_frame, path, reason) ? TRUE : FALSE;
+}

@@ -34,6 +34,9 @@ public:
     int PaintPass();
     // Paints one window (and what lies over it) now.
     void PaintNow(CWnd* wnd);
+    // A top-level window left this frame rectangle (destroyed, hidden or moved): the next paint
+    // pass clears it and paints again every window that shows there.
+    void Uncover(const CRect& frameRect);
 
     // A left click at a frame position: finds the window under it and delivers the button
     // down/up or, for the second of two close clicks, the double click. Returns the window
@@ -48,7 +51,8 @@ public:
     // Runs rounds until quit is requested.
     void Run();
 
-    BOOL SavePng(const std::string& path) const;
+    // Writes the frame as a PNG; the reason of a failure as CPngFile::Write gives it.
+    BOOL SavePng(const std::string& path, std::string* reason = nullptr) const;
 
     // The part of the frame where the window shows (inside every parent); empty when hidden.
     CRect VisibleRect(const CWnd* wnd) const;
@@ -66,6 +70,7 @@ private:
 
     CBitmap m_frame;
     CChangedRects m_changed;  // written since the last present
+    CChangedRects m_uncovered;  // left by top-level windows since the last paint pass
     CScreen* m_previous = nullptr;
     WindowHandle m_lastClickWnd = 0;
     DWORD m_lastClickTick = 0;

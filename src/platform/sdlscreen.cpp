@@ -36,6 +36,14 @@ bool ChooseVideo()
 
 }  // namespace
 
+#if defined(__SANITIZE_ADDRESS__)
+// Leak-checking builds only. With no session bus address in the environment (as under a
+// virtual display) libdbus, started by SDL's video subsystem, tries to launch a session bus
+// and keeps a read buffer from that attempt that no call of SDL or libdbus frees (SDL_Quit and
+// dbus_shutdown leave it): leak reports pass over what libdbus allocated.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+#endif
+
 struct CSdlScreen::Impl {
     bool videoStarted = false;
     SDL_Window* window = nullptr;
@@ -78,10 +86,15 @@ void CSdlScreen::Close()
 {
     if (m_impl->window != nullptr) SDL_DestroyWindow(m_impl->window);
     if (m_impl->videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // Quitting the video subsystem leaves what SDL started beside it (its D-Bus connection
+    // among them): the last user shuts SDL down as a whole.
+    if (m_impl->videoStarted && SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
     *m_impl = Impl();
 }
 
 bool CSdlScreen::IsOpen() const { return m_impl->window != nullptr; }
+
+SDL_Window* CSdlScreen::Window() const { return m_impl->window; }
 
 void CSdlScreen::Present(const std::vector<CRect>& changed)
 {
@@ -90,9 +103,11 @@ void CSdlScreen::Present(const std::vector<CRect>& changed)
     if (surface != m_impl->surface) m_impl->wholeFrame = true;
     m_impl->surface = surface;
     m_lastPresented.clear();
-    if (surface == nullptr) return;  // tried again on the next present
+    if (surface == nullptr) return;  // a surface on a later present differs: the whole frame
     CRect whole(0, 0, Width(), Height());
-    if (CopyToSurface(m_impl->wholeFrame ? std::vector<CRect>{whole} : changed)) m_impl->wholeFrame = false;
+    // The screen forgets what changed once it was presented: when any of it could not be
+    // shown, the next present shows the whole frame.
+    m_impl->wholeFrame = !CopyToSurface(m_impl->wholeFrame ? std::vector<CRect>{whole} : changed);
 }
 
 // Copies the rectangles from the frame into the window surface, converting the pixel format

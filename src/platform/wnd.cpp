@@ -49,8 +49,8 @@ BOOL CWnd::DestroyWindow()
     OnDestroy();
     CUiLoop& loop = CUiLoop::Instance();
     loop.Unregister(this);
+    UncoverBeneath();
     if (m_parent != nullptr) {
-        m_parent->Invalidate();  // uncover what the window hid
         auto& siblings = m_parent->m_children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
         m_parent = nullptr;
@@ -66,9 +66,9 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint)
 
 void CWnd::MoveWindow(const CRect& rect, BOOL repaint)
 {
+    UncoverBeneath();
     m_rect = rect;
     if (repaint) Invalidate();
-    if (m_parent != nullptr) m_parent->Invalidate();
 }
 
 BOOL CWnd::ShowWindow(int cmdShow)
@@ -77,9 +77,19 @@ BOOL CWnd::ShowWindow(int cmdShow)
     m_visible = cmdShow != SW_HIDE;
     if (m_visible != was) {
         Invalidate();
-        if (m_parent != nullptr) m_parent->Invalidate();
+        UncoverBeneath();
     }
     return was ? TRUE : FALSE;
+}
+
+void CWnd::UncoverBeneath()
+{
+    if (m_parent != nullptr) {
+        m_parent->Invalidate();
+        return;
+    }
+    CScreen* screen = CScreen::Current();
+    if (screen != nullptr) screen->Uncover(m_rect);
 }
 
 BOOL CWnd::IsWindowVisible() const

@@ -116,6 +116,10 @@ public:
     virtual LRESULT OnUserMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return 0; }
 
 private:
+    // What the window covered paints again: its parent, or for a top-level window everything
+    // the screen shows at its place.
+    void UncoverBeneath();
+
     WindowHandle m_handle;
     CWnd* m_parent = nullptr;
     std::vector<CWnd*> m_children;

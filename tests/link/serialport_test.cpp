@@ -118,9 +118,13 @@ TEST(SerialPortOpenTest, MissingComPortFailsAndLeavesThePortHarmless)
 {
     theApp.ResetForTests();
     CSerialPort port;
-    EXPECT_EQ(CSerialPort::DevicePath(0), "/dev/ttyS-1");
+    EXPECT_EQ(CSerialPort::DevicePath(0), "");
+    EXPECT_EQ(CSerialPort::DevicePath(1), "/dev/ttyS0");
     EXPECT_EQ(CSerialPort::DevicePath(3), "/dev/ttyS2");
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(port.Open(), 1);  // COM0 does not exist
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "serial port COM0 has no device on this machine; the link goes on without it\n");
     EXPECT_FALSE(port.IsOpen());
     const uint8_t b[] = {1, 2, 3};
     EXPECT_EQ(port.Write(b, 3), 0u);

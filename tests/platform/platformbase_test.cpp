@@ -8,6 +8,7 @@
 #include "platform/apppaths.h"
 #include "platform/fakeclock.h"
 #include "platform/powerstatus.h"
+#include "platform/recurringerror.h"
 #include "platform/textu16.h"
 #include "platform/uiloop.h"
 #include "platform/winthread.h"
@@ -254,6 +255,22 @@ TEST(PowerStatusTest, ReadsMainsAndBatteryAnswersAsADesktopWithoutSuppliesAndUnk
     EXPECT_EQ(s.BatteryLifePercent, 255);
     EXPECT_EQ(s.BatteryFlag, 255);
     SetPowerSupplyFolder("/sys/class/power_supply");
+}
+
+TEST(RecurringErrorTest, AFailureIsSaidWhenItBeginsOrChangesAndItsEndOnce)
+{
+    CRecurringError said;
+    ::testing::internal::CaptureStderr();
+    said.Worked("works again");  // nothing had failed
+    for (int i = 0; i < 3; ++i) said.Failed("cannot write x: Permission denied");
+    for (int i = 0; i < 3; ++i) said.Failed("cannot write x: No space left on device");
+    EXPECT_TRUE(said.IsFailing());
+    for (int i = 0; i < 2; ++i) said.Worked("works again");
+    EXPECT_FALSE(said.IsFailing());
+    said.Failed("cannot write x: Permission denied");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "cannot write x: Permission denied\ncannot write x: No space left on device\nworks again\n"
+              "cannot write x: Permission denied\n");
 }
 
 }  // namespace

@@ -244,4 +244,29 @@ TEST_F(ScreenTest, DestroyingAChildUncoversItsParent)
     EXPECT_EQ(screen.Frame().GetPixel(15, 15), kRed);
 }
 
+TEST_F(ScreenTest, HidingMovingOrDestroyingATopLevelWindowUncoversWhatLayBeneath)
+{
+    CFillWnd below("below", kRed);
+    auto above = std::make_unique<CFillWnd>("above", kGreen);
+    below.Create(nullptr, CRect(0, 0, 60, 60), 1);
+    above->Create(nullptr, CRect(40, 40, 100, 100), 2);
+    screen.PaintPass();
+    EXPECT_EQ(screen.Frame().GetPixel(50, 50), kGreen);
+    above->ShowWindow(SW_HIDE);
+    screen.PaintPass();
+    EXPECT_EQ(screen.Frame().GetPixel(50, 50), kRed);
+    EXPECT_EQ(screen.Frame().GetPixel(90, 90), 0u);  // no window there any more
+    above->ShowWindow(SW_SHOW);
+    screen.PaintPass();
+    EXPECT_EQ(screen.Frame().GetPixel(90, 90), kGreen);
+    above->MoveWindow(CRect(45, 45, 100, 100));
+    screen.PaintPass();
+    EXPECT_EQ(screen.Frame().GetPixel(42, 42), kRed);
+    EXPECT_EQ(screen.Frame().GetPixel(42, 80), 0u);
+    above.reset();
+    screen.PaintPass();
+    EXPECT_EQ(screen.Frame().GetPixel(50, 50), kRed);
+    EXPECT_EQ(screen.Frame().GetPixel(90, 90), 0u);
+}
+
 }  // namespace

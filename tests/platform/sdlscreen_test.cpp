@@ -105,4 +105,39 @@ TEST_F(SdlScreenTest, PresentsTheWholeFrameAtFirstAndAfterExposureThenOnlyWhatCh
     EXPECT_EQ(screen.LastPresented(), std::vector<CRect>{CRect(0, 0, 100, 80)});
 }
 
+TEST_F(SdlScreenTest, WhatAFailedPresentLeftOutIsShownAtTheNextRound)
+{
+    CColumnSweep sweep;
+    sweep.Create(&top, CRect(30, 20, 90, 60), 2);
+    screen.RunOnce(0);
+    // A pixel format SDL cannot convert to makes the copy of the next column fail.
+    SDL_PixelFormat* format = SDL_GetWindowSurface(screen.Window())->format;
+    const Uint32 real = format->format;
+    format->format = SDL_PIXELFORMAT_INDEX8;
+    sweep.Step();
+    screen.RunOnce(0);
+    format->format = real;
+    EXPECT_TRUE(screen.LastPresented().empty());
+    screen.RunOnce(0);
+    ExpectWindowShowsTheFrame(screen);
+    // A top-level window hidden leaves black, in the window too.
+    top.ShowWindow(SW_HIDE);
+    screen.RunOnce(0);
+    EXPECT_EQ(screen.WindowPixel(40, 30), 0u);
+    ExpectWindowShowsTheFrame(screen);
+}
+
+TEST(SdlScreenCloseTest, ClosingTheLastScreenShutsSdlDownAsAWhole)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    {
+        CSdlScreen screen(10, 10);
+        if (!screen.IsOpen()) GTEST_SKIP() << "no SDL video: " << screen.Error();
+        EXPECT_NE(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), nullptr);
+    }
+    // Quitting SDL, not only its video, forgets the hints the screen set.
+    EXPECT_EQ(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), nullptr);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
+}
+
 }  // namespace

@@ -25,7 +25,7 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error)
     }
     int mode = (flags & modeReadWrite) ? O_RDWR : (flags & modeWrite) ? O_WRONLY : O_RDONLY;
     if (flags & modeCreate) mode |= O_CREAT | ((flags & modeNoTruncate) ? 0 : O_TRUNC);
-    int fd = OpenCreating(m_path, mode);
+    int fd = OpenCreating(mode);
     int err = errno;
     if (fd >= 0 && (flags & (shareExclusive | shareDenyWrite)) && flock(fd, LOCK_EX | LOCK_NB) != 0) {
         err = errno;
@@ -43,17 +43,19 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error)
     return TRUE;
 }
 
-// Opens like open(2); a file that this call creates is told to the fault seam.
-int CFile::OpenCreating(const std::string& path, int mode)
+// Opens m_path like open(2); a file that this call creates is noted, and told to the fault seam.
+int CFile::OpenCreating(int mode)
 {
-    if (!(mode & O_CREAT)) return open(path.c_str(), mode | O_CLOEXEC, 0644);
-    int fd = open(path.c_str(), mode | O_EXCL | O_CLOEXEC, 0644);
+    m_bCreated = false;
+    if (!(mode & O_CREAT)) return open(m_path.c_str(), mode | O_CLOEXEC, 0644);
+    int fd = open(m_path.c_str(), mode | O_EXCL | O_CLOEXEC, 0644);
     if (fd >= 0) {
-        CFileFaults::OnCreate(path);
+        m_bCreated = true;
+        CFileFaults::OnCreate(m_path);
         return fd;
     }
     if (errno != EEXIST) return fd;
-    return open(path.c_str(), mode | O_CLOEXEC, 0644);
+    return open(m_path.c_str(), mode | O_CLOEXEC, 0644);
 }
 
 bool CFile::IsSameFile(const std::string& path) const

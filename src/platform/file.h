@@ -32,6 +32,8 @@ public:
     // Opens path (UTF-8). Returns FALSE and fills error, when given, on failure.
     BOOL Open(const char* path, UINT flags, CFileException* error = nullptr);
     bool IsOpen() const { return m_fd >= 0; }
+    // Whether the last Open made the file, which did not exist before.
+    bool WasCreated() const { return m_bCreated; }
     const std::string& GetFilePath() const { return m_path; }
     // Whether path names the file this object has open (the same file also under another name).
     bool IsSameFile(const std::string& path) const;
@@ -60,11 +62,12 @@ public:
     static std::string FolderOf(const std::string& path);
 
 private:
-    static int OpenCreating(const std::string& path, int mode);
+    int OpenCreating(int mode);
     [[noreturn]] void Raise(int err) const;
     void RequireOpen() const;
 
     int m_fd = -1;
     uint64_t m_pos = 0;
     std::string m_path;
+    bool m_bCreated = false;
 };

@@ -1,10 +1,8 @@
 #include "records/recordring.h"
 
-#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/textu16.h"
 
@@ -124,8 +122,6 @@ int CRecordRing::ChooseCopy(bool validA, bool validB)
 int CRecordRing::Open(const std::string& path)
 {
     m_path = path;
-    std::error_code ec;
-    m_madeNew = !std::filesystem::exists(path, ec);
     if (!OpenFile()) return openFailed;
     try {
         const uint64_t length = m_file.GetLength();
@@ -162,8 +158,10 @@ bool CRecordRing::OpenFile()
 {
     CFileException error;
     if (m_file.Open(m_path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite |
-                                          CFile::shareDenyWrite, &error))
+                                          CFile::shareDenyWrite, &error)) {
+        m_madeNew = m_file.WasCreated();
         return true;
+    }
     m_fileErr = 1;
     if (!m_reported) std::fprintf(stderr, "record file cannot be opened: %s\n", EscapedText(error.Describe()).c_str());
     m_reported = true;
@@ -186,19 +184,19 @@ bool CRecordRing::PutAside(const char* why)
     const std::string aside = m_path + ".damaged";
     const std::string shown = EscapedText(m_path);
     // Renamed while still open and locked, so no other writer slips in between.
-    if (std::rename(m_path.c_str(), aside.c_str()) != 0) {
-        const int err = errno;
+    try {
+        CFile::Rename(m_path.c_str(), aside.c_str());
+    } catch (const CFileException& e) {
         m_fileErr = 1;
         m_file.Abort();
         std::fprintf(stderr, "record file %s is damaged (%s) and cannot be kept as %s (%s); the file is not used\n",
-                     shown.c_str(), why, EscapedText(aside).c_str(), std::strerror(err));
+                     shown.c_str(), why, EscapedText(aside).c_str(), std::strerror(e.m_lOsError));
         m_reported = true;
         return false;
     }
     m_file.Abort();
     std::fprintf(stderr, "record file %s is damaged (%s); it is kept as %s and a new file is made\n", shown.c_str(),
                  why, EscapedText(aside).c_str());
-    m_madeNew = true;
     return OpenFile();
 }
 

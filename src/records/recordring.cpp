@@ -74,6 +74,13 @@ CRecordRing::CRecordRing(const RING_LAYOUT& layout, CFile& file, REC_FILE_HEAD* 
 {
 }
 
+std::string CRecordRing::KeptName(const std::string& path, int n)
+{
+    return n <= 1 ? path + ".damaged" : path + ".damaged." + std::to_string(n);
+}
+
+size_t CRecordRing::KeptSuffixMax() { return KeptName("", kKeptNamesMax).size(); }
+
 void CRecordRing::StampSignature(REC_FILE_HEAD* head)
 {
     std::memcpy(head->szSignature, kSignature, sizeof(kSignature));

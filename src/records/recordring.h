@@ -70,6 +70,13 @@ public:
     // The same for an error while the file is being created: a file this start made is removed.
     void FailCreate(const CFileException& e);
 
+    // Names a damaged record file may be kept under: path + ".damaged" for the first, then
+    // path + ".damaged.2" up to path + ".damaged.99"; a kept file is never replaced.
+    static constexpr int kKeptNamesMax = 99;
+    static std::string KeptName(const std::string& path, int n);
+    // The longest ending that KeptName adds to a record file's name.
+    static size_t KeptSuffixMax();
+
     // Puts the signature and the version into a header copy.
     static void StampSignature(REC_FILE_HEAD* head);
     // A copy is usable: signature right, index and count inside the ring and in agreement, and

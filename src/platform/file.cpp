@@ -164,6 +164,26 @@ void CFile::Rename(const char* oldName, const char* newName)
     }
 }
 
+void CFile::RenameNoReplace(const char* oldName, const char* newName)
+{
+    const std::string from = oldName != nullptr ? oldName : "";
+    const std::string to = newName != nullptr ? newName : "";
+    CFileFaults::OnOperation(to);
+    struct stat st {};
+    if (lstat(to.c_str(), &st) == 0) throw CFileException(CFileException::CauseFromErrno(EEXIST), EEXIST, to);
+    CFileFaults::OnRename(from, to);
+    int rc = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+        // A file system without no-replace renames: a new link fails as well when the name is taken.
+        rc = link(from.c_str(), to.c_str());
+        if (rc == 0) (void)unlink(from.c_str());
+    }
+    if (rc != 0) {
+        int err = errno;
+        throw CFileException(CFileException::CauseFromErrno(err), err, from);
+    }
+}
+
 std::string CFile::FolderOf(const std::string& path)
 {
     size_t slash = path.rfind('/');

@@ -1,5 +1,7 @@
 #include "records/recordring.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -10,14 +12,16 @@ namespace {
 
 const char16_t kSignature[8] = {u'K', u'W', u'P', u'D', u'5', u'N', u'X', u'Q'};
 const char16_t kVersion[8] = {u'V', u' ', u'1', u'.', u'0', u'0', 0, 0};
-constexpr UINT kHeadReadSize = 256;
 
 uint64_t HeadOffset(int copy) { return copy == 0 ? 0 : g_u64HeadBOffset; }
 
 // A header copy keeps its check value in the last two characters of its write-time field, after
 // the terminator of the time text.
 constexpr size_t kHeadCheckOffset = offsetof(REC_FILE_HEAD, szWriteTime) + 30 * sizeof(char16_t);
-constexpr size_t kCheckSize = sizeof(uint32_t);
+constexpr size_t kHeadCheckSize = sizeof(uint32_t);
+// A slot's seal is its check value followed by this tag, which says that the slot was sealed at
+// all: bytes a writer without seals left there are not taken for a failed check.
+constexpr uint32_t kSlotTag = 0xC5E1A7D2u;
 
 // The CRC-32 table of the reflected polynomial 0xEDB88320.
 struct CrcTable {
@@ -39,30 +43,42 @@ uint32_t CrcUpdate(uint32_t crc, const BYTE* data, size_t size)
     return crc;
 }
 
-// The check value of size bytes, with the check bytes at `at` read as zeros. Never 0: zeros in the
-// check bytes mark a slot or header copy written before check values were kept.
-uint32_t CheckValue(const BYTE* data, size_t size, size_t at)
+// The check value of size bytes, with the `sealSize` seal bytes at `at` read as zeros. Never 0,
+// so zeros never pass for a check value.
+uint32_t CheckValue(const BYTE* data, size_t size, size_t at, size_t sealSize)
 {
-    const BYTE zeros[kCheckSize] = {};
+    const BYTE zeros[CRecordRing::kSlotSealSize] = {};
     uint32_t crc = CrcUpdate(0xFFFFFFFFu, data, at);
-    crc = CrcUpdate(crc, zeros, kCheckSize);
-    crc = ~CrcUpdate(crc, data + at + kCheckSize, size - at - kCheckSize);
+    crc = CrcUpdate(crc, zeros, sealSize);
+    crc = ~CrcUpdate(crc, data + at + sealSize, size - at - sealSize);
     return crc != 0 ? crc : 1;
 }
 
-void Seal(BYTE* data, size_t size, size_t at)
+uint32_t LoadU32(const BYTE* at)
 {
-    const uint32_t check = CheckValue(data, size, at);
-    std::memcpy(data + at, &check, kCheckSize);
+    uint32_t value;
+    std::memcpy(&value, at, sizeof(value));
+    return value;
 }
 
-// A write cut part-way leaves a check value that does not match the bytes; one written without a
-// check value is taken as it is.
-bool CheckMatches(const BYTE* data, size_t size, size_t at)
+bool CheckHolds(const BYTE* data, size_t size, size_t at, size_t sealSize)
 {
-    uint32_t stored;
-    std::memcpy(&stored, data + at, kCheckSize);
-    return stored == 0 || stored == CheckValue(data, size, at);
+    return LoadU32(data + at) == CheckValue(data, size, at, sealSize);
+}
+
+void SealSlot(BYTE* data, size_t size, size_t at)
+{
+    const uint32_t check = CheckValue(data, size, at, CRecordRing::kSlotSealSize);
+    std::memcpy(data + at, &check, sizeof(check));
+    std::memcpy(data + at + sizeof(check), &kSlotTag, sizeof(kSlotTag));
+}
+
+// A slot without the tag was written by a writer without seals and is taken as it is; a tagged
+// slot whose check value does not match was cut part-way.
+bool SlotWhole(const BYTE* data, size_t size, size_t at)
+{
+    if (LoadU32(data + at + sizeof(uint32_t)) != kSlotTag) return true;
+    return CheckHolds(data, size, at, CRecordRing::kSlotSealSize);
 }
 
 }  // namespace
@@ -90,7 +106,6 @@ void CRecordRing::StampSignature(REC_FILE_HEAD* head)
 bool CRecordRing::IsValid(const REC_FILE_HEAD& head) const
 {
     if (std::memcmp(head.szSignature, kSignature, sizeof(kSignature)) != 0) return false;
-    if (!CheckMatches(reinterpret_cast<const BYTE*>(&head), sizeof(head), kHeadCheckOffset)) return false;
     const uint32_t len = m_layout.u32RingLen;
     const uint32_t w = head.u32WriteIndex;
     const uint32_t n = head.u32Count;
@@ -102,7 +117,14 @@ bool CRecordRing::IsValid(const REC_FILE_HEAD& head) const
 
 void CRecordRing::SealHeader(REC_FILE_HEAD* head)
 {
-    Seal(reinterpret_cast<BYTE*>(head), sizeof(*head), kHeadCheckOffset);
+    auto* bytes = reinterpret_cast<BYTE*>(head);
+    const uint32_t check = CheckValue(bytes, sizeof(*head), kHeadCheckOffset, kHeadCheckSize);
+    std::memcpy(bytes + kHeadCheckOffset, &check, sizeof(check));
+}
+
+bool CRecordRing::HeaderSealed(const REC_FILE_HEAD& head)
+{
+    return CheckHolds(reinterpret_cast<const BYTE*>(&head), sizeof(head), kHeadCheckOffset, kHeadCheckSize);
 }
 
 uint32_t CRecordRing::NextIndex(uint32_t index) const
@@ -126,39 +148,81 @@ int CRecordRing::ChooseCopy(bool validA, bool validB)
     return b > a ? 1 : 0;
 }
 
-int CRecordRing::Open(const std::string& path)
+int CRecordRing::Open(const std::string& path, const std::string& settingsPath)
 {
     m_path = path;
     if (!OpenFile()) return openFailed;
+    if (!settingsPath.empty() && m_file.IsSameFile(settingsPath)) return LeaveSettingsFile(settingsPath);
     try {
         const uint64_t length = m_file.GetLength();
-        const bool small = length <= g_u64RecordAreaOffset;
-        if (length == 0) return StartEmpty(openNew);
+        // A file that can hold no record is new, whatever its headers hold: a start cut short
+        // while making the file leaves one.
+        if (length <= g_u64RecordAreaOffset) return StartEmpty(openNew);
         bool valid[2];
-        for (int copy = 0; copy < 2; ++copy) {
-            uint8_t raw[kHeadReadSize];
-            if (ReadAt(HeadOffset(copy), raw, kHeadReadSize) == kHeadReadSize)
-                std::memcpy(&m_head[copy], raw, sizeof(REC_FILE_HEAD));
-            valid[copy] = IsValid(m_head[copy]);
-            StampSignature(&m_head[copy]);
-        }
+        ReadCopies(valid);
         const int chosen = ChooseCopy(valid[0], valid[1]);
-        // A file without a valid header, or too short for the records its header counts, may
-        // still hold records or be some other file: it is kept aside before a new one is made.
-        if (chosen < 0) return PutAside("no valid header") ? StartEmpty(small ? openNew : openNoHeader) : openFailed;
-        if (small) {
-            const bool counts = (valid[0] && m_head[0].u32Count > 0) || (valid[1] && m_head[1].u32Count > 0);
-            if (!counts) return StartEmpty(openNew);
-            return PutAside("shorter than the records its header counts") ? StartEmpty(openNew) : openFailed;
-        }
+        // Without a valid header the file may still hold records, or be some other file: it is
+        // kept aside before a new one is made.
+        if (chosen < 0) return PutAside("no valid header") ? StartEmpty(openNoHeader) : openFailed;
         m_write = m_head[chosen].u32WriteIndex;
         m_count = m_head[chosen].u32Count;
         m_headToggle = 1 - chosen;  // the older copy takes the next update
+        if (m_count.load() == 0 && length < m_layout.u64MadeLength) return StartEmpty(openNew);
+        KeepRecordsInFile(length);
         return valid[0] && valid[1] ? openBoth : openOne;
     } catch (const CFileException& e) {
         Fail(e);
         return openFailed;
     }
+}
+
+void CRecordRing::ReadCopies(bool valid[2])
+{
+    bool sealed[2];
+    for (int copy = 0; copy < 2; ++copy) {
+        // A copy that lies whole in the file is read; one cut by the file's end keeps what memory held.
+        REC_FILE_HEAD read;
+        if (ReadAt(HeadOffset(copy), &read, sizeof(read)) == sizeof(read)) m_head[copy] = read;
+        sealed[copy] = HeaderSealed(m_head[copy]);
+        valid[copy] = IsValid(m_head[copy]);
+        StampSignature(&m_head[copy]);
+    }
+    // Copies are written one at a time, each sealed by its check value. A copy whose check fails
+    // beside one whose check holds was cut while being written; when neither holds, the file was
+    // written without check values and the copies' own fields decide.
+    for (int copy = 0; copy < 2; ++copy) valid[copy] = valid[copy] && (sealed[copy] || !sealed[1 - copy]);
+}
+
+// A file that ends before the slots its header counts (copied in part, or cut from outside)
+// keeps the records it holds: a write slot beyond its end moves back to the end, so new records
+// follow those in the file, and reviews pass over the slots that are not there.
+void CRecordRing::KeepRecordsInFile(uint64_t length)
+{
+    if (m_layout.u32CheckOffset == 0) return;  // the alarm ring commits its records by their stubs
+    const uint32_t len = m_layout.u32RingLen;
+    const uint64_t area = length - g_u64RecordAreaOffset;
+    const UINT need = m_layout.u32ReadSize;
+    const uint64_t held = area < need ? 0 : (area - need) / m_layout.u32SlotSize + 1;
+    const uint32_t counted = std::min(m_count.load(), len);
+    if (held >= counted) return;
+    const uint32_t slot = WriteSlot();
+    if (slot > held) {
+        m_write = m_write.load() - (slot - static_cast<uint32_t>(held));
+        if (m_count.load() < len) m_count = m_write.load();
+    }
+    std::fprintf(stderr, "record file %s holds %u of the %u records its header counts; the records it holds are kept\n",
+                 EscapedText(m_path).c_str(), static_cast<unsigned>(held), static_cast<unsigned>(counted));
+}
+
+int CRecordRing::LeaveSettingsFile(const std::string& settingsPath)
+{
+    const bool made = m_madeNew;
+    m_file.Abort();
+    m_fileErr = 1;
+    m_reported = true;
+    // Made by this open, through a link to a settings file that was not there: nothing was lost.
+    if (made) std::remove(settingsPath.c_str());
+    return openSettingsFile;
 }
 
 bool CRecordRing::OpenFile()
@@ -188,30 +252,55 @@ int CRecordRing::StartEmpty(int result)
 
 bool CRecordRing::PutAside(const char* why)
 {
-    const std::string aside = m_path + ".damaged";
     const std::string shown = EscapedText(m_path);
-    // Renamed while still open and locked, so no other writer slips in between.
-    try {
-        CFile::Rename(m_path.c_str(), aside.c_str());
-    } catch (const CFileException& e) {
-        m_fileErr = 1;
+    // Renamed while still open and locked, so no other writer slips in between; never over an
+    // earlier kept file.
+    for (int n = 1; n <= kKeptNamesMax; ++n) {
+        const std::string kept = KeptName(m_path, n);
+        try {
+            CFile::RenameNoReplace(m_path.c_str(), kept.c_str());
+        } catch (const CFileException& e) {
+            if (e.m_lOsError == EEXIST) continue;
+            std::fprintf(stderr, "record file %s is damaged (%s) and cannot be kept as %s (%s); the file is not used\n",
+                         shown.c_str(), why, EscapedText(kept).c_str(), std::strerror(e.m_lOsError));
+            return LeaveDamaged();
+        }
         m_file.Abort();
-        std::fprintf(stderr, "record file %s is damaged (%s) and cannot be kept as %s (%s); the file is not used\n",
-                     shown.c_str(), why, EscapedText(aside).c_str(), std::strerror(e.m_lOsError));
-        m_reported = true;
-        return false;
+        std::fprintf(stderr, "record file %s is damaged (%s); it is kept as %s and a new file is made\n", shown.c_str(),
+                     why, EscapedText(kept).c_str());
+        return OpenFile();
     }
+    std::fprintf(stderr, "record file %s is damaged (%s) and cannot be kept: %s to %s are all taken; the file is not used\n",
+                 shown.c_str(), why, EscapedText(KeptName(m_path, 1)).c_str(),
+                 EscapedText(KeptName(m_path, kKeptNamesMax)).c_str());
+    return LeaveDamaged();
+}
+
+bool CRecordRing::LeaveDamaged()
+{
+    m_fileErr = 1;
     m_file.Abort();
-    std::fprintf(stderr, "record file %s is damaged (%s); it is kept as %s and a new file is made\n", shown.c_str(),
-                 why, EscapedText(aside).c_str());
-    return OpenFile();
+    m_reported = true;
+    return false;
 }
 
 int CRecordRing::Create()
 {
+    if (!Available()) return 0;
+    try {
+        WriteNewHeaders();
+        FinishNew();
+    } catch (const CFileException& e) {
+        FailCreate(e);
+        return 1;
+    }
+    return 0;
+}
+
+void CRecordRing::WriteNewHeaders()
+{
     char16_t now[32];
     FormatRecordTime(now, 32);
-    if (!Available()) return 0;
     for (int copy = 0; copy < 2; ++copy) {
         REC_FILE_HEAD& h = m_head[copy];
         StampSignature(&h);
@@ -222,25 +311,24 @@ int CRecordRing::Create()
         SealHeader(&h);
     }
     m_headToggle = 0;
-    try {
-        m_file.Seek(0, CFile::begin);
-        m_file.Write(&m_head[0], sizeof(REC_FILE_HEAD));
-        m_file.Seek(static_cast<int64_t>(g_u64HeadBOffset), CFile::begin);
-        m_file.Write(&m_head[1], sizeof(REC_FILE_HEAD));
-        m_file.Flush();
-        CFile::SyncFolder(m_path);  // a new file's name survives a power loss only so
-    } catch (const CFileException& e) {
-        FailCreate(e);
-        return 1;
-    }
+    m_file.Seek(0, CFile::begin);
+    m_file.Write(&m_head[0], sizeof(REC_FILE_HEAD));
+    m_file.Seek(static_cast<int64_t>(g_u64HeadBOffset), CFile::begin);
+    m_file.Write(&m_head[1], sizeof(REC_FILE_HEAD));
+    m_file.Flush();
+}
+
+void CRecordRing::FinishNew()
+{
+    m_file.Flush();
+    CFile::SyncFolder(m_path);  // a new file's name survives a power loss only so
     m_madeNew = false;
-    return 0;
 }
 
 void CRecordRing::StoreRecord(void* slot)
 {
     if (!Available()) return;
-    if (m_layout.u32CheckOffset != 0) Seal(static_cast<BYTE*>(slot), m_layout.u32SlotSize, m_layout.u32CheckOffset);
+    if (m_layout.u32CheckOffset != 0) SealSlot(static_cast<BYTE*>(slot), m_layout.u32SlotSize, m_layout.u32CheckOffset);
     try {
         WriteAt(SlotOffset(WriteSlot()), slot, m_layout.u32SlotSize);
         CommitHeader();
@@ -289,23 +377,22 @@ int CRecordRing::ReadSlot(uint32_t slot, void* data, UINT need)
     // Bytes past the end of the file read as the zeros they become when the file grows.
     std::memset(static_cast<BYTE*>(data) + got, 0, size - got);
     if (m_layout.u32CheckOffset == 0) return slotWhole;
-    return CheckMatches(static_cast<const BYTE*>(data), size, m_layout.u32CheckOffset) ? slotWhole : slotTorn;
+    return SlotWhole(static_cast<const BYTE*>(data), size, m_layout.u32CheckOffset) ? slotWhole : slotTorn;
 }
 
-int CRecordRing::ReadRecord(uint32_t& slot, void* data)
+int CRecordRing::ReadRecord(uint32_t& slot, void* data, int direction)
 {
     const uint32_t len = m_layout.u32RingLen;
-    uint32_t p = slot;
-    const UINT need = m_layout.u32SlotSize;
-    int read = ReadSlot(p, data, need);
-    // A power loss cuts the slot being overwritten, the oldest record of a full ring: the record
-    // after it is the oldest whole one.
-    while (read == slotTorn && p != NewestSlot()) read = ReadSlot(p = (p + 1) % len, data, need);
-    if (read == slotTorn) {
-        p = slot;
-        while (read == slotTorn && p != OldestSlot()) read = ReadSlot(p = (p + len - 1) % len, data, need);
+    const UINT need = m_layout.u32ReadSize;
+    int read = ReadSlot(slot, data, need);
+    for (int towards : {direction, -direction}) {
+        const uint32_t end = towards == towardsNewer ? NewestSlot() : OldestSlot();
+        for (uint32_t p = slot; read != slotWhole && p != end;) {
+            p = (p + len + static_cast<uint32_t>(towards)) % len;
+            read = ReadSlot(p, data, need);
+            if (read == slotWhole) slot = p;
+        }
     }
-    if (read != slotTorn) slot = p;
     return read;
 }
 

@@ -1,8 +1,10 @@
 // The file mechanics shared by the four record files: opening with the choice of the better
 // header copy, creating, writing a slot followed by the next header copy, reading, and turning
-// a file error into an unavailable file. Header copies and record slots carry a check value, so
-// that a write cut part-way by a power loss is told from a whole one. The state lives in the
-// record thread's members of each file group; a ring works on them through references.
+// a file error into an unavailable file. Header copies and record slots carry a check value in
+// bytes the format leaves undefined, so that a write cut part-way by a power loss is told from a
+// whole one; a check value judges only what a writer that keeps them sealed, so files written
+// without them (by earlier versions or other writers) open with every record. The state lives in
+// the record thread's members of each file group; a ring works on them through references.
 #pragma once
 
 #include <atomic>
@@ -16,31 +18,47 @@ struct RING_LAYOUT {
     uint32_t u32RingLen;
     uint32_t u32SlotSize;
     bool bWrapIndex;  // true: write index kept below the ring length; false: grows, slot = index % length
-    // Where a slot keeps its check value, in bytes that its record leaves unused; 0 when the
-    // ring's slots are not stored through StoreRecord and carry none.
+    // Where a slot keeps its seal (check value and tag, kSlotSealSize bytes), in bytes that its
+    // record leaves unused; 0 when the ring's slots are not stored through StoreRecord and carry none.
     uint32_t u32CheckOffset;
+    // The bytes of a slot that a review reads; a slot is in the file when these are.
+    uint32_t u32ReadSize;
+    // The length of a file once it is made: one that counts no record and is shorter was cut
+    // short while it was made, and is made again.
+    uint64_t u64MadeLength;
 };
 
 class CRecordRing {
 public:
     // Results of Open.
-    enum OpenResult { openBoth = 0, openOne = 1, openNoHeader = 2, openNew = 3, openFailed = 4 };
+    enum OpenResult { openBoth = 0, openOne = 1, openNoHeader = 2, openNew = 3, openFailed = 4, openSettingsFile = 5 };
     // Results of ReadSlot and ReadRecord.
     enum SlotRead { slotWhole, slotTorn, slotMissing };
+    // Directions of ReadRecord.
+    enum Direction { towardsOlder = -1, towardsNewer = 1 };
+    static constexpr uint32_t kSlotSealSize = 8;
 
     CRecordRing(const RING_LAYOUT& layout, CFile& file, REC_FILE_HEAD* head, int& headToggle,
                 std::atomic<uint32_t>& write, std::atomic<uint32_t>& count, int& fileErr);
 
     // Opens path and restores the write index and count from the better header copy. The copy
-    // not taken gets the next update. A file that is not empty but has no valid header, or that
-    // is too short for the records its header counts, is renamed to path + ".damaged" (one line
-    // says so) and a new file is opened for Create; openFailed when it cannot be renamed.
-    int Open(const std::string& path);
+    // not taken gets the next update. A file that can hold no record, or that was cut short
+    // while it was made, is new. A larger file without a valid header is kept aside under a
+    // name of its own (KeptName, one line says so) and a new file is opened for Create;
+    // openFailed when it cannot be kept. A file that ends before the records its header counts
+    // keeps those it holds (one line). The opened file turning out to be settingsPath (through a
+    // link) is closed, removed when this open made it, and openSettingsFile returned.
+    int Open(const std::string& path, const std::string& settingsPath = std::string());
     // Writes both header copies for the current write index and count; 0, or 1 after an error.
     int Create();
+    // The steps of Create, for a file that writes more than its headers when it is made: both
+    // header copies written and flushed, then, after the rest, the file finished. Raise.
+    void WriteNewHeaders();
+    void FinishNew();
 
     bool Available() const { return m_fileErr == 0; }
     uint32_t RingLen() const { return m_layout.u32RingLen; }
+    uint32_t Count() const { return m_count.load(); }
     // The slot the next record goes to.
     uint32_t WriteSlot() const { return m_write.load() % m_layout.u32RingLen; }
     uint64_t SlotOffset(uint32_t slot) const
@@ -58,13 +76,13 @@ public:
     void WriteAt(uint64_t offset, const void* data, UINT size);
     // Seek and read; returns the bytes read. Raises.
     UINT ReadAt(uint64_t offset, void* data, UINT size);
-    // Reads one slot into data: slotWhole, slotTorn when its check value does not match (a write
-    // cut part-way), slotMissing when the file ends before `need` of its bytes. Raises.
+    // Reads one slot into data: slotWhole, slotTorn when its seal does not match (a write cut
+    // part-way), slotMissing when the file ends before `need` of its bytes. Raises.
     int ReadSlot(uint32_t slot, void* data, UINT need);
-    // Reads the stored record at slot, a whole slot, into data, passing over torn slots: towards
-    // the newest record, and from the newest towards older ones. slot ends at the record read.
-    // Raises.
-    int ReadRecord(uint32_t& slot, void* data);
+    // Reads the stored record at slot, a whole slot, into data. A torn or missing slot is passed
+    // over in `direction` to the next whole record beyond it, or, when there is none that way, to
+    // the nearest one the other way. slot ends at the record read. Raises.
+    int ReadRecord(uint32_t& slot, void* data, int direction);
     // Marks the file unavailable, closes it by abort and reports the error once.
     void Fail(const CFileException& e);
     // The same for an error while the file is being created: a file this start made is removed.
@@ -79,22 +97,30 @@ public:
 
     // Puts the signature and the version into a header copy.
     static void StampSignature(REC_FILE_HEAD* head);
-    // A copy is usable: signature right, index and count inside the ring and in agreement, and
-    // its check value matches (a copy written without one, by earlier versions, has none).
+    // A copy is usable by its own fields: signature right, index and count inside the ring and
+    // in agreement. Its check value is judged beside the other copy's at open.
     bool IsValid(const REC_FILE_HEAD& head) const;
-    // Puts the check value of its other bytes into a header copy.
+    // Puts the check value of its other bytes into a header copy; whether a copy holds it.
     static void SealHeader(REC_FILE_HEAD* head);
+    static bool HeaderSealed(const REC_FILE_HEAD& head);
 
 private:
     // The write index after one more record.
     uint32_t NextIndex(uint32_t index) const;
     int ChooseCopy(bool validA, bool validB);
+    // Reads both header copies into memory and says which are valid.
+    void ReadCopies(bool valid[2]);
+    // Moves a write slot that lies beyond the file's end back to it.
+    void KeepRecordsInFile(uint64_t length);
+    int LeaveSettingsFile(const std::string& settingsPath);
     // Opens m_path, creating it when missing; reports a failure once.
     bool OpenFile();
     // Write index, count and both header copies as for a file made from nothing; returns result.
     int StartEmpty(int result);
-    // Renames the open file aside to m_path + ".damaged" and opens a new one in its place.
+    // Renames the open file aside to the first free KeptName and opens a new one in its place.
     bool PutAside(const char* why);
+    // A damaged file that cannot be kept aside is left as it is and not used; false.
+    bool LeaveDamaged();
     void Stop(const CFileException& e, const char* tail);
     // The oldest and the newest stored record's slot; only with records stored.
     uint32_t OldestSlot() const;

@@ -16,13 +16,18 @@
 
 namespace {
 
-// A slot's check value follows its record, in bytes the record leaves unused.
-const RING_LAYOUT kDataLayout{g_u32DataSaveMax, g_u32DataSlotSize, true, sizeof(REC_VALUES)};
-const RING_LAYOUT kNibpLayout{g_u32NibpSaveMax, g_u32SmallSlotSize, false, sizeof(NIBP_DATA)};
-const RING_LAYOUT kSysLayout{g_u32SysSaveMax, g_u32SmallSlotSize, false, sizeof(SYS_DATA)};
+uint64_t AlmStubOffset(uint32_t slot) { return g_u64RecordAreaOffset + uint64_t{slot} * g_u32AlmStubSize; }
+uint64_t AlmRecOffset(uint32_t slot) { return g_u64AlmRecAreaOffset + uint64_t{slot} * g_u32AlmRecSize; }
+
+// A slot's seal follows its record, in bytes the record leaves unused. A new data, NIBP or
+// system-event file is made of its two header copies alone; a new alarm file also of its stubs.
+const RING_LAYOUT kDataLayout{g_u32DataSaveMax, g_u32DataSlotSize, true, sizeof(REC_VALUES), g_u32DataSlotSize, 0};
+const RING_LAYOUT kNibpLayout{g_u32NibpSaveMax, g_u32SmallSlotSize, false, sizeof(NIBP_DATA), sizeof(NIBP_DATA), 0};
+const RING_LAYOUT kSysLayout{g_u32SysSaveMax, g_u32SmallSlotSize, false, sizeof(SYS_DATA), sizeof(SYS_DATA), 0};
 // The alarm ring's header counts records; its slots are laid out by the stub and record areas,
 // and a record is committed by its stub.
-const RING_LAYOUT kAlmLayout{g_u32AlmSaveMax, g_u32AlmStubSize, true, 0};
+const RING_LAYOUT kAlmLayout{g_u32AlmSaveMax, g_u32AlmStubSize, true, 0, sizeof(ALM_INDEX),
+                             AlmStubOffset(g_u32AlmSaveMax - 1) + sizeof(ALM_INDEX)};
 
 constexpr uint32_t kPageLen = 10;
 constexpr uint32_t kAlmScanFull = g_u32AlmSaveMax - 50;  // entries a first search looks at in a full ring
@@ -30,9 +35,6 @@ constexpr uint32_t kAlmOlderReach = 100;                 // how far an older ste
 
 // (a - b) modulo len for slots a, b below len.
 uint32_t RingDiff(uint32_t a, uint32_t b, uint32_t len) { return (a + len - b) % len; }
-
-uint64_t AlmStubOffset(uint32_t slot) { return g_u64RecordAreaOffset + uint64_t{slot} * g_u32AlmStubSize; }
-uint64_t AlmRecOffset(uint32_t slot) { return g_u64AlmRecAreaOffset + uint64_t{slot} * g_u32AlmRecSize; }
 
 // Compares two time texts like wcsncmp over at most 20 characters.
 int CompareTime(const char16_t* a, const char16_t* b)
@@ -207,21 +209,25 @@ BOOL CThreadDataAlmRec::InitInstance()
         for (const Group* earlier = groups; earlier != &group && first == nullptr; ++earlier) {
             if (SameFile(earlier->path, earlier->file, group.path)) first = earlier;
         }
-        const std::string shown = EscapedText(group.path);
-        if (!theApp.m_strIniPath.empty() && SamePath(theApp.m_strIniPath, group.path)) {
-            // Records written there would destroy every setting.
-            std::fprintf(stderr, "record file %s of [REC] %s is the settings file %s; the %s records are not kept\n",
-                         shown.c_str(), group.key, EscapedText(theApp.m_strIniPath).c_str(), group.records);
-        } else if (first != nullptr) {
+        // Records written into the settings file would destroy every setting. A link to a settings
+        // file that is not there yet is found only once the record file is open.
+        bool settingsFile = !theApp.m_strIniPath.empty() && SamePath(theApp.m_strIniPath, group.path);
+        if (first != nullptr && !settingsFile) {
             std::fprintf(stderr,
                          "record file %s is named by both [REC] %s and [REC] %s; the %s records are not kept\n",
-                         shown.c_str(), first->key, group.key, group.records);
-        } else {
-            const auto init = group.init;
-            (this->*init)();
+                         EscapedText(group.path).c_str(), first->key, group.key, group.records);
+            group.fileErr = 1;
             continue;
         }
-        group.fileErr = 1;
+        const auto init = group.init;
+        if (settingsFile)
+            group.fileErr = 1;
+        else
+            settingsFile = (this->*init)() == CRecordRing::openSettingsFile;
+        if (settingsFile)
+            std::fprintf(stderr, "record file %s of [REC] %s is the settings file %s; the %s records are not kept\n",
+                         EscapedText(group.path).c_str(), group.key, EscapedText(theApp.m_strIniPath).c_str(),
+                         group.records);
     }
     return TRUE;
 }
@@ -354,28 +360,31 @@ void CThreadDataAlmRec::AddPowerOnRecord()
 
 int CThreadDataAlmRec::OpenDataFile()
 {
-    int result = m_ringData.Open(theApp.m_strDataSavePath);
+    int result = m_ringData.Open(theApp.m_strDataSavePath, theApp.m_strIniPath);
+    CSingleLock g(m_csDataFile);
     m_u32DataRead = m_u32DataWrite;
     return result;
 }
 
 int CThreadDataAlmRec::OpenNibpFile()
 {
-    int result = m_ringNibp.Open(theApp.m_strNibpSavePath);
+    int result = m_ringNibp.Open(theApp.m_strNibpSavePath, theApp.m_strIniPath);
+    CSingleLock g(m_csNibpFile);
     m_u32NibpPageEnd = m_ringNibp.WriteSlot();
     return result;
 }
 
 int CThreadDataAlmRec::OpenSysFile()
 {
-    int result = m_ringSys.Open(theApp.m_strSysSavePath);
+    int result = m_ringSys.Open(theApp.m_strSysSavePath, theApp.m_strIniPath);
+    CSingleLock g(m_csSysFile);
     m_u32SysPageEnd = m_ringSys.WriteSlot();
     return result;
 }
 
 int CThreadDataAlmRec::OpenAlmFile()
 {
-    int result = m_ringAlm.Open(theApp.m_strAlmSavePath);
+    int result = m_ringAlm.Open(theApp.m_strAlmSavePath, theApp.m_strIniPath);
     m_u32AlmCur = m_u32AlmWrite;
     if (result == CRecordRing::openBoth || result == CRecordRing::openOne) ReloadAlmIndex();
     return result;
@@ -385,6 +394,8 @@ int CThreadDataAlmRec::CreateDataFile() { return m_ringData.Create(); }
 int CThreadDataAlmRec::CreateNibpFile() { return m_ringNibp.Create(); }
 int CThreadDataAlmRec::CreateSysFile() { return m_ringSys.Create(); }
 
+// The header copies go first: a start cut short while writing the stubs leaves a file that the
+// next start sees as one that was being made, never as one without a header.
 int CThreadDataAlmRec::CreateAlmFile()
 {
     char16_t now[20];
@@ -393,6 +404,7 @@ int CThreadDataAlmRec::CreateAlmFile()
     m_u32AlmWrite = 0;
     m_u32AlmCount = 0;
     try {
+        m_ringAlm.WriteNewHeaders();
         for (uint32_t i = 0; i < g_u32AlmSaveMax; ++i) {
             ALM_INDEX stub{};
             std::memcpy(stub.szTime, now, sizeof(now));
@@ -401,11 +413,12 @@ int CThreadDataAlmRec::CreateAlmFile()
             m_fileAlm.Seek(static_cast<int64_t>(AlmStubOffset(i)), CFile::begin);
             m_fileAlm.Write(&stub, sizeof(stub));
         }
+        m_ringAlm.FinishNew();
     } catch (const CFileException& e) {
         m_ringAlm.FailCreate(e);
         return 1;
     }
-    return m_ringAlm.Create();
+    return 0;
 }
 
 // Reads the 200 stubs into the in-memory index. A stub counts as a stored alarm only when it is
@@ -607,7 +620,8 @@ void CThreadDataAlmRec::DoDataQuery()
 
     bool complete = false;
     try {
-        complete = n > 0 && m_ringData.ReadRecord(p, m_pDataSlotBuf.data()) == CRecordRing::slotWhole;
+        const int direction = mode == 1 ? CRecordRing::towardsNewer : CRecordRing::towardsOlder;
+        complete = n > 0 && m_ringData.ReadRecord(p, m_pDataSlotBuf.data(), direction) == CRecordRing::slotWhole;
     } catch (const CFileException& e) {
         m_ringData.Fail(e);
     }
@@ -630,102 +644,102 @@ void CThreadDataAlmRec::DoDataQuery()
 
 // ---- NIBP and system-event pages ------------------------------------------------------------
 
-uint32_t CThreadDataAlmRec::RequestPage(int dir, CCriticalSection& cs, uint8_t& state, uint32_t& number,
-                                        uint32_t& pageEnd, uint32_t& pageSize, const CRecordRing& ring,
-                                        const std::atomic<uint32_t>& count)
+CThreadDataAlmRec::PageGroup CThreadDataAlmRec::NibpPages()
 {
-    CSingleLock g(cs);
-    if (state != 1) return 0;
-    const uint32_t len = ring.RingLen();
-    const uint32_t w = ring.WriteSlot();
-    const uint32_t n = count;
-    uint32_t& e = pageEnd;
+    return PageGroup{m_csNibpFile,     m_u8NibpQueryState, m_u32NibpRequestNo, m_nNibpPageDir, m_u32NibpPageEnd,
+                     m_u32NibpPageSize, m_ringNibp,        m_pNibpSlotBuf,     m_pNibpWnd};
+}
+
+CThreadDataAlmRec::PageGroup CThreadDataAlmRec::SysPages()
+{
+    return PageGroup{m_csSysFile,     m_u8SysQueryState, m_u32SysRequestNo, m_nSysPageDir, m_u32SysPageEnd,
+                     m_u32SysPageSize, m_ringSys,        m_pSysSlotBuf,     m_pSysWnd};
+}
+
+uint32_t CThreadDataAlmRec::RequestPage(int dir, const PageGroup& q)
+{
+    CSingleLock g(q.cs);
+    if (q.state != 1) return 0;
+    // The page itself is worked out when it is served, against the file as it is then open.
+    q.dir = dir;
+    q.state = 2;
+    q.number = NextRequestNo();
+    return q.number;
+}
+
+uint32_t CThreadDataAlmRec::RequestNibpPage(int dir) { return RequestPage(dir, NibpPages()); }
+
+uint32_t CThreadDataAlmRec::RequestSysPage(int dir) { return RequestPage(dir, SysPages()); }
+
+// Moves the page end and size by the requested direction. Under the group's lock.
+void CThreadDataAlmRec::MovePage(const PageGroup& q)
+{
+    const uint32_t len = q.ring.RingLen();
+    const uint32_t w = q.ring.WriteSlot();
+    const uint32_t n = q.ring.Count();
+    const int dir = q.dir;
+    uint32_t& e = q.pageEnd;
     const bool newest = dir == 3 || (dir == 1 && RingDiff(w, e, len) < kPageLen) ||
                         (dir != 1 && n < len && e < kPageLen);
     if (newest) {
         e = w;
-        pageSize = std::min(n, kPageLen);
+        q.pageSize = std::min(n, kPageLen);
     } else if (dir == 1) {
         e = (e + kPageLen) % len;
-        pageSize = kPageLen;
+        q.pageSize = kPageLen;
     } else if (n < len) {
         e = e - kPageLen < kPageLen ? kPageLen : e - kPageLen;
-        pageSize = kPageLen;
+        q.pageSize = kPageLen;
     } else {
         // Records from the oldest up to the page's newest; a page ending at w spans the whole ring.
         uint32_t d = RingDiff(e, w, len);
         if (d == 0) d = len;
         e = d < 2 * kPageLen ? (w + kPageLen) % len : RingDiff(e, kPageLen, len);
-        pageSize = kPageLen;
+        q.pageSize = kPageLen;
     }
-    state = 2;
-    number = NextRequestNo();
-    return number;
-}
-
-uint32_t CThreadDataAlmRec::RequestNibpPage(int dir)
-{
-    return RequestPage(dir, m_csNibpFile, m_u8NibpQueryState, m_u32NibpRequestNo, m_u32NibpPageEnd,
-                       m_u32NibpPageSize, m_ringNibp, m_u32NibpCount);
-}
-
-uint32_t CThreadDataAlmRec::RequestSysPage(int dir)
-{
-    return RequestPage(dir, m_csSysFile, m_u8SysQueryState, m_u32SysRequestNo, m_u32SysPageEnd, m_u32SysPageSize,
-                       m_ringSys, m_u32SysCount);
 }
 
 template <class T>
-void CThreadDataAlmRec::DoPageQuery(CCriticalSection& cs, uint8_t& state, const uint32_t& number,
-                                    const uint32_t& pageEnd, const uint32_t& pageSize, CRecordRing& ring,
-                                    std::vector<BYTE>& buf, std::list<T>& result, std::atomic<CWnd*>& wnd)
+void CThreadDataAlmRec::DoPageQuery(const PageGroup& q, std::list<T>& result)
 {
+    if (!q.ring.Available()) return;  // stays pending
     uint32_t e, n, served;
     {
-        CSingleLock g(cs);
-        if (state != 2) return;
-        served = number;
-        e = pageEnd;
-        n = std::min(pageSize, kPageLen);
+        CSingleLock g(q.cs);
+        if (q.state != 2) return;
+        served = q.number;
+        MovePage(q);
+        e = q.pageEnd;
+        n = std::min(q.pageSize, kPageLen);
     }
-    if (!ring.Available()) return;  // stays pending
-    const uint32_t len = ring.RingLen();
+    const uint32_t len = q.ring.RingLen();
     std::list<T> page;
     uint32_t p = RingDiff(e % len, 1, len);
     try {
         for (uint32_t i = 0; i < n; ++i, p = RingDiff(p, 1, len)) {
-            const int read = ring.ReadSlot(p, buf.data(), sizeof(T));
-            if (read == CRecordRing::slotMissing) break;
-            if (read == CRecordRing::slotTorn) continue;  // cut by a power loss: no record
+            // A slot cut by a power loss, or beyond the file's end, holds no record.
+            if (q.ring.ReadSlot(p, q.buf.data(), sizeof(T)) != CRecordRing::slotWhole) continue;
             T rec;
-            std::memcpy(&rec, buf.data(), sizeof(T));
+            std::memcpy(&rec, q.buf.data(), sizeof(T));
             page.push_back(rec);
         }
     } catch (const CFileException& ex) {
-        ring.Fail(ex);
+        q.ring.Fail(ex);
     }
     WindowHandle target = 0;
     {
-        CSingleLock g(cs);
-        if (served != number) return;  // withdrawn meanwhile; a newer request may be pending
+        CSingleLock g(q.cs);
+        if (served != q.number) return;  // withdrawn meanwhile; a newer request may be pending
         result.swap(page);
-        state = 1;
-        target = HandleOf(wnd.load());
+        q.state = 1;
+        target = HandleOf(q.wnd.load());
     }
     PostDone(target, served);
 }
 
-void CThreadDataAlmRec::DoNibpQuery()
-{
-    DoPageQuery(m_csNibpFile, m_u8NibpQueryState, m_u32NibpRequestNo, m_u32NibpPageEnd, m_u32NibpPageSize,
-                m_ringNibp, m_pNibpSlotBuf, m_listNibpResult, m_pNibpWnd);
-}
+void CThreadDataAlmRec::DoNibpQuery() { DoPageQuery(NibpPages(), m_listNibpResult); }
 
-void CThreadDataAlmRec::DoSysQuery()
-{
-    DoPageQuery(m_csSysFile, m_u8SysQueryState, m_u32SysRequestNo, m_u32SysPageEnd, m_u32SysPageSize, m_ringSys,
-                m_pSysSlotBuf, m_listSysResult, m_pSysWnd);
-}
+void CThreadDataAlmRec::DoSysQuery() { DoPageQuery(SysPages(), m_listSysResult); }
 
 void CThreadDataAlmRec::CopyNibpResult(std::vector<NIBP_DATA>* out)
 {

@@ -130,6 +130,7 @@ protected:
     uint32_t m_u32NibpPageSize = 0;
     uint8_t m_u8NibpQueryState = 1;
     uint32_t m_u32NibpRequestNo = 0;  // the number of the pending request, 0 when none
+    int m_nNibpPageDir = 3;           // the direction of the pending request
     std::vector<BYTE> m_pNibpSlotBuf;
     REC_FILE_HEAD m_stNibpHead[2] = {};
     std::list<NIBP_DATA> m_listNibpQueue;
@@ -148,6 +149,7 @@ protected:
     uint32_t m_u32SysPageSize = 0;
     uint8_t m_u8SysQueryState = 1;
     uint32_t m_u32SysRequestNo = 0;
+    int m_nSysPageDir = 3;
     std::vector<BYTE> m_pSysSlotBuf;
     REC_FILE_HEAD m_stSysHead[2] = {};
     std::list<SYS_DATA> m_listSysQueue;
@@ -188,12 +190,24 @@ private:
     int QueueRecord(std::list<T>& queue, CCriticalSection& cs, T&& rec);
     template <class T>
     void WriteSmallRecord(std::list<T>& queue, CCriticalSection& cs, CRecordRing& ring, std::vector<BYTE>& buf);
-    uint32_t RequestPage(int dir, CCriticalSection& cs, uint8_t& state, uint32_t& number, uint32_t& pageEnd,
-                    uint32_t& pageSize, const CRecordRing& ring, const std::atomic<uint32_t>& count);
+    // The members of the NIBP or the system-event group that its page review works on.
+    struct PageGroup {
+        CCriticalSection& cs;
+        uint8_t& state;
+        uint32_t& number;
+        int& dir;
+        uint32_t& pageEnd;
+        uint32_t& pageSize;
+        CRecordRing& ring;
+        std::vector<BYTE>& buf;
+        std::atomic<CWnd*>& wnd;
+    };
+    PageGroup NibpPages();
+    PageGroup SysPages();
+    uint32_t RequestPage(int dir, const PageGroup& q);
+    void MovePage(const PageGroup& q);
     template <class T>
-    void DoPageQuery(CCriticalSection& cs, uint8_t& state, const uint32_t& number, const uint32_t& pageEnd,
-                     const uint32_t& pageSize, CRecordRing& ring, std::vector<BYTE>& buf, std::list<T>& result,
-                     std::atomic<CWnd*>& wnd);
+    void DoPageQuery(const PageGroup& q, std::list<T>& result);
     void FreeQueues();
 
     std::atomic<uint32_t> m_u32LastRequestNo{0};

@@ -79,11 +79,14 @@ TEST_F(RecordOpenTest, CreatedFilesSurviveAPowerLoss)
         EXPECT_EQ(U16(ReadHead(*p, 0).szSignature, 8), u"KWPD5NXQ") << *p;
 }
 
-TEST_F(RecordOpenTest, ShortOrEmptyFilesCountAsNewAndDamagedOnesAreKeptAside)
+// A file that can hold no record is new whatever its headers say; a larger one without a valid
+// header is kept aside under a name of its own, never over a file kept before.
+TEST_F(RecordOpenTest, ShortOrEmptyFilesAreNewAndDamagedOnesAreKeptAside)
 {
     WriteHead(theApp.m_strDataSavePath, 0, 5, 5);
     ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000), 0);  // exactly the frame, yet counts records
     WriteRaw(theApp.m_strNibpSavePath, 0, "garbage", 7);
+    Extend(theApp.m_strNibpSavePath);
     WriteRaw(theApp.m_strNibpSavePath + ".damaged", 0, "an earlier one", 14);
     WriteRaw(theApp.m_strSysSavePath, 0, "", 0);
     WriteHead(theApp.m_strAlmSavePath, 0, 0, 0);  // made but never written: no records
@@ -95,15 +98,14 @@ TEST_F(RecordOpenTest, ShortOrEmptyFilesCountAsNewAndDamagedOnesAreKeptAside)
     EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
     EXPECT_EQ(ReadHead(theApp.m_strNibpSavePath, 1).u32Count, 0u);
     EXPECT_EQ(U16(ReadHead(theApp.m_strSysSavePath, 1).szSignature, 8), u"KWPD5NXQ");
-    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath + ".damaged", 0).u32Count, 5u);
-    EXPECT_EQ(FileSize(theApp.m_strNibpSavePath + ".damaged"), 7u);
-    for (const char* name : {"SysSave.dat.damaged", "AlmSave.dat.damaged"})
-        EXPECT_NE(access(folder.Path(name).c_str(), F_OK), 0) << name;
-    const std::string& data = theApp.m_strDataSavePath;
     const std::string& nibp = theApp.m_strNibpSavePath;
-    EXPECT_EQ(err, "record file " + data + " is damaged (shorter than the records its header counts); it is kept as " +
-                       data + ".damaged and a new file is made\n" + "record file " + nibp +
-                       " is damaged (no valid header); it is kept as " + nibp + ".damaged and a new file is made\n");
+    EXPECT_EQ(ReadRaw(nibp + ".damaged", 0, 20), std::vector<uint8_t>(std::begin("an earlier one"), std::end("an earlier one") - 1));
+    EXPECT_EQ(FileSize(nibp + ".damaged.2"), 0x30000u);
+    EXPECT_EQ(ReadRaw(nibp + ".damaged.2", 0, 7), std::vector<uint8_t>(std::begin("garbage"), std::end("garbage") - 1));
+    for (const char* name : {"DataSave.dat.damaged", "SysSave.dat.damaged", "AlmSave.dat.damaged", "NIBPSave.dat.damaged.3"})
+        EXPECT_NE(access(folder.Path(name).c_str(), F_OK), 0) << name;
+    EXPECT_EQ(err, "record file " + nibp + " is damaged (no valid header); it is kept as " + nibp +
+                       ".damaged.2 and a new file is made\n");
 }
 
 TEST_F(RecordOpenTest, LargerIndexWinsAndOtherCopyIsUpdatedFirst)
@@ -185,6 +187,7 @@ TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
 TEST_F(RecordOpenTest, CopiesAtTheWrapTakeTheOneAhead)
 {
     Heads(theApp.m_strDataSavePath, 0, 43200, 43199, 43200);
+    Extend(theApp.m_strDataSavePath, 0x20000 + 43200LL * 0x2000);  // the length of a full ring, sparse
     Heads(theApp.m_strAlmSavePath, 199, 200, 0, 200);
     Start();
     EXPECT_EQ(thread->m_u32DataWrite, 0u);  // the last record went into slot 43199
@@ -228,15 +231,17 @@ TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
     const std::string text = "not a record file";
     WriteRaw(path, 0, text.data(), text.size());
     Extend(path);
-    ASSERT_EQ(mkdir((path + ".damaged").c_str(), 0755), 0);  // a folder in the way of the rename
+    ASSERT_EQ(mkdir((path + ".damaged").c_str(), 0755), 0);  // a folder takes a name too
+    for (int n = 2; n <= CRecordRing::kKeptNamesMax; ++n) WriteRaw(CRecordRing::KeptName(path, n), 0, "k", 1);
     ::testing::internal::CaptureStderr();
     Start();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file " + path + " is damaged (no valid header) and cannot be kept as " + path +
-                  ".damaged (Is a directory); the file is not used\n");
+              "record file " + path + " is damaged (no valid header) and cannot be kept: " + path + ".damaged to " +
+                  path + ".damaged.99 are all taken; the file is not used\n");
     EXPECT_EQ(thread->m_bNibpFileErr, 1);
     EXPECT_EQ(FileSize(path), 0x30000u);
     EXPECT_EQ(ReadRaw(path, 0, text.size()), std::vector<uint8_t>(text.begin(), text.end()));
+    EXPECT_EQ(FileSize(path + ".damaged.99"), 1u);
 }
 
 TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)

@@ -344,9 +344,15 @@ TEST_F(RecordQueryTest, PagesFromAnUnavailableOrShortFile)
     CraftSysSlots(theApp.m_strSysSavePath, 25);
     WriteHead(theApp.m_strSysSavePath, 0, 25, 25);
     ASSERT_EQ(truncate(theApp.m_strSysSavePath.c_str(), 0x20000 + 20 * 128 + 40), 0);
+    ::testing::internal::CaptureStderr();
     Start();
-    EXPECT_TRUE(SysPage(3).empty());  // the newest slot is cut: the page stops at the first short read
-    EXPECT_EQ(SysPage(2), Range(14, 5));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file " + theApp.m_strSysSavePath +
+                                                            " holds 20 of the 25 records its header counts; the "
+                                                            "records it holds are kept\n");
+    // The 21st event is cut: the records in the file stay, and the next one follows them.
+    EXPECT_EQ(SysPage(3), Range(19, 10));
+    EXPECT_EQ(SysPage(2), Range(9, 0));
+    EXPECT_EQ(thread->m_u32SysWrite, 20u);
     thread->m_bNibpFileErr = 1;
     thread->RequestNibpPage(3);
     thread->RunPass();

@@ -55,7 +55,12 @@ int CFile::OpenCreating(int mode)
         return fd;
     }
     if (errno != EEXIST) return fd;
-    return open(m_path.c_str(), mode | O_CLOEXEC, 0644);
+    // The name is taken; a symbolic link to nothing is taken too, and the open makes its target.
+    struct stat st {};
+    const bool dangling = stat(m_path.c_str(), &st) != 0 && errno == ENOENT;
+    fd = open(m_path.c_str(), mode | O_CLOEXEC, 0644);
+    m_bCreated = fd >= 0 && dangling;
+    return fd;
 }
 
 bool CFile::IsSameFile(const std::string& path) const

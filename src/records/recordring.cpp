@@ -404,9 +404,11 @@ void CRecordRing::Fail(const CFileException& e) { Stop(e, ""); }
 
 void CRecordRing::FailCreate(const CFileException& e)
 {
-    m_file.Abort();
     // A file this start made holds no records; removed, it leaves its space to the other files.
-    const bool removed = m_madeNew && std::remove(m_path.c_str()) == 0;
+    // Only while its name still leads to it: the name may lead to another file by now.
+    const bool ours = m_madeNew && m_file.IsOpen() && m_file.IsSameFile(m_path);
+    m_file.Abort();
+    const bool removed = ours && std::remove(m_path.c_str()) == 0;
     Stop(e, removed ? "; the unfinished file is removed" : "");
 }
 

@@ -21,7 +21,9 @@ uint64_t AlmRecOffset(uint32_t slot) { return g_u64AlmRecAreaOffset + uint64_t{s
 
 // A slot's seal follows its record, in bytes the record leaves unused. A new data, NIBP or
 // system-event file is made of its two header copies alone; a new alarm file also of its stubs.
-const RING_LAYOUT kDataLayout{g_u32DataSaveMax, g_u32DataSlotSize, true, sizeof(REC_VALUES), g_u32DataSlotSize, 0};
+constexpr uint32_t kDataRecordEnd = g_u32DataWaveOffset + sizeof(WORD) * 3 * g_i32ECGWaveLen + g_i32RespWaveLen +
+                                   g_i32PlethWaveLen;
+const RING_LAYOUT kDataLayout{g_u32DataSaveMax, g_u32DataSlotSize, true, sizeof(REC_VALUES), kDataRecordEnd, 0};
 const RING_LAYOUT kNibpLayout{g_u32NibpSaveMax, g_u32SmallSlotSize, false, sizeof(NIBP_DATA), sizeof(NIBP_DATA), 0};
 const RING_LAYOUT kSysLayout{g_u32SysSaveMax, g_u32SmallSlotSize, false, sizeof(SYS_DATA), sizeof(SYS_DATA), 0};
 // The alarm ring's header counts records; its slots are laid out by the stub and record areas,

@@ -291,6 +291,25 @@ TEST_F(RecordOpenTest, LinkToTheSettingsFileIsNeverWritten)
     EXPECT_EQ(ReadRaw(ini, 0, settings.size()), std::vector<uint8_t>(settings.begin(), settings.end()));
 }
 
+// A link to a settings file that is not there yet is found on the opened file, which the open
+// made and which is removed again: no settings file full of records is left for the next start.
+TEST_F(RecordOpenTest, LinkToAMissingSettingsFileMakesNoSettingsFile)
+{
+    const std::string ini = folder.Path("Para.ini");
+    ASSERT_EQ(symlink("Para.ini", theApp.m_strNibpSavePath.c_str()), 0);
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "record file " + theApp.m_strNibpSavePath + " of [REC] NIBP_SAVE_FILE_NAME is the settings file " + ini +
+                  "; the NIBP records are not kept\n");
+    EXPECT_EQ(thread->m_bNibpFileErr, 1);
+    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
+    NIBP_DATA n{};
+    thread->AddNibpRecord(&n);
+    thread->RunPass();
+    EXPECT_NE(access(ini.c_str(), F_OK), 0);
+}
+
 TEST_F(RecordOpenTest, StubsNotCommittedOrNotMatchingTheirRecordAreEmpty)
 {
     {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 
 #include "appbase/tesmorapp.h"
 #include "core/monitordefs.h"
@@ -359,6 +360,118 @@ TEST_F(RecordQueryTest, PagesFromAnUnavailableOrShortFile)
     CUiLoop::Instance().DispatchPosted();
     EXPECT_EQ(probe.answers, 2);
     EXPECT_EQ(thread->m_u8NibpQueryState, 2);  // stays pending
+}
+
+// Bytes the formats leave undefined filled with noise, as another writer of the format may leave
+// them, and header copies whose check bytes hold what an earlier version left after the time
+// texts: every record is served.
+TEST_F(RecordQueryTest, FilesWrittenWithoutCheckValuesServeEveryRecord)
+{
+    std::mt19937 rng(5);
+    auto noise = [&rng](const std::string& path, uint64_t at, size_t size) {
+        std::vector<uint8_t> bytes(size);
+        for (auto& b : bytes) b = static_cast<uint8_t>(rng() | 1);
+        WriteRaw(path, at, bytes.data(), bytes.size());
+    };
+    const std::string& data = theApp.m_strDataSavePath;
+    const std::string& sys = theApp.m_strSysSavePath;
+    for (uint32_t i = 0; i < 5; ++i) {
+        CraftDataSlot(data, i, 300 + i);
+        noise(data, 0x20000 + i * 0x2000 + sizeof(REC_VALUES), 0x80 - sizeof(REC_VALUES));
+        noise(data, 0x20000 + i * 0x2000 + 0x19E4, 0x2000 - 0x19E4);
+        noise(sys, 0x20000 + i * 128 + sizeof(SYS_DATA), 128 - sizeof(SYS_DATA));
+    }
+    CraftSysSlots(sys, 5);
+    for (const std::string* path : {&data, &sys}) {
+        WriteHead(*path, 0, 5, 5);
+        WriteHead(*path, 1, 4, 4);
+        for (uint64_t copy : {uint64_t{0}, g_u64HeadBOffset}) noise(*path, copy + 0x60 + 40, 24);
+    }
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(thread->m_u32DataWrite, 5u);
+    EXPECT_EQ(Data(3, 1), 304u);
+    for (uint32_t id = 303; id >= 300; --id) EXPECT_EQ(Data(2, 1), id);
+    EXPECT_EQ(SysPage(3), Range(4, 0));
+}
+
+// A record whose seal fails in the middle of the ring (a flipped bit) is passed over in the
+// direction the review steps, never hiding what lies beyond it.
+TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
+{
+    Start();
+    for (uint32_t i = 0; i < 10; ++i) {
+        DataRecordSource d(400 + i);
+        thread->AddDataRecord(&d.rec);
+        thread->RunPass();
+    }
+    for (uint32_t i = 0; i < 25; ++i) {
+        SYS_DATA ev{};
+        U16Format(ev.szEvent, 20, "EV%03u", i);
+        thread->AddSysRecord(&ev);
+        thread->RunPass();
+    }
+    const uint8_t flipped = 0x5A;
+    WriteRaw(theApp.m_strDataSavePath, 0x20000 + 5 * 0x2000 + 0x1000, &flipped, 1);
+    WriteRaw(theApp.m_strSysSavePath, 0x20000 + 20 * 128 + 2, &flipped, 1);  // inside the newest page
+    WriteRaw(theApp.m_strSysSavePath, 0x20000 + 7 * 128 + 2, &flipped, 1);   // inside an older one
+    thread.reset();
+    Start();
+    EXPECT_EQ(Data(3, 1), 409u);
+    std::vector<uint32_t> back, forward;
+    for (int i = 0; i < 9; ++i) back.push_back(Data(2, 1));
+    EXPECT_EQ(back, (std::vector<uint32_t>{408, 407, 406, 404, 403, 402, 401, 400, 400}));
+    for (int i = 0; i < 6; ++i) forward.push_back(Data(1, 1));
+    EXPECT_EQ(forward, (std::vector<uint32_t>{401, 402, 403, 404, 406, 407}));
+    EXPECT_EQ(SysPage(3), (std::vector<int>{24, 23, 22, 21, 19, 18, 17, 16, 15}));
+    EXPECT_EQ(SysPage(2), (std::vector<int>{14, 13, 12, 11, 10, 9, 8, 6, 5}));
+}
+
+// The oldest records of a full ring cut by a power loss are left off: a review that steps back
+// to the oldest lands on the oldest whole record, and the oldest page shows the whole ones only.
+TEST_F(RecordQueryTest, TornOldestRecordsOfAFullRingAreLeftOff)
+{
+    Start();
+    for (uint32_t i = 0; i < 205; ++i) {
+        SYS_DATA ev{};
+        U16Format(ev.szEvent, 20, "EV%03u", i % 200);
+        thread->AddSysRecord(&ev);
+        thread->RunPass();
+    }
+    const uint8_t flipped = 0x5A;
+    for (uint32_t slot : {5u, 6u}) WriteRaw(theApp.m_strSysSavePath, 0x20000 + slot * 128 + 2, &flipped, 1);
+    thread.reset();
+    Start();
+    for (int i = 0; i < 19; ++i) SysPage(2);
+    EXPECT_EQ(SysPage(2), Range(14, 7));
+}
+
+// A file that ends before the records its header counts keeps those it holds; the last slot,
+// cut inside the bytes after its record, still holds its record; new records follow.
+TEST_F(RecordQueryTest, ShortDataFileKeepsTheRecordsItHolds)
+{
+    const std::string& path = theApp.m_strDataSavePath;
+    for (uint32_t i = 0; i < 100; ++i) CraftDataSlot(path, i, 600 + i);
+    WriteHead(path, 0, 100, 100);
+    WriteHead(path, 1, 99, 99);
+    ASSERT_EQ(truncate(path.c_str(), 0x20000 + 49 * 0x2000 + 0x1A00), 0);
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "record file " + path + " holds 50 of the 100 records its header counts; the records it holds are kept\n");
+    EXPECT_EQ(Data(3, 1), 649u);
+    EXPECT_EQ(Data(2, 30), 619u);
+    EXPECT_EQ(Data(1, 100), 649u);
+    DataRecordSource d(7);
+    thread->AddDataRecord(&d.rec);
+    thread->RunPass();
+    EXPECT_EQ(Data(3, 1), 7u);
+    EXPECT_EQ(Data(2, 1), 649u);
+    thread.reset();
+    Start();
+    EXPECT_EQ(thread->m_u32DataWrite, 51u);
+    EXPECT_EQ(thread->m_u32DataCount, 51u);
 }
 
 }  // namespace

@@ -62,4 +62,35 @@ TEST(RecordThreadTest, RunsWritesAnswersAndStops)
               20u);
 }
 
+// A page asked for before the record thread has opened its file is worked out against the file
+// once it is open, with no write outside the group's lock.
+TEST(RecordThreadTest, PageAskedForBeforeTheFileIsOpenShowsItsEvents)
+{
+    CFileFaults::Reset();
+    RecordFolder folder;
+    {
+        TestRecThread writer;
+        writer.InitInstance();
+        for (int i = 0; i < 15; ++i) writer.AddPowerOnRecord();
+        writer.Drain();
+        writer.ExitInstance();
+    }
+    CUiLoop::Instance().DispatchPosted();
+    CDialogSysRec dlg;
+    ASSERT_TRUE(dlg.Create(nullptr, CRect(0, 0, 10, 10), 5));
+    CThreadHandle handle;
+    CThreadDataAlmRec* rec = AfxBeginThread<CThreadDataAlmRec>(&handle);
+    theApp.m_pThreadDataAlmRec = rec;
+    dlg.Open();  // asks for the newest page at once, racing the thread's opening of the files
+    WaitFor([&] {
+        CUiLoop::Instance().WaitForMessage(20);
+        CUiLoop::Instance().DispatchPosted();
+        return dlg.AnswersShown() > 0;
+    });
+    rec->m_bExit = 1;
+    EXPECT_TRUE(handle.Join());
+    theApp.m_pThreadDataAlmRec = nullptr;
+    EXPECT_EQ(dlg.m_vecShown.size(), 10u);
+}
+
 }  // namespace

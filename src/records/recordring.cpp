@@ -320,7 +320,6 @@ void CRecordRing::WriteNewHeaders()
 
 void CRecordRing::FinishNew()
 {
-    m_file.Flush();
     CFile::SyncFolder(m_path);  // a new file's name survives a power loss only so
     m_madeNew = false;
 }

@@ -52,7 +52,8 @@ public:
     // Writes both header copies for the current write index and count; 0, or 1 after an error.
     int Create();
     // The steps of Create, for a file that writes more than its headers when it is made: both
-    // header copies written and flushed, then, after the rest, the file finished. Raise.
+    // header copies written and flushed, then, once the rest is written and flushed, the new
+    // file's name put on disk. Raise.
     void WriteNewHeaders();
     void FinishNew();
 

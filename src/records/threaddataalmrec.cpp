@@ -415,6 +415,7 @@ int CThreadDataAlmRec::CreateAlmFile()
             m_fileAlm.Seek(static_cast<int64_t>(AlmStubOffset(i)), CFile::begin);
             m_fileAlm.Write(&stub, sizeof(stub));
         }
+        m_fileAlm.Flush();
         m_ringAlm.FinishNew();
     } catch (const CFileException& e) {
         m_ringAlm.FailCreate(e);

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <string_view>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -282,6 +283,33 @@ std::string TempName(const char* path)
     return std::string(path) + "." + std::to_string(getpid()) + "." + std::to_string(++writes) + ".tmp";
 }
 
+// An exclusive lock on the folder of a settings file for as long as it lives: writers in other
+// processes wait for it, so each reads the file that the one before left in place. The system
+// lets go of it when the holder ends, however it ends. A folder that cannot be opened or locked
+// is written without it (its write then fails or runs as before); errno is left as it was.
+class FolderLock {
+public:
+    explicit FolderLock(const char* path)
+    {
+        const int saved = errno;
+        m_fd = open(CFile::FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        while (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        errno = saved;
+    }
+    ~FolderLock()
+    {
+        const int saved = errno;
+        if (m_fd >= 0) close(m_fd);
+        errno = saved;
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
 // The line end the text uses (that of its first line), CRLF for a text without one.
 const char* LineEnd(const std::string& text)
 {
@@ -409,6 +437,7 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
 {
     if (!ValidNames(section, key, path)) return FALSE;
     std::lock_guard<std::mutex> writing(g_writeLock);
+    const FolderLock othersWait(path);
     std::string old;
     // Rewriting a file that exists but cannot be read, or is too large to be read, would throw
     // away every other setting.

@@ -96,7 +96,7 @@ int CParaIni::WriteInt(const char* section, const char* key, int value)
     if (errno == EFBIG)
         why = " (the file is larger than " + std::to_string(g_u64ProfileSizeMax) + " bytes and is left as it is)";
     std::fprintf(stderr, "settings: could not save [%s] %s=%s to %s%s; the new value holds until exit\n",
-                 section, key, text, m_strIniPath.c_str(), why.c_str());
+                 section, key, text, EscapedText(m_strIniPath).c_str(), why.c_str());
     return 1;
 }
 

@@ -287,10 +287,16 @@ TEST_F(ParaIniTest, SetterReportsAFailedWriteAndTheOldFileStays)
 
 TEST_F(ParaIniTest, UnwritableFolderFailsEverySetter)
 {
-    SetExeFolder(folder.File("missing"));
+    SetExeFolder(folder.File("missing\x1B"));
     CParaIni ini;
+    ::testing::internal::CaptureStderr();
     for (size_t i = 0; i < kKeys.size(); ++i) EXPECT_NE((ini.*kKeys[i].set)(1), 0) << kKeys[i].key;
     EXPECT_NE(ini.SetCommComm6(1), 0);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    // The path is shown as every message shows a text, its control bytes escaped.
+    EXPECT_EQ(err.substr(0, err.find('\n') + 1),
+              "settings: could not save [ECG] ALM_SW=1 to " + folder.File("missing\\x1B/Para.ini") +
+                  "; the new value holds until exit\n");
     EXPECT_EQ(ini.GetEcgAlmSw(), 0);
 }
 

@@ -5,7 +5,9 @@
 #include <climits>
 #include <cstdio>
 
+#include "appbase/tesmorapp.h"
 #include "platform/apppaths.h"
+#include "platform/pngfile.h"
 #include "platform/privateprofile.h"
 #include "platform/textu16.h"
 
@@ -128,8 +130,8 @@ std::string CParaIni::RecordPath(const REC_FILE_KEY& rec) const
 }
 
 // Why a record-file name cannot be used, or nothing. The monitor writes only inside its own
-// folder, into a file of the name it was given; records written under the settings file's name
-// (in any letter case, which some file systems ignore) would destroy every setting.
+// folder, into a file of the name it was given. Names are compared in any letter case, which
+// some file systems ignore.
 std::string CParaIni::RefusedRecordName(const std::string& name) const
 {
     // The system would open a name with a NUL only up to that byte.
@@ -138,8 +140,8 @@ std::string CParaIni::RefusedRecordName(const std::string& name) const
     }
     if (NameIsFolder(m_strExeFolder, name)) return "names a folder";
     if (!NameStaysInFolder(name)) return "leads outside " + EscapedText(m_strExeFolder);
-    if (LowerCase(FolderRelativeName(name)) == LowerCase(FolderRelativeName(kIniName)))
-        return "names the settings file";
+    const std::string other = OtherFileNamed(name);
+    if (!other.empty()) return other;
     // A damaged record file is kept aside under its name followed by ".damaged".
     const std::string aside = ".damaged";
     const std::string lower = LowerCase(name);
@@ -147,6 +149,25 @@ std::string CParaIni::RefusedRecordName(const std::string& name) const
         return "ends in .damaged, the name a damaged record file is kept under";
     if (LongestNamePart(name) > NAME_MAX)
         return "has a part longer than the " + std::to_string(NAME_MAX) + " bytes a file name may have";
+    return "";
+}
+
+// Which other file of the program a record-file name is, or may become, as a refusal, or
+// nothing. Records written there would be lost when that file is replaced (the settings file
+// and the screen pictures are renamed into place from their temporary files), and would
+// destroy every setting in the settings file.
+std::string CParaIni::OtherFileNamed(const std::string& name) const
+{
+    const std::string relative = LowerCase(FolderRelativeName(name));
+    const std::string settings = LowerCase(FolderRelativeName(kIniName));
+    if (relative == settings) return "names the settings file";
+    if (IsProfileTempName(settings, relative)) return "names a temporary file of the settings file";
+    const std::string path = LowerCase(PlainPath(JoinAppPath(m_strExeFolder, name)));
+    for (const std::string& picture : theApp.m_vecPicturePaths) {
+        if (path == LowerCase(PlainPath(picture))) return "names the screen picture " + EscapedText(picture);
+        if (path == LowerCase(PlainPath(CPngFile::TempName(picture))))
+            return "names the temporary file of the screen picture " + EscapedText(picture);
+    }
     return "";
 }
 

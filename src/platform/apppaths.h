@@ -26,3 +26,7 @@ size_t LongestNamePart(const std::string& name);
 // The name as a path below the folder: backslashes read as '/', empty and "." parts dropped, so
 // that "\Para.ini", "./Para.ini" and "Para.ini" compare equal.
 std::string FolderRelativeName(const std::string& name);
+
+// The path made absolute, with "." and ".." parts and the symbolic links of its existing parts
+// resolved: two names of one place give the same text.
+std::string PlainPath(const std::string& path);

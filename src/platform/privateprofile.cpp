@@ -26,6 +26,7 @@ namespace {
 std::atomic<bool> g_failBeforeRename{false};
 // Writes of this process, one at a time: each reads the file that the one before left.
 std::mutex g_writeLock;
+constexpr const char* kTempEnding = ".tmp";
 
 std::string_view Trim(std::string_view s)
 {
@@ -280,7 +281,12 @@ bool ReplaceFile(const std::string& temp, const char* path)
 std::string TempName(const char* path)
 {
     static std::atomic<unsigned long> writes{0};
-    return std::string(path) + "." + std::to_string(getpid()) + "." + std::to_string(++writes) + ".tmp";
+    return std::string(path) + "." + std::to_string(getpid()) + "." + std::to_string(++writes) + kTempEnding;
+}
+
+bool AllDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // An exclusive lock on the folder of a settings file for as long as it lives: writers in other
@@ -486,6 +492,18 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
         return FALSE;
     }
     return TRUE;
+}
+
+bool IsProfileTempName(const std::string& settingsPath, const std::string& path)
+{
+    const std::string head = settingsPath + ".";
+    const std::string_view tail = kTempEnding;
+    if (path.size() <= head.size() + tail.size() || path.compare(0, head.size(), head) != 0 ||
+        path.compare(path.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    const std::string_view middle = std::string_view(path).substr(head.size(), path.size() - head.size() - tail.size());
+    const size_t dot = middle.find('.');
+    return dot != std::string_view::npos && AllDigits(middle.substr(0, dot)) && AllDigits(middle.substr(dot + 1));
 }
 
 void SetProfileWriteFailsBeforeRename(bool fail) { g_failBeforeRename.store(fail); }

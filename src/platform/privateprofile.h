@@ -71,6 +71,11 @@ std::string GetPrivateProfileString(const char* section, const char* key,
 BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
                                const char* path);
 
+// Whether path has the shape of a temporary file that a write to the settings file at
+// settingsPath goes through ("<settingsPath>.<process id>.<count>.tmp"), for any process and
+// count.
+bool IsProfileTempName(const std::string& settingsPath, const std::string& path);
+
 // What a reader of the file should tell its user: whether the file is there and readable,
 // whether it is too large to be read (and its size), how many "key=value" lines are never read
 // because they stand outside any section, in a repeated section or repeat a key, and how many

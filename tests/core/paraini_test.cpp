@@ -207,13 +207,21 @@ TEST_F(ParaIniTest, RecordFileNamesLeadingOutsideTheFolderOrOverTheSettingsTakeT
 TEST_F(ParaIniTest, RecordFileNamesThatNameNoUsableFileTakeTheirDefaultsWithOneLine)
 {
     ASSERT_EQ(mkdir(folder.File("sub").c_str(), 0755), 0);
+    // The program's pictures: the headless one, and a snapshot named in a roundabout way.
+    const std::string picture = folder.File("screen.png");
+    const std::string snapshot = folder.File("sub/../end.png");
+    theApp.m_vecPicturePaths = {picture, snapshot};
     const struct {
         std::string name;
-        const char* said;
+        std::string said;
     } cases[] = {
         {std::string("Para.ini\0x", 10), "Para.ini\\x00x holds a control character"},
         {"\xFF\x01.dat", "\\xFF\\x01.dat holds a control character"},
         {"./PARA.INI", "./PARA.INI names the settings file"},
+        {"Para.ini.4242.17.TMP", "Para.ini.4242.17.TMP names a temporary file of the settings file"},
+        {"SCREEN.PNG", "SCREEN.PNG names the screen picture " + picture},
+        {"./END.png.Part", "./END.png.Part names the temporary file of the screen picture " + snapshot},
+        {"End.png", "End.png names the screen picture " + snapshot},
         {".", ". names a folder"},
         {"./", "./ names a folder"},
         {".\\", ".\\ names a folder"},
@@ -227,7 +235,7 @@ TEST_F(ParaIniTest, RecordFileNamesThatNameNoUsableFileTakeTheirDefaultsWithOneL
         CMonitorSettings settings;
         settings.FillRecordPaths();
         EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-                  std::string("settings: [REC] DATA_SAVE_FILE_NAME=") + c.said + "; using DataSave.dat\n");
+                  "settings: [REC] DATA_SAVE_FILE_NAME=" + c.said + "; using DataSave.dat\n");
         EXPECT_EQ(theApp.m_strDataSavePath, folder.File("DataSave.dat")) << c.said;
     }
 }

@@ -10,6 +10,7 @@
 #include "platform/pngfile.h"
 #include "platform/privateprofile.h"
 #include "platform/textu16.h"
+#include "records/recordring.h"
 
 namespace {
 
@@ -31,6 +32,20 @@ std::string LowerCase(std::string text)
 {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
+}
+
+// The ending that makes a name (in lower case) one a damaged record file is kept under
+// (".damaged", ".damaged.2", any number), or nothing.
+std::string KeptEnding(const std::string& lowerName)
+{
+    const std::string aside = CRecordRing::KeptName("", 1);
+    const size_t at = lowerName.rfind(aside);
+    if (at == std::string::npos) return "";
+    const std::string ending = lowerName.substr(at);
+    const std::string number = ending.substr(aside.size());
+    const bool digits = number.size() > 1 && number[0] == '.' &&
+                        number.find_first_not_of("0123456789", 1) == std::string::npos;
+    return number.empty() || digits ? ending : "";
 }
 
 // One line about lines of the settings file that were not used; false when there are any.
@@ -142,13 +157,15 @@ std::string CParaIni::RefusedRecordName(const std::string& name) const
     if (!NameStaysInFolder(name)) return "leads outside " + EscapedText(m_strExeFolder);
     const std::string other = OtherFileNamed(name);
     if (!other.empty()) return other;
-    // A damaged record file is kept aside under its name followed by ".damaged".
-    const std::string aside = ".damaged";
-    const std::string lower = LowerCase(name);
-    if (lower.size() >= aside.size() && lower.compare(lower.size() - aside.size(), aside.size(), aside) == 0)
-        return "ends in .damaged, the name a damaged record file is kept under";
+    const std::string kept = KeptEnding(LowerCase(name));
+    if (!kept.empty()) return "ends in " + kept + ", the name a damaged record file is kept under";
     if (LongestNamePart(name) > NAME_MAX)
         return "has a part longer than the " + std::to_string(NAME_MAX) + " bytes a file name may have";
+    // The name a damaged copy is kept under must still be a file name.
+    const size_t lastPartMax = NAME_MAX - CRecordRing::KeptSuffixMax();
+    if (LastNamePart(name).size() > lastPartMax)
+        return "has a last part longer than " + std::to_string(lastPartMax) +
+               " bytes, which leaves no room for the name a damaged copy is kept under";
     return "";
 }
 

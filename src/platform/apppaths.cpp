@@ -111,6 +111,8 @@ size_t LongestNamePart(const std::string& name)
     return longest;
 }
 
+std::string LastNamePart(const std::string& name) { return Parts(name).back(); }
+
 std::string PlainPath(const std::string& path)
 {
     namespace fs = std::filesystem;

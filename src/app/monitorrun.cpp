@@ -63,12 +63,16 @@ int CMonitorRun::Run()
 {
     g_stopRequested.store(false);
     CUiLoop::Instance().ResetQuit();
+    const std::string shotPath = m_options.screenshotPath.empty() ? JoinAppPath(GetExeFolder(), "screen.png")
+                                                                  : m_options.screenshotPath;
+    // Known before the settings are read, so that no record file is put where a picture goes;
+    // the headless picture counts in a window too, since a run without a display writes it.
+    theApp.m_vecPicturePaths = {shotPath};
+    if (!m_options.snapshotPath.empty()) theApp.m_vecPicturePaths.push_back(m_options.snapshotPath);
     theApp.m_pMonitorData = new CMonitorData();
 
     std::unique_ptr<CScreen> screen = OpenScreen(m_options.headless);
     const bool headless = dynamic_cast<CSdlScreen*>(screen.get()) == nullptr;
-    std::string shotPath = m_options.screenshotPath.empty() ? JoinAppPath(GetExeFolder(), "screen.png")
-                                                            : m_options.screenshotPath;
     CRecurringError shotError;
     if (headless) std::printf("tesmor: headless; the screen is written to %s every %u s\n", shotPath.c_str(),
                               m_options.screenshotPeriodMs / 1000);

@@ -37,6 +37,7 @@ void CTesmorApp::ResetForTests()
     m_strAlmSavePath.clear();
     m_strSysSavePath.clear();
     m_strIniPath.clear();
+    m_vecPicturePaths.clear();
     m_nComPort = 0;
     CSingleLock guard(m_csSim);
     m_nSimHr = 30;

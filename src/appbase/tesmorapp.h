@@ -1,9 +1,11 @@
 // The application object: what every subsystem reaches through the one global `theApp`.
 // It holds the data object and worker-thread pointers, the alarm latching mode, the power
-// status, the simulator panel's values, the four record-file paths and the settings file's path.
+// status, the simulator panel's values, the four record-file paths, the settings file's path
+// and the paths of the screen pictures.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/criticalsection.h"
 #include "platform/wintypes.h"
@@ -41,6 +43,10 @@ public:
     std::string m_strSysSavePath;
     // Full path of the settings file, set with the record paths: no record file may be it.
     std::string m_strIniPath;
+    // The screen pictures this run may write (the headless picture, the snapshot), set by the
+    // program before it makes the data object: no record file may be one of them or the
+    // temporary file it is written through.
+    std::vector<std::string> m_vecPicturePaths;
 
     // Serial port number; nothing writes it.
     int m_nComPort = 0;

@@ -5,9 +5,12 @@
 #include <climits>
 #include <cstdio>
 
+#include "appbase/tesmorapp.h"
 #include "platform/apppaths.h"
+#include "platform/pngfile.h"
 #include "platform/privateprofile.h"
 #include "platform/textu16.h"
+#include "records/recordring.h"
 
 namespace {
 
@@ -29,6 +32,20 @@ std::string LowerCase(std::string text)
 {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
+}
+
+// The ending that makes a name (in lower case) one a damaged record file is kept under
+// (".damaged", ".damaged.2", any number), or nothing.
+std::string KeptEnding(const std::string& lowerName)
+{
+    const std::string aside = CRecordRing::KeptName("", 1);
+    const size_t at = lowerName.rfind(aside);
+    if (at == std::string::npos) return "";
+    const std::string ending = lowerName.substr(at);
+    const std::string number = ending.substr(aside.size());
+    const bool digits = number.size() > 1 && number[0] == '.' &&
+                        number.find_first_not_of("0123456789", 1) == std::string::npos;
+    return number.empty() || digits ? ending : "";
 }
 
 // One line about lines of the settings file that were not used; false when there are any.
@@ -96,7 +113,7 @@ int CParaIni::WriteInt(const char* section, const char* key, int value)
     if (errno == EFBIG)
         why = " (the file is larger than " + std::to_string(g_u64ProfileSizeMax) + " bytes and is left as it is)";
     std::fprintf(stderr, "settings: could not save [%s] %s=%s to %s%s; the new value holds until exit\n",
-                 section, key, text, m_strIniPath.c_str(), why.c_str());
+                 section, key, text, EscapedText(m_strIniPath).c_str(), why.c_str());
     return 1;
 }
 
@@ -128,8 +145,8 @@ std::string CParaIni::RecordPath(const REC_FILE_KEY& rec) const
 }
 
 // Why a record-file name cannot be used, or nothing. The monitor writes only inside its own
-// folder, into a file of the name it was given; records written under the settings file's name
-// (in any letter case, which some file systems ignore) would destroy every setting.
+// folder, into a file of the name it was given. Names are compared in any letter case, which
+// some file systems ignore.
 std::string CParaIni::RefusedRecordName(const std::string& name) const
 {
     // The system would open a name with a NUL only up to that byte.
@@ -138,15 +155,36 @@ std::string CParaIni::RefusedRecordName(const std::string& name) const
     }
     if (NameIsFolder(m_strExeFolder, name)) return "names a folder";
     if (!NameStaysInFolder(name)) return "leads outside " + EscapedText(m_strExeFolder);
-    if (LowerCase(FolderRelativeName(name)) == LowerCase(FolderRelativeName(kIniName)))
-        return "names the settings file";
-    // A damaged record file is kept aside under its name followed by ".damaged".
-    const std::string aside = ".damaged";
-    const std::string lower = LowerCase(name);
-    if (lower.size() >= aside.size() && lower.compare(lower.size() - aside.size(), aside.size(), aside) == 0)
-        return "ends in .damaged, the name a damaged record file is kept under";
+    const std::string other = OtherFileNamed(name);
+    if (!other.empty()) return other;
+    const std::string kept = KeptEnding(LowerCase(name));
+    if (!kept.empty()) return "ends in " + kept + ", the name a damaged record file is kept under";
     if (LongestNamePart(name) > NAME_MAX)
         return "has a part longer than the " + std::to_string(NAME_MAX) + " bytes a file name may have";
+    // The name a damaged copy is kept under must still be a file name.
+    const size_t lastPartMax = NAME_MAX - CRecordRing::KeptSuffixMax();
+    if (LastNamePart(name).size() > lastPartMax)
+        return "has a last part longer than " + std::to_string(lastPartMax) +
+               " bytes, which leaves no room for the name a damaged copy is kept under";
+    return "";
+}
+
+// Which other file of the program a record-file name is, or may become, as a refusal, or
+// nothing. Records written there would be lost when that file is replaced (the settings file
+// and the screen pictures are renamed into place from their temporary files), and would
+// destroy every setting in the settings file.
+std::string CParaIni::OtherFileNamed(const std::string& name) const
+{
+    const std::string relative = LowerCase(FolderRelativeName(name));
+    const std::string settings = LowerCase(FolderRelativeName(kIniName));
+    if (relative == settings) return "names the settings file";
+    if (IsProfileTempName(settings, relative)) return "names a temporary file of the settings file";
+    const std::string path = LowerCase(PlainPath(JoinAppPath(m_strExeFolder, name)));
+    for (const std::string& picture : theApp.m_vecPicturePaths) {
+        if (path == LowerCase(PlainPath(picture))) return "names the screen picture " + EscapedText(picture);
+        if (path == LowerCase(PlainPath(CPngFile::TempName(picture))))
+            return "names the temporary file of the screen picture " + EscapedText(picture);
+    }
     return "";
 }
 

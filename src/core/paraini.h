@@ -2,8 +2,9 @@
 // has a getter that reads its key (default 0) and a setter that writes it as "%d"; the four
 // record-file names of section REC are read as strings. Every call sees the file as it is on
 // disk now (an unchanged file is parsed only once, see privateprofile.h). A record-file name
-// that would lead outside the folder, name a folder or the settings file, or that holds a control
-// byte or a part too long for a file name is replaced by its default. Runs on the UI thread only.
+// that would lead outside the folder, name a folder, the settings file or another file the
+// program writes (see theApp.m_vecPicturePaths), or that holds a control byte or a part too
+// long for a file name is replaced by its default. Runs on the UI thread only.
 #pragma once
 
 #include <memory>
@@ -159,4 +160,5 @@ private:
     int ReadPlaceholder(int& member, const char* section);
     std::string RecordPath(const REC_FILE_KEY& rec) const;
     std::string RefusedRecordName(const std::string& name) const;
+    std::string OtherFileNamed(const std::string& name) const;
 };

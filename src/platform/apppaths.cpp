@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -108,4 +109,16 @@ size_t LongestNamePart(const std::string& name)
     size_t longest = 0;
     for (const std::string& part : Parts(name)) longest = std::max(longest, part.size());
     return longest;
+}
+
+std::string LastNamePart(const std::string& name) { return Parts(name).back(); }
+
+std::string PlainPath(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    if (ec) return fs::path(path).lexically_normal().string();
+    const fs::path plain = fs::weakly_canonical(absolute, ec);
+    return ec ? absolute.lexically_normal().string() : plain.string();
 }

@@ -22,7 +22,13 @@ bool NameIsFolder(const std::string& folder, const std::string& name);
 
 // The length in bytes of the name's longest part between separators.
 size_t LongestNamePart(const std::string& name);
+// The name's last part, after its last separator.
+std::string LastNamePart(const std::string& name);
 
 // The name as a path below the folder: backslashes read as '/', empty and "." parts dropped, so
 // that "\Para.ini", "./Para.ini" and "Para.ini" compare equal.
 std::string FolderRelativeName(const std::string& name);
+
+// The path made absolute, with "." and ".." parts and the symbolic links of its existing parts
+// resolved: two names of one place give the same text.
+std::string PlainPath(const std::string& path);

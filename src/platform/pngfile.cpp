@@ -49,7 +49,7 @@ bool CPngFile::Write(const CBitmap& bitmap, const std::string& path, std::string
     std::vector<png_bytep> rows(static_cast<size_t>(h));
     for (int y = 0; y < h; ++y) rows[static_cast<size_t>(y)] = rgb.data() + static_cast<size_t>(y) * w * 3;
     // Written beside the target and renamed over it, so a reader never sees half a picture.
-    std::string temp = path + ".part";
+    const std::string temp = TempName(path);
     FILE* file = std::fopen(temp.c_str(), "wb");
     const char* error = file == nullptr ? std::strerror(errno) : WriteRgbRows(file, w, h, rows);
     if (file != nullptr && std::fclose(file) != 0 && error == nullptr) error = "write failed";
@@ -65,6 +65,8 @@ bool CPngFile::Write(const CBitmap& bitmap, const std::string& path, std::string
     }
     return true;
 }
+
+std::string CPngFile::TempName(const std::string& path) { return path + ".part"; }
 
 bool CPngFile::Read(const std::string& path, CBitmap* bitmap)
 {

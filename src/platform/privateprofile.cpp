@@ -14,6 +14,7 @@
 #include <ctime>
 #include <string_view>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -25,6 +26,7 @@ namespace {
 std::atomic<bool> g_failBeforeRename{false};
 // Writes of this process, one at a time: each reads the file that the one before left.
 std::mutex g_writeLock;
+constexpr const char* kTempEnding = ".tmp";
 
 std::string_view Trim(std::string_view s)
 {
@@ -279,8 +281,40 @@ bool ReplaceFile(const std::string& temp, const char* path)
 std::string TempName(const char* path)
 {
     static std::atomic<unsigned long> writes{0};
-    return std::string(path) + "." + std::to_string(getpid()) + "." + std::to_string(++writes) + ".tmp";
+    return std::string(path) + "." + std::to_string(getpid()) + "." + std::to_string(++writes) + kTempEnding;
 }
+
+bool AllDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// An exclusive lock on the folder of a settings file for as long as it lives: writers in other
+// processes wait for it, so each reads the file that the one before left in place. The system
+// lets go of it when the holder ends, however it ends. A folder that cannot be opened or locked
+// is written without it (its write then fails or runs as before); errno is left as it was.
+class FolderLock {
+public:
+    explicit FolderLock(const char* path)
+    {
+        const int saved = errno;
+        m_fd = open(CFile::FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        while (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        errno = saved;
+    }
+    ~FolderLock()
+    {
+        const int saved = errno;
+        if (m_fd >= 0) close(m_fd);
+        errno = saved;
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
 
 // The line end the text uses (that of its first line), CRLF for a text without one.
 const char* LineEnd(const std::string& text)
@@ -409,6 +443,7 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
 {
     if (!ValidNames(section, key, path)) return FALSE;
     std::lock_guard<std::mutex> writing(g_writeLock);
+    const FolderLock othersWait(path);
     std::string old;
     // Rewriting a file that exists but cannot be read, or is too large to be read, would throw
     // away every other setting.
@@ -457,6 +492,18 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
         return FALSE;
     }
     return TRUE;
+}
+
+bool IsProfileTempName(const std::string& settingsPath, const std::string& path)
+{
+    const std::string head = settingsPath + ".";
+    const std::string_view tail = kTempEnding;
+    if (path.size() <= head.size() + tail.size() || path.compare(0, head.size(), head) != 0 ||
+        path.compare(path.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    const std::string_view middle = std::string_view(path).substr(head.size(), path.size() - head.size() - tail.size());
+    const size_t dot = middle.find('.');
+    return dot != std::string_view::npos && AllDigits(middle.substr(0, dot)) && AllDigits(middle.substr(dot + 1));
 }
 
 void SetProfileWriteFailsBeforeRename(bool fail) { g_failBeforeRename.store(fail); }

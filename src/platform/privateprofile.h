@@ -9,8 +9,12 @@
 // makes the next read parse it again. A file modified less than 3 s before it was read may
 // change again within one time stamp (file systems with whole-second or two-second stamps), so
 // until it is older its bytes are compared before the kept parse serves. Safe to call from
-// several threads; the writes of one process run one at a time, each through a temporary file
-// of its own, written and synced through CFile, renamed into place and its folder synced.
+// several threads and several processes: writes run one at a time, each holding an exclusive
+// lock on the file's folder from its read of the old file until the new one is in place, so
+// no write loses another's key. The lock is the folder's own (flock), so no lock file is left
+// beside the settings, and the system lets go of it when its holder ends. Each write goes
+// through a temporary file of its own, written and synced through CFile, renamed into place and
+// its folder synced.
 //
 // A file larger than g_u64ProfileSizeMax is never read: every key reads as missing and a write
 // is refused, so the file stays exactly as it is. A write whose result would be larger is
@@ -66,6 +70,11 @@ std::string GetPrivateProfileString(const char* section, const char* key,
 // g_u64ProfileSizeMax, errno is EFBIG after the FALSE.
 BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
                                const char* path);
+
+// Whether path has the shape of a temporary file that a write to the settings file at
+// settingsPath goes through ("<settingsPath>.<process id>.<count>.tmp"), for any process and
+// count.
+bool IsProfileTempName(const std::string& settingsPath, const std::string& path);
 
 // What a reader of the file should tell its user: whether the file is there and readable,
 // whether it is too large to be read (and its size), how many "key=value" lines are never read

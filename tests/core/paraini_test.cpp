@@ -91,6 +91,13 @@ const std::vector<KeyRow> kKeys = {
 
 #undef ROW
 
+std::string Repeat(const std::string& text, size_t times)
+{
+    std::string out;
+    for (size_t i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 // A value of its own for every row, negative for every third one.
 int ValueOf(size_t row) { return (row % 3 == 0 ? -1 : 1) * static_cast<int>(100 + row * 7); }
 
@@ -204,22 +211,39 @@ TEST_F(ParaIniTest, RecordFileNamesLeadingOutsideTheFolderOrOverTheSettingsTakeT
     EXPECT_EQ(theApp.m_strNibpSavePath, folder.File("NIBPSave.dat"));
 }
 
+// A name part of exactly `bytes` bytes: 3-byte characters, then ASCII letters; few enough
+// characters that the cut at 99 leaves it whole.
+std::string NameOfBytes(size_t bytes) { return Repeat("监", bytes / 3) + std::string(bytes % 3, 'x'); }
+
 TEST_F(ParaIniTest, RecordFileNamesThatNameNoUsableFileTakeTheirDefaultsWithOneLine)
 {
     ASSERT_EQ(mkdir(folder.File("sub").c_str(), 0755), 0);
+    // The program's pictures: the headless one, and a snapshot named in a roundabout way.
+    const std::string picture = folder.File("screen.png");
+    const std::string snapshot = folder.File("sub/../end.png");
+    theApp.m_vecPicturePaths = {picture, snapshot};
+    const std::string lastPart245 = NameOfBytes(245);
     const struct {
         std::string name;
-        const char* said;
+        std::string said;
     } cases[] = {
         {std::string("Para.ini\0x", 10), "Para.ini\\x00x holds a control character"},
         {"\xFF\x01.dat", "\\xFF\\x01.dat holds a control character"},
+        {"Data\x7F.dat", "Data\\x7F.dat holds a control character"},
         {"./PARA.INI", "./PARA.INI names the settings file"},
+        {"Para.ini.4242.17.TMP", "Para.ini.4242.17.TMP names a temporary file of the settings file"},
+        {"SCREEN.PNG", "SCREEN.PNG names the screen picture " + picture},
+        {"./END.png.Part", "./END.png.Part names the temporary file of the screen picture " + snapshot},
+        {"End.png", "End.png names the screen picture " + snapshot},
         {".", ". names a folder"},
         {"./", "./ names a folder"},
         {".\\", ".\\ names a folder"},
         {"sub/..", "sub/.. names a folder"},
         {"sub", "sub names a folder"},
         {"SysSave.dat.DAMAGED", "SysSave.dat.DAMAGED ends in .damaged, the name a damaged record file is kept under"},
+        {"SysSave.dat.Damaged.12", "SysSave.dat.Damaged.12 ends in .damaged.12, the name a damaged record file is kept under"},
+        {lastPart245, Repeat("监", 60) + "... has a last part longer than 244 bytes, which leaves no room for the "
+                                         "name a damaged copy is kept under"},
     };
     for (const auto& c : cases) {
         folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + c.name + "\n");
@@ -227,8 +251,24 @@ TEST_F(ParaIniTest, RecordFileNamesThatNameNoUsableFileTakeTheirDefaultsWithOneL
         CMonitorSettings settings;
         settings.FillRecordPaths();
         EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-                  std::string("settings: [REC] DATA_SAVE_FILE_NAME=") + c.said + "; using DataSave.dat\n");
+                  "settings: [REC] DATA_SAVE_FILE_NAME=" + c.said + "; using DataSave.dat\n");
         EXPECT_EQ(theApp.m_strDataSavePath, folder.File("DataSave.dat")) << c.said;
+    }
+}
+
+TEST_F(ParaIniTest, RecordFileNamesUpToTheirLimitsAndLikeOtherFilesAreUsed)
+{
+    theApp.m_vecPicturePaths = {folder.File("screen.png")};
+    // A folder part may be as long as any file name; the last part leaves room for ".damaged.99".
+    const std::string names[] = {NameOfBytes(255) + "/Data.dat", NameOfBytes(244), "screen.png.dat",
+                                 "Para.ini.1.tmp.dat", "Data.damaged.dat", "Data.damaged.2x"};
+    for (const std::string& name : names) {
+        folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + name + "\n");
+        ::testing::internal::CaptureStderr();
+        CMonitorSettings settings;
+        settings.FillRecordPaths();
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << name;
+        EXPECT_EQ(theApp.m_strDataSavePath, folder.File(name));
     }
 }
 
@@ -287,10 +327,16 @@ TEST_F(ParaIniTest, SetterReportsAFailedWriteAndTheOldFileStays)
 
 TEST_F(ParaIniTest, UnwritableFolderFailsEverySetter)
 {
-    SetExeFolder(folder.File("missing"));
+    SetExeFolder(folder.File("missing\x1B"));
     CParaIni ini;
+    ::testing::internal::CaptureStderr();
     for (size_t i = 0; i < kKeys.size(); ++i) EXPECT_NE((ini.*kKeys[i].set)(1), 0) << kKeys[i].key;
     EXPECT_NE(ini.SetCommComm6(1), 0);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    // The path is shown as every message shows a text, its control bytes escaped.
+    EXPECT_EQ(err.substr(0, err.find('\n') + 1),
+              "settings: could not save [ECG] ALM_SW=1 to " + folder.File("missing\\x1B/Para.ini") +
+                  "; the new value holds until exit\n");
     EXPECT_EQ(ini.GetEcgAlmSw(), 0);
 }
 

@@ -315,6 +315,23 @@ TEST_F(ProgramThreadTest, StartsWithDamagedSettingsAndRecordFiles)
     EXPECT_NE(ReadAll(folder + "/DataSave.dat"), "short");
 }
 
+TEST_F(ProgramThreadTest, RecordFilesNeverTakeThePicturesNames)
+{
+    // The headless picture is renamed into place every few seconds, the snapshot at the end:
+    // records written under either name would be lost.
+    std::ofstream(folder + "/Para.ini") << "[REC]\nDATA_SAVE_FILE_NAME=Screen.png\nALM_SAVE_FILE_NAME=end.png.part\n";
+    RunResult run = RunProgram(exe, 1, folder + "/end.png");
+    EXPECT_EQ(run.status, 0) << run.log;
+    EXPECT_NE(run.log.find("settings: [REC] DATA_SAVE_FILE_NAME=Screen.png names the screen picture " + folder +
+                           "/screen.png; using DataSave.dat\n"),
+              std::string::npos)
+        << run.log;
+    EXPECT_NE(run.log.find("settings: [REC] ALM_SAVE_FILE_NAME=end.png.part names the temporary file of the screen "
+                           "picture " + folder + "/end.png; using AlmSave.dat\n"),
+              std::string::npos)
+        << run.log;
+}
+
 TEST_F(ProgramThreadTest, SecondCopyInTheSameFolderRunsWithoutTheLockedRecordFiles)
 {
     pid_t first = StartProgram(exe, {"--headless"}, folder + "/first.txt");

@@ -295,21 +295,29 @@ TEST_F(PrivateProfileTest, InspectionCountsLinesThatAreNoSetting)
     EXPECT_FALSE(InspectProfileFile(path.c_str()).readable);
 }
 
-TEST_F(PrivateProfileTest, WritersInTwoProcessesNeverShareATemporaryFile)
+TEST_F(PrivateProfileTest, WritersInTwoProcessesLoseNothing)
 {
-    auto writeAll = [&](const char* key) {
+    // Each process saves values 1 to 100 of a key of its own and finds, before each save, its
+    // last value still there: a write of the other process that read the file before that
+    // save and was put in place after it would have brought the older value back.
+    constexpr int kSaves = 100;
+    auto saveAll = [&](const char* key) {
         bool all = true;
-        for (int i = 0; i < 50; ++i)
+        for (int i = 1; i <= kSaves; ++i) {
+            all = Int("S", key, 0) == i - 1 && all;
             all = WritePrivateProfileString("S", key, std::to_string(i).c_str(), path.c_str()) && all;
+        }
         return all;
     };
     pid_t child = fork();
     ASSERT_GE(child, 0);
-    if (child == 0) _exit(writeAll("CHILD") ? 0 : 1);
-    EXPECT_TRUE(writeAll("PARENT"));
+    if (child == 0) _exit(saveAll("CHILD") ? 0 : 1);
+    EXPECT_TRUE(saveAll("PARENT"));
     int status = -1;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(Int("S", "CHILD"), kSaves);
+    EXPECT_EQ(Int("S", "PARENT"), kSaves);
 }
 
 TEST(PrivateProfileThreadTest, WritersOnTwoThreadsLoseNoKey)

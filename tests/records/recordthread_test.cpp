@@ -1,6 +1,7 @@
 // The record thread on a real thread: producers and review requests from other threads.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "app/dialogsysrec.h"
@@ -78,10 +79,16 @@ TEST(RecordThreadTest, PageAskedForBeforeTheFileIsOpenShowsItsEvents)
     CUiLoop::Instance().DispatchPosted();
     CDialogSysRec dlg;
     ASSERT_TRUE(dlg.Create(nullptr, CRect(0, 0, 10, 10), 5));
+    // The record thread's first file operation waits until the page has been asked for.
+    std::atomic<bool> asked{false};
+    CFileFaults::ActAt(1, [&asked] {
+        while (!asked.load()) std::this_thread::yield();
+    });
     CThreadHandle handle;
     CThreadDataAlmRec* rec = AfxBeginThread<CThreadDataAlmRec>(&handle);
     theApp.m_pThreadDataAlmRec = rec;
-    dlg.Open();  // asks for the newest page at once, racing the thread's opening of the files
+    EXPECT_TRUE(dlg.Open());
+    asked = true;
     WaitFor([&] {
         CUiLoop::Instance().WaitForMessage(20);
         CUiLoop::Instance().DispatchPosted();
@@ -90,6 +97,7 @@ TEST(RecordThreadTest, PageAskedForBeforeTheFileIsOpenShowsItsEvents)
     rec->m_bExit = 1;
     EXPECT_TRUE(handle.Join());
     theApp.m_pThreadDataAlmRec = nullptr;
+    CFileFaults::Reset();
     EXPECT_EQ(dlg.m_vecShown.size(), 10u);
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -267,6 +269,32 @@ TEST_F(ScreenTest, HidingMovingOrDestroyingATopLevelWindowUncoversWhatLayBeneath
     screen.PaintPass();
     EXPECT_EQ(screen.Frame().GetPixel(50, 50), kRed);
     EXPECT_EQ(screen.Frame().GetPixel(90, 90), 0u);
+}
+
+// Screens made and closed in every order: the newest screen still open is the current one,
+// and a top-level window hidden then uncovers its place on that screen, never on a closed one.
+TEST(ScreenChainTest, NewestOpenScreenIsCurrentWhateverOrderTheyClose)
+{
+    ASSERT_EQ(CScreen::Current(), nullptr);
+    std::vector<int> order = {0, 1, 2};
+    do {
+        std::unique_ptr<CHeadlessScreen> screens[3];
+        for (auto& made : screens) made = std::make_unique<CHeadlessScreen>(40, 30);
+        for (int closing : order) {
+            screens[closing].reset();
+            CScreen* newest = nullptr;
+            for (auto& open : screens) newest = open ? open.get() : newest;
+            ASSERT_EQ(CScreen::Current(), newest) << "closed " << closing;
+            if (newest == nullptr) continue;
+            CFillWnd top("top", kRed);
+            top.Create(nullptr, CRect(0, 0, 10, 10), 1);
+            newest->PaintPass();
+            ASSERT_EQ(newest->Frame().GetPixel(5, 5), kRed);
+            top.ShowWindow(SW_HIDE);
+            newest->PaintPass();
+            EXPECT_EQ(newest->Frame().GetPixel(5, 5), 0u) << "closed " << closing;
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
 }
 
 }  // namespace

@@ -257,6 +257,7 @@ TEST_F(ScreenTest, HidingMovingOrDestroyingATopLevelWindowUncoversWhatLayBeneath
     above->ShowWindow(SW_HIDE);
     screen.PaintPass();
     EXPECT_EQ(screen.Frame().GetPixel(50, 50), kRed);
+    EXPECT_EQ(screen.PaintPass(), 0);  // the uncovered area was repainted once, and is done
     EXPECT_EQ(screen.Frame().GetPixel(90, 90), 0u);  // no window there any more
     above->ShowWindow(SW_SHOW);
     screen.PaintPass();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "platform/pngfile.h"
 #include "platform/static.h"
 #include "platform/uiloop.h"
+#include "support/tempfolder.h"
 
 namespace {
 
@@ -232,6 +234,17 @@ TEST_F(ScreenTest, FrameWrittenAsPngReadsBack)
 }  // namespace
 
 namespace {
+
+TEST_F(ScreenTest, PictureThatCannotBeWrittenLeavesNoTemporaryFileBehind)
+{
+    TempFolder folder;
+    const std::string path = folder.File("frame.png");
+    std::filesystem::create_directory(path);  // the picture cannot take its place
+    std::string reason;
+    EXPECT_FALSE(screen.SavePng(path, &reason));
+    EXPECT_FALSE(reason.empty());
+    EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+}
 
 TEST_F(ScreenTest, DestroyingAChildUncoversItsParent)
 {

@@ -49,6 +49,8 @@ public:
     CStaticValueSPO2Normal* Spo2Panel() const { return m_pSpo2.get(); }
     CStaticValueTempNormal* TempPanel() const { return m_pTemp.get(); }
     CStaticValueRespNormal* RespPanel() const { return m_pResp.get(); }
+    CStaticBPValueNormal* BpPanel() const { return m_pBp.get(); }
+    CStaticValueFANormal* FaPanel() const { return m_pFa.get(); }
 
 private:
     void CreateStatusStrip(CWnd* parent, CMonitorData& data);

@@ -19,7 +19,7 @@ const PANEL_ITEM kAlmH = {{BoxAt(220, 40, 101, 26), BoxAt(370, 100, 101, 26)}, {
 const PANEL_ITEM kAlmL = {{BoxAt(220, 103, 101, 26), BoxAt(370, 163, 101, 26)}, {24, 24}, kText, u"300/300"};
 const PANEL_ITEM kMid = {{BoxAt(220, 70, 58, 25), BoxAt(370, 135, 58, 25)}, {24, 24}, kText, u"300"};
 const PANEL_ITEM kTime = {{BoxAt(100, 5, 121, 28), BoxAt(100, 5, 160, 40)}, {24, 32}, kText, u"00:00:00"};
-const PANEL_ITEM kUnit = {{BoxAt(220, 5, 71, 31), BoxAt(370, 15, 71, 31)}, {24, 24}, kText, nullptr};
+const PANEL_ITEM kUnit = {{BoxAt(220, 5, 71, 31), BoxAt(370, 15, 71, 31)}, {24, 24}, kText, u"mmHg"};
 // The result lines of the large layout: one 200 x 20 box per line from (480, 10) down.
 const PANEL_ITEM kResults = {{kNone, BoxAt(480, 10, 200, 180)}, {kResultFont, kResultFont}, kText, nullptr};
 

@@ -10,7 +10,7 @@ const PANEL_ITEM kAirOxy = {{BoxAt(4, 45, 100, 71), BoxAt(4, 75, 130, 80)}, {64,
 const PANEL_ITEM kAirOxyAlmH = {{BoxAt(110, 30, 40, 32), BoxAt(140, 45, 40, 32)}, {24, 24}, kValue, u"100"};
 const PANEL_ITEM kAirOxyAlmL = {{BoxAt(110, 70, 40, 32), BoxAt(140, 85, 40, 32)}, {24, 24}, kValue, u"100"};
 // In the large layout the unit stands under the low limit, as it does in the normal one.
-const PANEL_ITEM kPercent = {{BoxAt(110, 110, 40, 32), BoxAt(140, 125, 40, 32)}, {24, 24}, kValue, nullptr};
+const PANEL_ITEM kPercent = {{BoxAt(110, 110, 40, 32), BoxAt(140, 125, 40, 32)}, {24, 24}, kValue, u"%"};
 
 const NUMBER_RULE kAirOxyRule = {"%d", 1, "---", g_i16InvalidAirOxy, true, 0, 100};
 const NUMBER_RULE kAirOxyLimitRule = {"%d", 1, nullptr, 0, true, 0, 100};

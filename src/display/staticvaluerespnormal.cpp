@@ -9,7 +9,7 @@ constexpr COLORREF kValue = CStaticValueRespNormal::kValueColour;
 const PANEL_ITEM kRr = {{BoxAt(4, 45, 131, 81), BoxAt(15, 75, 131, 81)}, {80, 90}, kValue, u"150"};
 const PANEL_ITEM kRrAlmH = {{BoxAt(140, 30, 40, 32), BoxAt(160, 30, 40, 32)}, {24, 24}, kValue, u"100"};
 const PANEL_ITEM kRrAlmL = {{BoxAt(140, 70, 40, 32), BoxAt(160, 70, 40, 32)}, {24, 24}, kValue, u"100"};
-const PANEL_ITEM kRpm = {{BoxAt(140, 110, 40, 32), BoxAt(160, 120, 40, 32)}, {24, 24}, kValue, nullptr};
+const PANEL_ITEM kRpm = {{BoxAt(140, 110, 40, 32), BoxAt(160, 120, 40, 32)}, {24, 24}, kValue, u"RPM"};
 
 const NUMBER_RULE kRrRule = {"%d", 1, "---", g_i16InvalidRr, true, 0, 150};
 const NUMBER_RULE kRrLimitRule = {"%d", 1, nullptr, 0, true, 0, 100};

@@ -14,8 +14,8 @@ const PANEL_ITEM kSpo2AlmH = {{BoxAt(130, 40, 50, 20), BoxAt(166, 70, 61, 20)}, 
 const PANEL_ITEM kSpo2AlmL = {{BoxAt(130, 70, 45, 20), BoxAt(166, 105, 45, 20)}, {24, 24}, kValue, u"100"};
 const PANEL_ITEM kPrAlmH = {{BoxAt(285, 35, 35, 20), BoxAt(330, 60, 35, 25)}, {24, 24}, kValue, u"300"};
 const PANEL_ITEM kPrAlmL = {{BoxAt(285, 65, 35, 20), BoxAt(330, 95, 35, 25)}, {24, 24}, kValue, u"300"};
-const PANEL_ITEM kPercent = {{BoxAt(130, 5, 21, 24), BoxAt(166, 20, 21, 32)}, {24, 24}, kValue, nullptr};
-const PANEL_ITEM kPrLabel = {{BoxAt(212, 5, 70, 24), BoxAt(252, 20, 70, 24)}, {24, 24}, kValue, nullptr};
+const PANEL_ITEM kPercent = {{BoxAt(130, 5, 21, 24), BoxAt(166, 20, 21, 32)}, {24, 24}, kValue, u"%"};
+const PANEL_ITEM kPrLabel = {{BoxAt(212, 5, 70, 24), BoxAt(252, 20, 70, 24)}, {24, 24}, kValue, u"PR(BPM)"};
 const PANEL_ITEM kBar = {{BoxAt(182, 37, 12, 50), BoxAt(215, 15, 18, 137)}, {24, 24}, kValue, nullptr};
 
 const NUMBER_RULE kSpo2Rule = {"%d", 1, "---", g_i16InvalidSpo2, true, 0, 100};

@@ -6,10 +6,11 @@ namespace {
 
 constexpr COLORREF kGrey = CStaticValueTempNormal::kPanelColour;
 
-const PANEL_ITEM kTemp = {{BoxAt(4, 30, 180, 70), BoxAt(4, 40, 210, 100)}, {72, 100}, kGrey, u"100.0"};
-const PANEL_ITEM kTempAlmH = {{BoxAt(190, 35, 61, 30), BoxAt(235, 40, 61, 30)}, {24, 24}, kGrey, u"100.0"};
-const PANEL_ITEM kTempAlmL = {{BoxAt(190, 70, 61, 30), BoxAt(235, 80, 61, 30)}, {24, 24}, kGrey, u"100.0"};
-const PANEL_ITEM kTempUnit = {{BoxAt(280, 70, 51, 30), BoxAt(320, 80, 51, 30)}, {24, 24}, kGrey, nullptr};
+// No range applies to temperatures: the widest text is that of the lowest 16-bit value.
+const PANEL_ITEM kTemp = {{BoxAt(4, 30, 180, 70), BoxAt(4, 40, 210, 100)}, {72, 100}, kGrey, u"-3276.8"};
+const PANEL_ITEM kTempAlmH = {{BoxAt(190, 35, 61, 30), BoxAt(235, 40, 61, 30)}, {24, 24}, kGrey, u"-3276.8"};
+const PANEL_ITEM kTempAlmL = {{BoxAt(190, 70, 61, 30), BoxAt(235, 80, 61, 30)}, {24, 24}, kGrey, u"-3276.8"};
+const PANEL_ITEM kTempUnit = {{BoxAt(280, 70, 51, 30), BoxAt(320, 80, 51, 30)}, {24, 24}, kGrey, u"F"};
 
 const NUMBER_RULE kTempRule = {"%2.1f", 10, "---", g_i16InvalidTemp, false, 0, 0};
 const NUMBER_RULE kTempLimitRule = {"%2.1f", 10, nullptr, 0, false, 0, 0};

@@ -24,7 +24,7 @@ constexpr int g_nLayoutLarge = 1;
 inline CRect BoxAt(int x, int y, int width, int height) { return CRect(x, y, x + width, y + height); }
 
 // Where one item of a panel stands in each layout, in which font and colour, and the widest
-// text it can show (null for pictures and bars).
+// text it can show (a label's own text; null for pictures and bars).
 struct PANEL_ITEM {
     CRect rcBox[2];
     int nFont[2];

@@ -11,16 +11,24 @@ namespace {
 CScreen* g_current = nullptr;
 }
 
+// The screens that exist form a chain from the oldest to the newest, which is the current one.
 CScreen::CScreen(int width, int height)
 {
     m_frame.CreateBitmap(width, height);
     m_previous = g_current;
+    if (m_previous != nullptr) m_previous->m_next = this;
     g_current = this;
 }
 
+// A screen leaves the chain wherever it stands, so no closed screen stays reachable.
 CScreen::~CScreen()
 {
-    if (g_current == this) g_current = m_previous;
+    if (m_previous != nullptr) m_previous->m_next = m_next;
+    if (m_next != nullptr) {
+        m_next->m_previous = m_previous;
+    } else {
+        g_current = m_previous;
+    }
 }
 
 CScreen* CScreen::Current() { return g_current; }

@@ -71,7 +71,8 @@ private:
     CBitmap m_frame;
     CChangedRects m_changed;  // written since the last present
     CChangedRects m_uncovered;  // left by top-level windows since the last paint pass
-    CScreen* m_previous = nullptr;
+    CScreen* m_previous = nullptr;  // made before this one and still there
+    CScreen* m_next = nullptr;      // made after this one and still there
     WindowHandle m_lastClickWnd = 0;
     DWORD m_lastClickTick = 0;
     CPoint m_lastClickPoint;

@@ -36,7 +36,18 @@ bool ChooseVideo()
 
 }  // namespace
 
+// GCC says it builds with the address sanitizer through __SANITIZE_ADDRESS__, clang through
+// __has_feature(address_sanitizer).
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESMOR_ADDRESS_SANITIZER 1
+#endif
+#endif
 #if defined(__SANITIZE_ADDRESS__)
+#define TESMOR_ADDRESS_SANITIZER 1
+#endif
+
+#if defined(TESMOR_ADDRESS_SANITIZER)
 // Leak-checking builds only. With no session bus address in the environment (as under a
 // virtual display) libdbus, started by SDL's video subsystem, tries to launch a session bus
 // and keeps a read buffer from that attempt that no call of SDL or libdbus frees (SDL_Quit and

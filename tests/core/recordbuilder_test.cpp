@@ -261,6 +261,16 @@ TEST_F(AlarmRecordBuilderTest, RowsFollowTheRecordingOrderAndSettings)
     EXPECT_EQ(data->m_u8NewAlm[ROW_SPO2][1], 0);
 }
 
+TEST_F(AlarmRecordBuilderTest, NibpAndTemperatureRaisedInOneCheckAreRecordedNibpFirst)
+{
+    data->SetTemp(400);
+    data->m_i16NibpSbp = 80;
+    data->CheckAlm();
+    std::vector<std::pair<int, int>> got;
+    for (const CapturedAlm& r : Build()) got.emplace_back(r.idx.u8AlmType, r.idx.u8AlmCode);
+    EXPECT_EQ(got, (std::vector<std::pair<int, int>>{{5, 1}, {4, 2}}));
+}
+
 TEST_F(AlarmRecordBuilderTest, SensorAlarmsAreNeverRecorded)
 {
     data->SetEcgLeadOff(0x0F, 0);

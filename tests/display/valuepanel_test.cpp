@@ -5,6 +5,7 @@
 
 #include "display/panelpicture.h"
 #include "panelfaces.h"
+#include "platform/textu16.h"
 #include "surfacecheck.h"
 
 using namespace surfacecheck;
@@ -130,6 +131,33 @@ TEST_P(ValuePanelFaces, ClearedRegionKeepsOffEveryNeighbour)
                         << GetParam().name << " layout " << layout << " box at " << box.left << "," << box.top;
                 }
             }
+        }
+    }
+}
+
+// Every fixed label and the caption show whole as created, in the large layout and in the
+// normal one again: each is compared with the same text drawn alone, over all it covers.
+TEST_P(ValuePanelFaces, EveryLabelAndTheCaptionShowWholeInBothLayouts)
+{
+    const PanelFace& face = GetParam();
+    CreatedPanel created(face);
+    CValuePanel& panel = *created.panel;
+    const PANEL_LOOK& look = panel.Look();
+    const std::u16string caption = look.pszCaption;
+    const CRect captionRect = TextRect({5, 0}, caption, CValuePanel::kTextFont);
+    COLORREF captionBack = kBlack;
+    for (int mode : {-1, 1, 0}) {  // -1: as created
+        if (mode >= 0) {
+            panel.SetLargeMode(mode);
+            captionBack = look.crCaptionAfterSwitch;
+        }
+        EXPECT_TRUE(ShowsOnly(panel.Surface(), captionRect, {5, 0}, caption, CValuePanel::kTextFont, look.crPanel,
+                              captionBack))
+            << face.name << " caption, mode " << mode;
+        for (const LabelItem& label : face.labels) {
+            if (label.show) label.show(panel);
+            EXPECT_TRUE(ItemShows(panel, label.index, label.text, label.colour))
+                << face.name << " label " << ToUtf8(label.text) << ", mode " << mode;
         }
     }
 }

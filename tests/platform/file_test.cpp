@@ -45,6 +45,13 @@ protected:
     std::string dir, path;
 };
 
+TEST(FileFolderTest, FolderOfAFileInTheRootIsTheRoot)
+{
+    EXPECT_EQ(CFile::FolderOf("/Para.ini"), "/");
+    EXPECT_EQ(CFile::FolderOf("/opt/mon/Para.ini"), "/opt/mon");
+    EXPECT_EQ(CFile::FolderOf("Para.ini"), ".");
+}
+
 TEST_F(FileTest, OpenKeepsContentReadStopsAtEnd)
 {
     {

@@ -3,7 +3,9 @@
 #include <atomic>
 #include <cstdio>
 #include <fstream>
+#include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/apppaths.h"
 #include "platform/fakeclock.h"
@@ -195,6 +197,29 @@ TEST(UiLoopTest, TimerFiresAtItsPeriodOnTheFakeClock)
     EXPECT_EQ(wnd.timers.size(), 3u);
 }
 
+// A timer stalled exactly two periods fires once and starts its period again from then; a
+// running timer set again starts its period again from that moment.
+TEST(UiLoopTest, StalledTimerStartsAgainFromNowAndSettingItAgainRestartsItsPeriod)
+{
+    FakeClock clock;
+    RecordingWnd wnd;
+    wnd.Create(nullptr, CRect(0, 0, 10, 10), 1);
+    wnd.SetTimer(1, 50);
+    CUiLoop& loop = CUiLoop::Instance();
+    clock.Advance(100);
+    EXPECT_EQ(loop.FireDueTimers(), 1);
+    EXPECT_EQ(loop.FireDueTimers(), 0);  // no catching up on the missed period
+    EXPECT_EQ(loop.TimeToNextTimer(1000), 50u);
+    clock.Advance(30);
+    wnd.SetTimer(1, 50);
+    clock.Advance(20);  // a period after the stall, 20 ms after setting again
+    EXPECT_EQ(loop.FireDueTimers(), 0);
+    EXPECT_EQ(loop.TimeToNextTimer(1000), 30u);
+    clock.Advance(30);
+    EXPECT_EQ(loop.FireDueTimers(), 1);
+    wnd.KillTimer(1);
+}
+
 TEST(UiLoopTest, DestroyingAParentDestroysItsChildren)
 {
     RecordingWnd parent;
@@ -255,6 +280,28 @@ TEST(PowerStatusTest, ReadsMainsAndBatteryAnswersAsADesktopWithoutSuppliesAndUnk
     EXPECT_EQ(s.BatteryLifePercent, 255);
     EXPECT_EQ(s.BatteryFlag, 255);
     SetPowerSupplyFolder("/sys/class/power_supply");
+}
+
+// The battery's charge flag at the edges of its bands: high above 66%, low below 33%, critical
+// below 5%, none between.
+TEST(PowerStatusTest, BatteryFlagBandsAtTheirEdges)
+{
+    std::string root = ::testing::TempDir() + "power_bands";
+    std::string bat = root + "/BAT0";
+    std::system(("rm -rf " + root + " && mkdir -p " + bat).c_str());
+    WriteFile(bat + "/type", "Battery\n");
+    WriteFile(bat + "/status", "Discharging\n");
+    SetPowerSupplyFolder(root);
+    const std::pair<int, int> bands[] = {{67, 1}, {66, 0}, {33, 0}, {32, 2}, {5, 2}, {4, 4}};
+    for (const auto& [percent, flag] : bands) {
+        WriteFile(bat + "/capacity", std::to_string(percent) + "\n");
+        SYSTEM_POWER_STATUS s;
+        GetSystemPowerStatus(&s);
+        EXPECT_EQ(s.BatteryLifePercent, percent);
+        EXPECT_EQ(s.BatteryFlag, flag) << percent << "%";
+    }
+    SetPowerSupplyFolder("/sys/class/power_supply");
+    std::system(("rm -rf " + root).c_str());
 }
 
 TEST(RecurringErrorTest, AFailureIsSaidWhenItBeginsOrChangesAndItsEndOnce)

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,7 @@
 #include "platform/pngfile.h"
 #include "platform/static.h"
 #include "platform/uiloop.h"
+#include "support/tempfolder.h"
 
 namespace {
 
@@ -231,6 +235,17 @@ TEST_F(ScreenTest, FrameWrittenAsPngReadsBack)
 
 namespace {
 
+TEST_F(ScreenTest, PictureThatCannotBeWrittenLeavesNoTemporaryFileBehind)
+{
+    TempFolder folder;
+    const std::string path = folder.File("frame.png");
+    std::filesystem::create_directory(path);  // the picture cannot take its place
+    std::string reason;
+    EXPECT_FALSE(screen.SavePng(path, &reason));
+    EXPECT_FALSE(reason.empty());
+    EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+}
+
 TEST_F(ScreenTest, DestroyingAChildUncoversItsParent)
 {
     CFillWnd parent("parent", kRed);
@@ -255,6 +270,7 @@ TEST_F(ScreenTest, HidingMovingOrDestroyingATopLevelWindowUncoversWhatLayBeneath
     above->ShowWindow(SW_HIDE);
     screen.PaintPass();
     EXPECT_EQ(screen.Frame().GetPixel(50, 50), kRed);
+    EXPECT_EQ(screen.PaintPass(), 0);  // the uncovered area was repainted once, and is done
     EXPECT_EQ(screen.Frame().GetPixel(90, 90), 0u);  // no window there any more
     above->ShowWindow(SW_SHOW);
     screen.PaintPass();
@@ -267,6 +283,32 @@ TEST_F(ScreenTest, HidingMovingOrDestroyingATopLevelWindowUncoversWhatLayBeneath
     screen.PaintPass();
     EXPECT_EQ(screen.Frame().GetPixel(50, 50), kRed);
     EXPECT_EQ(screen.Frame().GetPixel(90, 90), 0u);
+}
+
+// Screens made and closed in every order: the newest screen still open is the current one,
+// and a top-level window hidden then uncovers its place on that screen, never on a closed one.
+TEST(ScreenChainTest, NewestOpenScreenIsCurrentWhateverOrderTheyClose)
+{
+    ASSERT_EQ(CScreen::Current(), nullptr);
+    std::vector<int> order = {0, 1, 2};
+    do {
+        std::unique_ptr<CHeadlessScreen> screens[3];
+        for (auto& made : screens) made = std::make_unique<CHeadlessScreen>(40, 30);
+        for (int closing : order) {
+            screens[closing].reset();
+            CScreen* newest = nullptr;
+            for (auto& open : screens) newest = open ? open.get() : newest;
+            ASSERT_EQ(CScreen::Current(), newest) << "closed " << closing;
+            if (newest == nullptr) continue;
+            CFillWnd top("top", kRed);
+            top.Create(nullptr, CRect(0, 0, 10, 10), 1);
+            newest->PaintPass();
+            ASSERT_EQ(newest->Frame().GetPixel(5, 5), kRed);
+            top.ShowWindow(SW_HIDE);
+            newest->PaintPass();
+            EXPECT_EQ(newest->Frame().GetPixel(5, 5), 0u) << "closed " << closing;
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
 }
 
 }  // namespace

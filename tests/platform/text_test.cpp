@@ -205,6 +205,11 @@ TEST_F(TextTest, WordBreakAndTabsLayOutLines)
     EXPECT_EQ(tabs.Width(), 8 * 8 + 8);  // tab stop at eight half-width cells
     CRect chinese(0, 0, 40, 0);
     EXPECT_EQ(dc.DrawText(u"监护仪开机", -1, &chinese, DT_WORDBREAK | DT_CALCRECT), 48);
+    // A line exactly as wide as the rectangle stays whole.
+    CRect exact(0, 0, 40, 0);
+    EXPECT_EQ(dc.DrawText(u"ab cd", -1, &exact, DT_WORDBREAK | DT_CALCRECT), 16);
+    CRect exactChinese(0, 0, 48, 0);
+    EXPECT_EQ(dc.DrawText(u"监护仪开机", -1, &exactChinese, DT_WORDBREAK | DT_CALCRECT), 32);
 }
 
 TEST_F(TextTest, TextOutsideTheBitmapIsClipped)

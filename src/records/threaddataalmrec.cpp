@@ -213,8 +213,8 @@ BOOL CThreadDataAlmRec::InitInstance()
         }
         // Records written into the settings file would destroy every setting. A link to a settings
         // file that is not there yet is found only once the record file is open.
-        bool settingsFile = !theApp.m_strIniPath.empty() && SamePath(theApp.m_strIniPath, group.path);
-        if (first != nullptr && !settingsFile) {
+        const bool namesSettings = !theApp.m_strIniPath.empty() && SamePath(theApp.m_strIniPath, group.path);
+        if (first != nullptr && !namesSettings) {
             std::fprintf(stderr,
                          "record file %s is named by both [REC] %s and [REC] %s; the %s records are not kept\n",
                          EscapedText(group.path).c_str(), first->key, group.key, group.records);
@@ -222,14 +222,12 @@ BOOL CThreadDataAlmRec::InitInstance()
             continue;
         }
         const auto init = group.init;
-        if (settingsFile)
-            group.fileErr = 1;
-        else
-            settingsFile = (this->*init)() == CRecordRing::openSettingsFile;
-        if (settingsFile)
+        if (namesSettings || (this->*init)() == CRecordRing::openSettingsFile) {
             std::fprintf(stderr, "record file %s of [REC] %s is the settings file %s; the %s records are not kept\n",
                          EscapedText(group.path).c_str(), group.key, EscapedText(theApp.m_strIniPath).c_str(),
                          group.records);
+            group.fileErr = 1;
+        }
     }
     return TRUE;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/textu16.h"
 
@@ -405,9 +406,12 @@ void CRecordRing::FailCreate(const CFileException& e)
 {
     // A file this start made holds no records; removed, it leaves its space to the other files.
     // Only while its name still leads to it: the name may lead to another file by now.
+    // Through a link, the file it leads to is removed, not the link.
+    std::error_code ec;
     const bool ours = m_madeNew && m_file.IsOpen() && m_file.IsSameFile(m_path);
+    const std::filesystem::path made = ours ? std::filesystem::canonical(m_path, ec) : std::filesystem::path();
     m_file.Abort();
-    const bool removed = ours && std::remove(m_path.c_str()) == 0;
+    const bool removed = ours && !ec && std::remove(made.c_str()) == 0;
     Stop(e, removed ? "; the unfinished file is removed" : "");
 }
 

@@ -266,6 +266,20 @@ TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)
               "record file error, file no longer used: injected fault: " + theApp.m_strNibpSavePath + "\n");
     EXPECT_EQ(access(theApp.m_strNibpSavePath.c_str(), F_OK), 0);
     EXPECT_EQ(thread->m_bAlmFileErr, 0);
+
+    // A file made through a link to nothing is removed; the link stays.
+    thread.reset();
+    ASSERT_EQ(unlink(theApp.m_strDataSavePath.c_str()), 0);
+    ASSERT_EQ(symlink("Elsewhere.dat", theApp.m_strDataSavePath.c_str()), 0);
+    CFileFaults::CutWrite(2, 10);  // the data file's second header copy
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file error, file no longer used: injected fault: " +
+                                                            theApp.m_strDataSavePath +
+                                                            "; the unfinished file is removed\n");
+    EXPECT_NE(access(folder.Path("Elsewhere.dat").c_str(), F_OK), 0);
+    struct stat link {};
+    EXPECT_EQ(lstat(theApp.m_strDataSavePath.c_str(), &link), 0);
 }
 
 TEST_F(RecordOpenTest, LinkToTheSettingsFileIsNeverWritten)

@@ -208,6 +208,27 @@ TEST_F(PacketParserTest, TruncatedFrameDoesNotSwallowTheFrameBehindIt)
     EXPECT_EQ(parser.BadFrames(), 1u);
 }
 
+// A frame one byte short ends its window on the next frame's type byte. When that byte also
+// reads as the cut frame's checksum, only the frame start seen at the window's end keeps the
+// cut frame from being taken whole.
+TEST_F(PacketParserTest, FrameOneByteShortIsDroppedEvenWhenTheNextTypeMatchesItsChecksum)
+{
+    Bytes cut = Frame(0x07, {0x00, 0x0A});
+    ASSERT_EQ(cut.back() & 0x7F, 0x11);  // the respiration-rate type
+    cut.pop_back();
+    Feed(Frame(0x07, {0x00, 0x78}));
+    Feed(cut);
+    Feed(Frame(0x11, {0x00, 0x14}));
+    Parse();
+    uint16_t hr = 0;
+    data->GetEcgHr(&hr);
+    EXPECT_EQ(hr, 120);
+    EXPECT_EQ(data->m_wRespRr, 20);
+    EXPECT_EQ(parser.GoodFrames(), 2u);
+    EXPECT_EQ(parser.BadFrames(), 1u);
+    EXPECT_EQ(ring.Count(), 0);
+}
+
 TEST_F(PacketParserTest, AcknowledgementOnlyForTheAwaitedLetterWithStatusZeroOrFive)
 {
     const uint8_t frame[] = {'H', 0x80, 0x80, 0x82, 0xCA};

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/dc.h"
 #include "platform/glyphcache.h"
+#include "platform/textlayout.h"
 
 namespace {
 
@@ -210,6 +212,29 @@ TEST_F(TextTest, WordBreakAndTabsLayOutLines)
     EXPECT_EQ(dc.DrawText(u"ab cd", -1, &exact, DT_WORDBREAK | DT_CALCRECT), 16);
     CRect exactChinese(0, 0, 48, 0);
     EXPECT_EQ(dc.DrawText(u"监护仪开机", -1, &exactChinese, DT_WORDBREAK | DT_CALCRECT), 32);
+}
+
+// The lines of word-broken text in 16 px cells (8 px half-width, 16 px full-width).
+TEST(TextLayoutTest, WordBreakAfterFullWidthCharactersAndSpacesThatStartNoLine)
+{
+    struct Case {
+        const char16_t* text;
+        int width;
+        std::vector<std::u16string> lines;
+    };
+    const Case cases[] = {
+        {u"监护abcdef", 56, {u"监护", u"abcdef"}},  // the word moves whole to the next line
+        {u"abcd ef", 32, {u"abcd", u"ef"}},  // the space that does not fit is dropped
+        {u"ab   cd", 24, {u"ab", u"cd"}},
+    };
+    for (const Case& c : cases) {
+        const std::u16string text = c.text;
+        std::vector<std::u16string> got;
+        const int count = static_cast<int>(text.size());
+        for (const TextLine& line : CTextLayout::Lines(text.data(), count, 16, c.width, false, false))
+            got.push_back(text.substr(static_cast<size_t>(line.start), static_cast<size_t>(line.length)));
+        EXPECT_EQ(got, c.lines) << "width " << c.width;
+    }
 }
 
 TEST_F(TextTest, TextOutsideTheBitmapIsClipped)

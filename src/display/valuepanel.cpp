@@ -195,13 +195,37 @@ void CValuePanel::CopyPicture(const CRect& box, CDC& picture)
     m_dcMem.BitBlt(box.left, box.top, box.Width(), box.Height(), &picture, 0, 0, SRCCOPY);
 }
 
-void CValuePanel::CollectObstacles(const PANEL_ITEM& item, int layout, std::vector<CRect>& obstacles) const
+// Of two items whose widest texts reach the same pixels beyond both boxes, the one in the
+// smaller font keeps them (the one listed first when the fonts are the same size): a small
+// text needs little room beside its box to show whole, while a large text that reaches that
+// far has already run past the small item's box.
+bool CValuePanel::KeepsSharedRoom(const PANEL_ITEM& item, const PANEL_ITEM& other, int layout) const
+{
+    if (item.nFont[layout] != other.nFont[layout]) return item.nFont[layout] < other.nFont[layout];
+    return std::find(m_items.begin(), m_items.end(), &item) < std::find(m_items.begin(), m_items.end(), &other);
+}
+
+void CValuePanel::CollectObstacles(const PANEL_ITEM& item, int layout, std::vector<CRect>& obstacles)
 {
     obstacles.push_back(kCaptionBox);
     obstacles.push_back(m_look.rcBell);
     for (const PANEL_ITEM* other : m_items) {
-        if (other != &item && !other->rcBox[layout].IsRectEmpty()) obstacles.push_back(other->rcBox[layout]);
+        if (other == &item || other->rcBox[layout].IsRectEmpty()) continue;
+        obstacles.push_back(other->rcBox[layout]);
+        // Its room beyond its box too, so that no pixel belongs to two items' regions.
+        if (KeepsSharedRoom(*other, item, layout)) obstacles.push_back(WideRect(*other, layout));
     }
+}
+
+CRect CValuePanel::WideRect(const PANEL_ITEM& item, int layout)
+{
+    const CRect box = item.rcBox[layout];
+    if (item.pszWidest == nullptr) return box;
+    m_dcMem.SelectObject(Font(item.nFont[layout]));
+    const CSize extent = m_dcMem.GetTextExtent(item.pszWidest);
+    const CSize size = (layout == g_nLayoutNormal) ? m_look.szNormal : m_look.szLarge;
+    return CRect(box.left, box.top, std::min<int>(size.cx, std::max<int>(box.right, box.left + extent.cx)),
+                 std::min<int>(size.cy, std::max<int>(box.bottom, box.top + extent.cy)));
 }
 
 std::vector<CRect> CValuePanel::ClearRegion(const PANEL_ITEM& item, int layout)
@@ -209,15 +233,11 @@ std::vector<CRect> CValuePanel::ClearRegion(const PANEL_ITEM& item, int layout)
     const CRect box = item.rcBox[layout];
     std::vector<CRect> region{box};
     if (item.pszWidest == nullptr) return region;
-    m_dcMem.SelectObject(Font(item.nFont[layout]));
-    const CSize extent = m_dcMem.GetTextExtent(item.pszWidest);
-    const CSize size = (layout == g_nLayoutNormal) ? m_look.szNormal : m_look.szLarge;
-    const CRect wide(box.left, box.top, std::min<int>(size.cx, std::max<int>(box.right, box.left + extent.cx)),
-                     std::min<int>(size.cy, std::max<int>(box.bottom, box.top + extent.cy)));
-    // What the widest text covers beyond the box, less every other item's box.
+    // What the widest text covers beyond the box, less every other item's box and the room
+    // beyond their boxes that the items keeping it before this one may take.
     std::vector<CRect> obstacles{box};
     CollectObstacles(item, layout, obstacles);
-    std::vector<CRect> beyond{wide};
+    std::vector<CRect> beyond{WideRect(item, layout)};
     for (const CRect& other : obstacles) {
         std::vector<CRect> left;
         for (const CRect& piece : beyond) SubtractRect(piece, other, left);

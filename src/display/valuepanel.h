@@ -85,7 +85,10 @@ public:
     const std::vector<const PANEL_ITEM*>& Items() const { return m_items; }
     // The item's own part of the surface in a layout, cleared before each of its texts and the
     // only part a text of it draws into: its box, and whatever the widest text the item can
-    // show covers beyond it except the other items' boxes. The first rectangle is the box.
+    // show covers beyond it except the other items' boxes and the pixels beyond their boxes
+    // that another item keeps (see KeepsSharedRoom). So no two items' regions share a pixel
+    // beyond their boxes, and drawing one item never changes what another shows. The first
+    // rectangle is the box.
     std::vector<CRect> ClearRegion(const PANEL_ITEM& item, int layout);
 
     int OnCreate() override;
@@ -125,7 +128,11 @@ private:
     // The text of a number under a rule.
     static void FormatNumber(const NUMBER_RULE& rule, int value, char16_t* text, size_t cap);
     void DrawCaption(COLORREF background);
-    void CollectObstacles(const PANEL_ITEM& item, int layout, std::vector<CRect>& obstacles) const;
+    // The item's box together with what its widest text covers, within the layout's size.
+    CRect WideRect(const PANEL_ITEM& item, int layout);
+    // Whether item keeps, before other, the pixels beyond both boxes that both widest texts reach.
+    bool KeepsSharedRoom(const PANEL_ITEM& item, const PANEL_ITEM& other, int layout) const;
+    void CollectObstacles(const PANEL_ITEM& item, int layout, std::vector<CRect>& obstacles);
     // Appends rectangles that together cover from less cut.
     static void SubtractRect(const CRect& from, const CRect& cut, std::vector<CRect>& pieces);
 

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <ctime>
 #include <string_view>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -299,8 +300,10 @@ public:
     {
         const int saved = errno;
         m_fd = open(CFile::FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        while (m_fd >= 0 && flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        int locked = -1;
+        while (m_fd >= 0 && (locked = flock(m_fd, LOCK_EX)) != 0 && errno == EINTR) {
         }
+        m_held = locked == 0;
         errno = saved;
     }
     ~FolderLock()
@@ -311,10 +314,33 @@ public:
     }
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
+    bool Held() const { return m_held; }
 
 private:
     int m_fd = -1;
+    bool m_held = false;
 };
+
+// Removes the temporary files that earlier writes to the settings file at path left when they
+// ended after writing their file and before renaming it (killed, or the power lost); only names
+// of exactly that file's temporary-name pattern. Called only while holding the folder lock and
+// the write lock: every write holds both from before it makes its temporary file until that
+// file is renamed into place or removed, so no write in this or another process is still
+// writing one of these files, and each one found was left for good. errno is left as it was.
+void RemoveLeftTempFiles(const char* path)
+{
+    const int saved = errno;
+    const std::string folder = CFile::FolderOf(path);
+    const std::string_view whole(path);
+    const std::string name(whole.substr(whole.rfind('/') + 1));
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            if (IsProfileTempName(name, entry->d_name)) unlinkat(dirfd(dir), entry->d_name, 0);
+        }
+        closedir(dir);
+    }
+    errno = saved;
+}
 
 // The line end the text uses (that of its first line), CRLF for a text without one.
 const char* LineEnd(const std::string& text)
@@ -444,6 +470,7 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
     if (!ValidNames(section, key, path)) return FALSE;
     std::lock_guard<std::mutex> writing(g_writeLock);
     const FolderLock othersWait(path);
+    if (othersWait.Held()) RemoveLeftTempFiles(path);
     std::string old;
     // Rewriting a file that exists but cannot be read, or is too large to be read, would throw
     // away every other setting.

@@ -14,7 +14,8 @@
 // no write loses another's key. The lock is the folder's own (flock), so no lock file is left
 // beside the settings, and the system lets go of it when its holder ends. Each write goes
 // through a temporary file of its own, written and synced through CFile, renamed into place and
-// its folder synced.
+// its folder synced; holding the lock, it first removes the temporary files of that settings
+// file that earlier writes left when they were killed between writing and renaming.
 //
 // A file larger than g_u64ProfileSizeMax is never read: every key reads as missing and a write
 // is refused, so the file stays exactly as it is. A write whose result would be larger is

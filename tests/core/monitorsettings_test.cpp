@@ -96,10 +96,20 @@ void ExpectDefaultRecordFiles(const TempFolder& folder)
 
 TEST_F(MonitorSettingsTest, MissingFileStartsWithTheValidatedZeros)
 {
+    ::testing::internal::CaptureStderr();
     auto data = Start();
+    // One line for the missing file, none for the keys it lacks.
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "settings: " + folder.File("Para.ini") + " not found; starting with default settings\n");
     ExpectStartValues(*data);
     ExpectDefaultRecordFiles(folder);
     EXPECT_FALSE(std::filesystem::exists(folder.File("Para.ini")));  // loading writes nothing
+    // An empty file lacks every key too, without a line.
+    folder.Write("Para.ini", "");
+    ::testing::internal::CaptureStderr();
+    data = Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    ExpectStartValues(*data);
 }
 
 TEST_F(MonitorSettingsTest, FileOfOneMiBIsReadAndALargerOneIsLeftAsItIs)

@@ -27,11 +27,13 @@ TEST(TempPanel, TemperatureHasNoRangeAndItsUnitOnlyNamesTheScale)
     EXPECT_TRUE(ItemShows(temp, 1, u"39.0"));
     EXPECT_TRUE(ItemShows(temp, 2, u"35.5"));
     EXPECT_TRUE(ItemShows(temp, 3, u"F"));
-    // Nor to the limits: the lowest 16-bit value shows whole beside the limit's box.
+    // Nor to the limits: the lowest 16-bit value shows whole beside the limit's box, also after
+    // the value is redrawn as wide as it can be.
     for (int layout : {0, 1}) {
         temp.SetLargeMode(layout);
         temp.SetTempAlmH(-32768, false);
         temp.SetTempAlmL(-32768, false);
+        temp.SetTemp(-32768, true);
         EXPECT_TRUE(ItemShows(temp, 1, u"-3276.8")) << layout;
         EXPECT_TRUE(ItemShows(temp, 2, u"-3276.8")) << layout;
     }

@@ -17,10 +17,16 @@ constexpr COLORREF kBlack = 0;
 class ValuePanelFaces : public ::testing::TestWithParam<PanelFace> {};
 
 // Pixels of the area the widest text covered that differ from the new text on black, leaving
-// out the boxes of the other items (where a text too wide for its panel may spill).
+// out the other items' regions (where a text too wide for its panel may spill).
 int GhostPixels(CValuePanel& panel, const PANEL_ITEM& place, int layout, const std::u16string& widest,
                 const std::u16string& text)
 {
+    std::vector<CRect> others;
+    for (const PANEL_ITEM* other : panel.Items()) {
+        if (other == &place) continue;
+        const std::vector<CRect> region = panel.ClearRegion(*other, layout);
+        others.insert(others.end(), region.begin(), region.end());
+    }
     const CRect box = place.rcBox[layout];
     const CRect wide = TextRect(box.TopLeft(), widest, place.nFont[layout]);
     const CSize size = layout == g_nLayoutNormal ? panel.Look().szNormal : panel.Look().szLarge;
@@ -32,8 +38,7 @@ int GhostPixels(CValuePanel& panel, const PANEL_ITEM& place, int layout, const s
     for (int y = area.top; y < area.bottom; ++y) {
         for (int x = area.left; x < area.right; ++x) {
             bool neighbour = panel.Look().rcBell.PtInRect({x, y});
-            for (const PANEL_ITEM* other : panel.Items())
-                neighbour = neighbour || (other != &place && other->rcBox[layout].PtInRect({x, y}));
+            for (const CRect& other : others) neighbour = neighbour || other.PtInRect({x, y});
             if (!neighbour)
                 ghosts += panel.GetSurfacePixel(x, y) != expected.bmp.GetPixel(x - area.left, y - area.top);
         }
@@ -94,7 +99,9 @@ TEST_P(ValuePanelFaces, NoTextDrawsOutsideItsOwnRegionAndAShortOneRestoresThePan
             CreatedPanel created(face);
             CValuePanel& panel = *created.panel;
             panel.SetLargeMode(layout);
-            for (const NumericItem& other : face.numbers) other.set(panel, other.shorter.front().value);
+            // The other items at their widest: where they reach beyond their boxes must stay theirs.
+            for (const NumericItem& other : face.numbers)
+                other.set(panel, &other == &item ? other.shorter.front().value : other.widest.value);
             const std::vector<uint32_t> before = SurfacePixels(panel);
             const std::vector<CRect> own = panel.ClearRegion(*panel.Items().at(item.index), layout);
             std::vector<int> values(std::begin(kExtremeValues), std::end(kExtremeValues));
@@ -126,9 +133,12 @@ TEST_P(ValuePanelFaces, ClearedRegionKeepsOffEveryNeighbour)
                 CRect overlap;
                 EXPECT_FALSE(overlap.IntersectRect(region[i], box));
                 EXPECT_FALSE(overlap.IntersectRect(region[i], panel.Look().rcBell));
+                // Nor any other item's region: drawing one item never changes another.
                 for (const PANEL_ITEM* other : panel.Items()) {
-                    EXPECT_TRUE(other == item || !overlap.IntersectRect(region[i], other->rcBox[layout]))
-                        << GetParam().name << " layout " << layout << " box at " << box.left << "," << box.top;
+                    if (other == item) continue;
+                    for (const CRect& theirs : panel.ClearRegion(*other, layout))
+                        EXPECT_FALSE(overlap.IntersectRect(region[i], theirs))
+                            << GetParam().name << " layout " << layout << " box at " << box.left << "," << box.top;
                 }
             }
         }

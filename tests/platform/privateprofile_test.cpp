@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -205,7 +206,7 @@ TEST_F(PrivateProfileTest, FirstWriteCreatesTheFileAndANullValueRemovesTheKey)
     EXPECT_EQ(folder.Read("Para.ini"), "[ECG]\r\nALM_REC=0\r\n");
 }
 
-TEST_F(PrivateProfileTest, WriteInterruptedBeforeTheRenameLeavesTheOldFileWhole)
+TEST_F(PrivateProfileTest, WriteInterruptedBeforeTheRenameLeavesTheOldFileWholeAndTheNextRemovesWhatItLeft)
 {
     const std::string before = "[ECG]\r\nALM_SW=1\r\nHR_ALM_H=120\r\n";
     folder.Write("Para.ini", before);
@@ -215,11 +216,21 @@ TEST_F(PrivateProfileTest, WriteInterruptedBeforeTheRenameLeavesTheOldFileWhole)
     EXPECT_EQ(Int("ECG", "HR_ALM_H"), 120);
 
     SetProfileWriteFailsBeforeRename(false);
+    // Left by another process's write cut at the same moment; the other names are no temporary
+    // file of this settings file.
+    folder.Write("Para.ini.99999999.3.tmp", before);
+    const std::set<std::string> others = {"Para.ini.tmp", "Para.ini.1.x.tmp", "Para.ini.1.2.tmp.old",
+                                          "para.ini.1.2.tmp", "Other.ini.1.2.tmp"};
+    for (const std::string& name : others) folder.Write(name, before);
     EXPECT_TRUE(WritePrivateProfileString("ECG", "HR_ALM_H", "150", path.c_str()));
     EXPECT_EQ(Int("ECG", "HR_ALM_H"), 150);
-    // Only the interrupted write's temporary file is left beside the settings file.
-    auto files = std::distance(std::filesystem::directory_iterator(folder.Path()), {});
-    EXPECT_EQ(files, 2);
+    // The later write removed both left temporary files and nothing else.
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        names.insert(entry.path().filename().string());
+    std::set<std::string> expected = others;
+    expected.insert("Para.ini");
+    EXPECT_EQ(names, expected);
 }
 
 TEST_F(PrivateProfileTest, AWriteReportedDoneSurvivesAPowerLoss)

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -227,12 +228,17 @@ TEST_F(RecordCrashTest, SimulatedPowerLossAtRandomOperations)
 
 // A full data ring whose copy A holds 43199 and copy B, the last committed, 0: the next record
 // goes into slot 0 and rewrites copy A with index 1. A power loss cutting that header write after
-// any number of bytes leaves the file opening at the committed index 0.
+// any number of bytes leaves the file opening at the committed index 0. The copies' reserved bytes
+// hold noise, as another writer may leave them: they are written back as read and sealed with the rest.
 TEST_F(RecordCrashTest, HeaderCopyCutAtAnyByteNeverWinsOverTheLastCommitted)
 {
     const std::string& path = theApp.m_strDataSavePath;
     WriteHead(path, 0, 43197, 43200);
     WriteHead(path, 1, 43198, 43200);
+    uint8_t reserved[sizeof(REC_FILE_HEAD::u8Reserved)];
+    for (size_t i = 0; i < sizeof(reserved); ++i) reserved[i] = static_cast<uint8_t>(0xA5 + 37 * i);
+    for (uint64_t copy : {uint64_t{0}, g_u64HeadBOffset})
+        WriteRaw(path, copy + offsetof(REC_FILE_HEAD, u8Reserved), reserved, sizeof(reserved));
     ASSERT_EQ(truncate(path.c_str(), 0x20000 + 43200LL * 0x2000), 0);  // the length of a full ring, sparse
     long opsPerRecord = 0;
     {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "appbase/tesmorapp.h"
@@ -77,6 +78,10 @@ TEST_F(RecordOpenTest, CreatedFilesSurviveAPowerLoss)
     for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath,
                                  &theApp.m_strAlmSavePath})
         EXPECT_EQ(U16(ReadHead(*p, 0).szSignature, 8), u"KWPD5NXQ") << *p;
+    // The alarm file is made with its stubs, the last one included.
+    const auto stub = ReadRaw(theApp.m_strAlmSavePath, 0x20000 + 199 * 0x1000, sizeof(ALM_INDEX));
+    ASSERT_EQ(stub.size(), sizeof(ALM_INDEX));
+    EXPECT_EQ(stub[offsetof(ALM_INDEX, u8State)], 0xEE);
 }
 
 // A file that can hold no record is new whatever its headers say; a larger one without a valid
@@ -225,6 +230,7 @@ TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
     EXPECT_EQ(ReadRaw(path, 0x20000, 50)[0x28], 0xEE);
 }
 
+// The last name free is taken; once every name is taken, the damaged file is left alone.
 TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
 {
     const std::string& path = theApp.m_strNibpSavePath;
@@ -232,7 +238,17 @@ TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
     WriteRaw(path, 0, text.data(), text.size());
     Extend(path);
     ASSERT_EQ(mkdir((path + ".damaged").c_str(), 0755), 0);  // a folder takes a name too
-    for (int n = 2; n <= CRecordRing::kKeptNamesMax; ++n) WriteRaw(CRecordRing::KeptName(path, n), 0, "k", 1);
+    for (int n = 2; n < CRecordRing::kKeptNamesMax; ++n) WriteRaw(CRecordRing::KeptName(path, n), 0, "k", 1);
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file " + path +
+                                                            " is damaged (no valid header); it is kept as " + path +
+                                                            ".damaged.99 and a new file is made\n");
+    EXPECT_EQ(FileSize(path + ".damaged.99"), 0x30000u);
+    thread.reset();
+    ASSERT_EQ(truncate(path.c_str(), 0), 0);
+    WriteRaw(path, 0, text.data(), text.size());
+    Extend(path);
     ::testing::internal::CaptureStderr();
     Start();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
@@ -241,7 +257,7 @@ TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
     EXPECT_EQ(thread->m_bNibpFileErr, 1);
     EXPECT_EQ(FileSize(path), 0x30000u);
     EXPECT_EQ(ReadRaw(path, 0, text.size()), std::vector<uint8_t>(text.begin(), text.end()));
-    EXPECT_EQ(FileSize(path + ".damaged.99"), 1u);
+    EXPECT_EQ(FileSize(path + ".damaged.99"), 0x30000u);
 }
 
 TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)

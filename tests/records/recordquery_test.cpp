@@ -89,8 +89,26 @@ protected:
         std::vector<SYS_DATA> page;
         thread->CopySysResult(&page);
         std::vector<int> slots;
-        for (auto& ev : page) slots.push_back(std::stoi(ToUtf8(U16(ev.szEvent, 20)).substr(2)));
+        for (auto& ev : page) {
+            const std::string text = ToUtf8(U16(ev.szEvent, 20));
+            slots.push_back(text.size() > 2 ? std::stoi(text.substr(2)) : -1);  // -1: not an event of the test
+        }
         return slots;
+    }
+    // Starts on a file of `slots` system events whose header counts records up to index `write`
+    // and which is cut to `length` bytes; the start says that it holds `held` of them.
+    void StartOnShortSysFile(uint32_t slots, uint32_t write, uint64_t length, uint32_t held)
+    {
+        const std::string& path = theApp.m_strSysSavePath;
+        CraftSysSlots(path, slots);
+        WriteHead(path, 0, write, std::min(write, g_u32SysSaveMax));
+        ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(length)), 0);
+        ::testing::internal::CaptureStderr();
+        Start();
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "record file " + path + " holds " + std::to_string(held) + " of the " +
+                      std::to_string(std::min(write, g_u32SysSaveMax)) +
+                      " records its header counts; the records it holds are kept\n");
     }
     static std::vector<int> Range(int from, int to)  // from down to to
     {
@@ -342,14 +360,7 @@ TEST_F(RecordQueryTest, PendingPageRequestIsIgnored)
 
 TEST_F(RecordQueryTest, PagesFromAnUnavailableOrShortFile)
 {
-    CraftSysSlots(theApp.m_strSysSavePath, 25);
-    WriteHead(theApp.m_strSysSavePath, 0, 25, 25);
-    ASSERT_EQ(truncate(theApp.m_strSysSavePath.c_str(), 0x20000 + 20 * 128 + 40), 0);
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file " + theApp.m_strSysSavePath +
-                                                            " holds 20 of the 25 records its header counts; the "
-                                                            "records it holds are kept\n");
+    StartOnShortSysFile(25, 25, 0x20000 + 20 * 128 + 40, 20);
     // The 21st event is cut: the records in the file stay, and the next one follows them.
     EXPECT_EQ(SysPage(3), Range(19, 10));
     EXPECT_EQ(SysPage(2), Range(9, 0));
@@ -360,6 +371,14 @@ TEST_F(RecordQueryTest, PagesFromAnUnavailableOrShortFile)
     CUiLoop::Instance().DispatchPosted();
     EXPECT_EQ(probe.answers, 2);
     EXPECT_EQ(thread->m_u8NibpQueryState, 2);  // stays pending
+}
+
+// A full ring in a file that ends before its oldest records: pages leave off the slots beyond
+// the file's end.
+TEST_F(RecordQueryTest, PagesOfAFullRingInAShortFileLeaveOffWhatIsNotThere)
+{
+    StartOnShortSysFile(200, 205, 0x20000 + 100 * 128, 100);
+    EXPECT_EQ(SysPage(3), Range(4, 0));
 }
 
 // Bytes the formats leave undefined filled with noise, as another writer of the format may leave
@@ -448,30 +467,38 @@ TEST_F(RecordQueryTest, TornOldestRecordsOfAFullRingAreLeftOff)
 }
 
 // A file that ends before the records its header counts keeps those it holds; the last slot,
-// cut inside the bytes after its record, still holds its record; new records follow.
+// cut inside the bytes after its record, still holds its record, and one cut inside its pleth
+// wave does not; new records follow.
 TEST_F(RecordQueryTest, ShortDataFileKeepsTheRecordsItHolds)
 {
     const std::string& path = theApp.m_strDataSavePath;
-    for (uint32_t i = 0; i < 100; ++i) CraftDataSlot(path, i, 600 + i);
-    WriteHead(path, 0, 100, 100);
-    WriteHead(path, 1, 99, 99);
-    ASSERT_EQ(truncate(path.c_str(), 0x20000 + 49 * 0x2000 + 0x1A00), 0);
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file " + path + " holds 50 of the 100 records its header counts; the records it holds are kept\n");
-    EXPECT_EQ(Data(3, 1), 649u);
-    EXPECT_EQ(Data(2, 30), 619u);
-    EXPECT_EQ(Data(1, 100), 649u);
-    DataRecordSource d(7);
-    thread->AddDataRecord(&d.rec);
-    thread->RunPass();
-    EXPECT_EQ(Data(3, 1), 7u);
-    EXPECT_EQ(Data(2, 1), 649u);
-    thread.reset();
-    Start();
-    EXPECT_EQ(thread->m_u32DataWrite, 51u);
-    EXPECT_EQ(thread->m_u32DataCount, 51u);
+    const uint32_t plethEnd = g_u32DataWaveOffset + 6 * g_i32ECGWaveLen + g_i32RespWaveLen + g_i32PlethWaveLen;
+    for (auto [cut, held] : {std::pair{0x1A00u, 50u}, {plethEnd - 1, 49u}}) {
+        SCOPED_TRACE("last slot cut after " + std::to_string(cut) + " bytes");
+        thread.reset();
+        for (uint32_t i = 0; i < 100; ++i) CraftDataSlot(path, i, 600 + i);
+        WriteHead(path, 0, 100, 100);
+        WriteHead(path, 1, 99, 99);
+        ASSERT_EQ(truncate(path.c_str(), 0x20000 + 49 * 0x2000 + cut), 0);
+        ::testing::internal::CaptureStderr();
+        Start();
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "record file " + path + " holds " + std::to_string(held) +
+                      " of the 100 records its header counts; the records it holds are kept\n");
+        const uint32_t newest = 600 + held - 1;
+        EXPECT_EQ(Data(3, 1), newest);
+        EXPECT_EQ(Data(2, 30), newest - 30);
+        EXPECT_EQ(Data(1, 100), newest);
+        DataRecordSource d(7);
+        thread->AddDataRecord(&d.rec);
+        thread->RunPass();
+        EXPECT_EQ(Data(3, 1), 7u);
+        EXPECT_EQ(Data(2, 1), newest);
+        thread.reset();
+        Start();
+        EXPECT_EQ(thread->m_u32DataWrite, held + 1);
+        EXPECT_EQ(thread->m_u32DataCount, held + 1);
+    }
 }
 
 }  // namespace

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "app/dialogsysrec.h"
 #include "appbase/tesmorapp.h"
 #include "platform/filefaults.h"
+#include "platform/textu16.h"
 #include "platform/uiloop.h"
 #include "recordfixture.h"
 #include "support/waitfor.h"
@@ -99,6 +101,64 @@ TEST(RecordThreadTest, PageAskedForBeforeTheFileIsOpenShowsItsEvents)
     theApp.m_pThreadDataAlmRec = nullptr;
     CFileFaults::Reset();
     EXPECT_EQ(dlg.m_vecShown.size(), 10u);
+}
+
+// The numbers the page test gives its events: the NIBP record's systolic value, the system
+// event's text.
+int EventNo(const NIBP_DATA& r) { return r.i16Sys; }
+int EventNo(const SYS_DATA& r) { return std::stoi(ToUtf8(U16(r.szEvent, 20))); }
+
+// One page group as the interface thread sees it: the events it has queued, the page it last
+// copied, and whether every page copied so far held consecutive events, newest first.
+template <class T>
+struct PageWatch {
+    int queued = 0;
+    int asked = 0;
+    std::vector<T> page;
+    bool consecutive = true;
+
+    void Check()
+    {
+        consecutive = consecutive && page.size() <= 10;
+        for (size_t k = 1; k < page.size(); ++k) consecutive = consecutive && EventNo(page[k]) == EventNo(page[k - 1]) - 1;
+    }
+    bool ShowsNewest(int events) const { return page.size() == 10 && EventNo(page[0]) == events - 1; }
+};
+
+// The interface thread asks for NIBP and system-event pages again and again, without waiting
+// for the answers, while the record thread serves them and writes the events it is given. Each
+// round ends with the NIBP page request and a pause in which the interface thread takes no lock,
+// so a page served without its group's lock is seen by the thread sanitizer.
+TEST(RecordThreadTest, PagesAskedForAgainAndAgainWhileEventsAreWritten)
+{
+    CFileFaults::Reset();
+    RecordFolder folder;
+    CThreadHandle handle;
+    CThreadDataAlmRec* rec = AfxBeginThread<CThreadDataAlmRec>(&handle);
+    constexpr int kEvents = 15;
+    const int dirs[] = {3, 2, 1, 2};
+    PageWatch<NIBP_DATA> nibp;
+    PageWatch<SYS_DATA> sys;
+    const bool newest = WaitFor([&] {
+        SYS_DATA ev{};
+        U16Format(ev.szEvent, 20, "%d", sys.queued);
+        if (sys.queued < kEvents && rec->AddSysRecord(&ev) == 0) ++sys.queued;
+        if (rec->RequestSysPage(dirs[sys.asked % 4]) != 0) ++sys.asked;
+        rec->CopySysResult(&sys.page);
+        NIBP_DATA n{};
+        n.i16Sys = static_cast<int16_t>(nibp.queued);
+        if (nibp.queued < kEvents && rec->AddNibpRecord(&n) == 0) ++nibp.queued;
+        rec->CopyNibpResult(&nibp.page);
+        if (rec->RequestNibpPage(dirs[nibp.asked % 4]) != 0) ++nibp.asked;
+        nibp.Check();
+        sys.Check();
+        return nibp.ShowsNewest(kEvents) && sys.ShowsNewest(kEvents);
+    });
+    rec->m_bExit = 1;
+    EXPECT_TRUE(handle.Join());
+    EXPECT_TRUE(newest);
+    EXPECT_TRUE(nibp.consecutive);
+    EXPECT_TRUE(sys.consecutive);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // tesmor: the bedside monitor. Options:
 //   --headless        compose the screen in memory and write it as a PNG every few seconds
 //   --seconds N       end after N seconds through the normal shutdown
-//   --snapshot FILE   write the last frame to FILE at the end
+//   --snapshot FILE   write the last frame to FILE at the end; a FILE that is, or leads to, a
+//                     record file, a kept copy of one or the settings file ends the start (2)
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>

@@ -14,6 +14,7 @@
 #include "platform/headlessscreen.h"
 #include "platform/recurringerror.h"
 #include "platform/sdlscreen.h"
+#include "platform/textu16.h"
 #include "platform/uiloop.h"
 
 namespace {
@@ -59,23 +60,51 @@ bool CMonitorRun::ShouldStop(CRunDeadline& deadline) const
     return deadline.Passed(GetTickCount());
 }
 
+bool CMonitorRun::AcceptPictures(const std::string& shotPath, std::string& shotRefused) const
+{
+    const CParaIni& settings = theApp.m_pMonitorData->m_ParaIni;
+    const std::string& snapshot = m_options.snapshotPath;
+    const std::string refused = snapshot.empty() ? "" : settings.RefusedPicturePath(snapshot);
+    if (!refused.empty()) {
+        std::fprintf(stderr, "tesmor: --snapshot %s %s; nothing is written\n", EscapedText(snapshot).c_str(),
+                     refused.c_str());
+        return false;
+    }
+    // A picture that is not written keeps no record file from its name.
+    shotRefused = settings.RefusedPicturePath(shotPath);
+    if (!shotRefused.empty()) theApp.m_vecPicturePaths.clear();
+    if (!snapshot.empty()) theApp.m_vecPicturePaths.push_back(snapshot);
+    return true;
+}
+
 int CMonitorRun::Run()
 {
     g_stopRequested.store(false);
     CUiLoop::Instance().ResetQuit();
     const std::string shotPath = m_options.screenshotPath.empty() ? JoinAppPath(GetExeFolder(), "screen.png")
                                                                   : m_options.screenshotPath;
-    // Known before the settings are read, so that no record file is put where a picture goes;
-    // the headless picture counts in a window too, since a run without a display writes it.
+    // Known before the settings are read, so that no record file is put where the headless
+    // picture goes; it counts in a window too, since a run without a display writes it.
     theApp.m_vecPicturePaths = {shotPath};
-    if (!m_options.snapshotPath.empty()) theApp.m_vecPicturePaths.push_back(m_options.snapshotPath);
     theApp.m_pMonitorData = new CMonitorData();
+    std::string shotRefused;
+    if (!AcceptPictures(shotPath, shotRefused)) {
+        delete theApp.m_pMonitorData;
+        theApp.m_pMonitorData = nullptr;
+        return 2;
+    }
 
     std::unique_ptr<CScreen> screen = OpenScreen(m_options.headless);
     const bool headless = dynamic_cast<CSdlScreen*>(screen.get()) == nullptr;
+    const bool writeShot = headless && shotRefused.empty();
     CRecurringError shotError;
-    if (headless) std::printf("tesmor: headless; the screen is written to %s every %u s\n", shotPath.c_str(),
-                              m_options.screenshotPeriodMs / 1000);
+    if (writeShot) {
+        std::printf("tesmor: headless; the screen is written to %s every %u s\n", shotPath.c_str(),
+                    m_options.screenshotPeriodMs / 1000);
+    } else if (headless) {
+        std::fprintf(stderr, "tesmor: headless; the screen picture %s %s, so the screen is not written\n",
+                     EscapedText(shotPath).c_str(), shotRefused.c_str());
+    }
     std::fflush(stdout);
 
     int status = 0;
@@ -89,7 +118,7 @@ int CMonitorRun::Run()
             CRunDeadline deadline(m_options.seconds, started);
             DWORD lastShot = started;
             while (screen->RunOnce(100) && !ShouldStop(deadline)) {
-                if (headless && GetTickCount() - lastShot >= m_options.screenshotPeriodMs) {
+                if (writeShot && GetTickCount() - lastShot >= m_options.screenshotPeriodMs) {
                     WriteScreenPicture(*screen, shotPath, shotError);
                     lastShot = GetTickCount();
                 }

@@ -1,6 +1,7 @@
 // One run of the monitor: creates the data object (which loads and validates the settings),
-// opens the screen, runs the main dialog until it is closed, a signal arrives or the timed run
-// ends, then shuts down in order and deletes the data object.
+// checks the screen pictures against the files the monitor keeps, opens the screen, runs the
+// main dialog until it is closed, a signal arrives or the timed run ends, then shuts down in
+// order and deletes the data object.
 #pragma once
 
 #include <string>
@@ -21,13 +22,19 @@ class CMonitorRun {
 public:
     explicit CMonitorRun(MonitorOptions options) : m_options(std::move(options)) {}
 
-    // Returns the process exit status: 0 after an orderly shutdown.
+    // Returns the process exit status: 0 after an orderly shutdown, 2 when the snapshot is
+    // refused.
     int Run();
 
     // Asks a running monitor to close; safe to call from a signal handler.
     static void RequestStop();
 
 private:
+    // Once the settings have named the record files and before anything is written, checks the
+    // pictures against the files the monitor keeps: a snapshot that would be written over one
+    // ends the run before it starts (false, one line); a headless picture that would is not
+    // written, and shotRefused says why. An accepted snapshot is added to theApp's pictures.
+    bool AcceptPictures(const std::string& shotPath, std::string& shotRefused) const;
     bool ShouldStop(CRunDeadline& deadline) const;
 
     MonitorOptions m_options;

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 
 #include "appbase/tesmorapp.h"
 #include "platform/apppaths.h"
@@ -46,6 +47,14 @@ std::string KeptEnding(const std::string& lowerName)
     const bool digits = number.size() > 1 && number[0] == '.' &&
                         number.find_first_not_of("0123456789", 1) == std::string::npos;
     return number.empty() || digits ? ending : "";
+}
+
+// Whether path is, or leads to, the file at other: one name in any letter case once links are
+// followed, or one device and inode (also through a hard link).
+bool LeadsTo(const std::string& path, const std::string& other)
+{
+    std::error_code ec;
+    return LowerCase(PlainPath(path)) == LowerCase(PlainPath(other)) || std::filesystem::equivalent(path, other, ec);
 }
 
 // One line about lines of the settings file that were not used; false when there are any.
@@ -133,6 +142,15 @@ std::string CParaIni::RecordPath(const REC_FILE_KEY& rec) const
     // An empty name would make the folder itself the record file.
     if (name.empty()) name = defaultName;
     const std::string refused = RefusedRecordName(name);
+    // A default that cannot be used either (a link to a picture) is not used at all.
+    const std::string defaultRefused = refused.empty() ? "" : RefusedRecordName(defaultName);
+    if (!defaultRefused.empty()) {
+        const std::string also =
+            name == defaultName ? "" : ", and its default " + std::string(defaultName) + " " + defaultRefused;
+        std::fprintf(stderr, "settings: [REC] %s=%s %s%s; the %s are not kept\n", key, Shown(text).c_str(),
+                     refused.c_str(), also.c_str(), rec.szRecords);
+        return "";
+    }
     if (!refused.empty()) {
         std::fprintf(stderr, "settings: [REC] %s=%s %s; using %s\n", key, Shown(text).c_str(), refused.c_str(),
                      defaultName);
@@ -179,12 +197,50 @@ std::string CParaIni::OtherFileNamed(const std::string& name) const
     const std::string settings = LowerCase(FolderRelativeName(kIniName));
     if (relative == settings) return "names the settings file";
     if (IsProfileTempName(settings, relative)) return "names a temporary file of the settings file";
+    // A picture is compared by the folder entry it is renamed to, as it is; one that leads to a
+    // record file is refused itself (RefusedPicturePath).
     const std::string path = LowerCase(PlainPath(JoinAppPath(m_strExeFolder, name)));
     for (const std::string& picture : theApp.m_vecPicturePaths) {
-        if (path == LowerCase(PlainPath(picture))) return "names the screen picture " + EscapedText(picture);
-        if (path == LowerCase(PlainPath(CPngFile::TempName(picture))))
+        if (path == LowerCase(PlainEntryPath(picture))) return "names the screen picture " + EscapedText(picture);
+        if (path == LowerCase(PlainEntryPath(CPngFile::TempName(picture))))
             return "names the temporary file of the screen picture " + EscapedText(picture);
     }
+    return "";
+}
+
+// The file the monitor keeps that path is, or leads to, as a message names it, or nothing: a
+// record file in use, a damaged record file kept aside, the settings file or a temporary file of it.
+std::string CParaIni::KeptFileAt(const std::string& path) const
+{
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(path, ec);
+    for (const std::string* record : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath,
+                                      &theApp.m_strAlmSavePath, &theApp.m_strSysSavePath}) {
+        if (record->empty()) continue;
+        if (LeadsTo(path, *record)) return "the record file " + EscapedText(*record);
+        // A kept file under another name (a hard link); its own names are told by their ending.
+        for (int n = 1; exists && n <= CRecordRing::kKeptNamesMax; ++n) {
+            const std::string kept = CRecordRing::KeptName(*record, n);
+            if (std::filesystem::equivalent(path, kept, ec)) return "the kept file " + EscapedText(kept);
+        }
+    }
+    const std::string plain = PlainPath(path);
+    if (!KeptEnding(LowerCase(LastNamePart(plain))).empty())
+        return EscapedText(plain) + ", a name a damaged record file is kept under";
+    if (LeadsTo(path, m_strIniPath)) return "the settings file " + EscapedText(m_strIniPath);
+    if (IsProfileTempName(LowerCase(PlainPath(m_strIniPath)), LowerCase(plain)))
+        return "a temporary file of the settings file " + EscapedText(m_strIniPath);
+    return "";
+}
+
+std::string CParaIni::RefusedPicturePath(const std::string& picture) const
+{
+    const std::string kept = KeptFileAt(picture);
+    if (!kept.empty()) return "would be written over " + kept;
+    // The picture is written into its temporary file first, through a link there too.
+    const std::string temp = CPngFile::TempName(picture);
+    const std::string keptByTemp = KeptFileAt(temp);
+    if (!keptByTemp.empty()) return "would be written over " + keptByTemp + " through " + EscapedText(temp);
     return "";
 }
 

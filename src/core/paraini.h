@@ -104,11 +104,18 @@ public:
     // Record-file paths from section REC: the executable's folder joined with the key's name,
     // or with the default name ("DataSave.dat", "NIBPSave.dat", "AlmSave.dat", "SysSave.dat")
     // when the key is missing or empty, or when the name cannot be used (one line on stderr says
-    // why). A name is cut to its first 99 characters, with one line. Return 0.
+    // why); empty when the default cannot be used either (a link to a picture): that file is
+    // not used, with one line. A name is cut to its first 99 characters, with one line. Return 0.
     int GetRecDataSaveFileName(std::string& path) const;
     int GetRecNibpSaveFileName(std::string& path) const;
     int GetRecAlmSaveFileName(std::string& path) const;
     int GetRecSysSaveFileName(std::string& path) const;
+
+    // Why a screen picture may not be written at path, or nothing: the picture, or the temporary
+    // file it is written through, is or leads to a record file of theApp's record paths, a damaged
+    // record file kept aside, the settings file or a temporary file of it. Used once the record
+    // paths are filled, before anything is written.
+    std::string RefusedPicturePath(const std::string& picture) const;
 
     // The text of a key as the getters see it; false when the key is not in the file.
     bool GetValueText(const char* section, const char* key, std::string& text) const;
@@ -161,4 +168,5 @@ private:
     std::string RecordPath(const REC_FILE_KEY& rec) const;
     std::string RefusedRecordName(const std::string& name) const;
     std::string OtherFileNamed(const std::string& name) const;
+    std::string KeptFileAt(const std::string& path) const;
 };

@@ -122,3 +122,12 @@ std::string PlainPath(const std::string& path)
     const fs::path plain = fs::weakly_canonical(absolute, ec);
     return ec ? absolute.lexically_normal().string() : plain.string();
 }
+
+std::string PlainEntryPath(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    const fs::path name = fs::path(path).filename();
+    if (name.empty() || name == "." || name == "..") return PlainPath(path);
+    const fs::path folder = fs::path(path).parent_path();
+    return (fs::path(PlainPath(folder.empty() ? "." : folder.string())) / name).string();
+}

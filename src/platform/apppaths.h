@@ -32,3 +32,6 @@ std::string FolderRelativeName(const std::string& name);
 // The path made absolute, with "." and ".." parts and the symbolic links of its existing parts
 // resolved: two names of one place give the same text.
 std::string PlainPath(const std::string& path);
+// The path with its folder made plain and its last part as it is: the folder entry that a file
+// renamed to the path replaces, also where that entry is a symbolic link.
+std::string PlainEntryPath(const std::string& path);

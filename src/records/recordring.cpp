@@ -149,11 +149,13 @@ int CRecordRing::ChooseCopy(bool validA, bool validB)
     return b > a ? 1 : 0;
 }
 
-int CRecordRing::Open(const std::string& path, const std::string& settingsPath)
+int CRecordRing::Open(const std::string& path, const std::vector<std::string>& otherFiles)
 {
     m_path = path;
     if (!OpenFile()) return openFailed;
-    if (!settingsPath.empty() && m_file.IsSameFile(settingsPath)) return LeaveSettingsFile(settingsPath);
+    for (size_t i = 0; i < otherFiles.size(); ++i) {
+        if (m_file.IsSameFile(otherFiles[i])) return LeaveOtherFile(i);
+    }
     try {
         const uint64_t length = m_file.GetLength();
         // A file that can hold no record is new, whatever its headers hold: a start cut short
@@ -215,15 +217,14 @@ void CRecordRing::KeepRecordsInFile(uint64_t length)
                  EscapedText(m_path).c_str(), static_cast<unsigned>(held), static_cast<unsigned>(counted));
 }
 
-int CRecordRing::LeaveSettingsFile(const std::string& settingsPath)
+int CRecordRing::LeaveOtherFile(size_t index)
 {
-    const bool made = m_madeNew;
-    m_file.Abort();
+    // Made by this open, through a link to a file that was not there: nothing was lost.
+    AbortRemovingMade();
     m_fileErr = 1;
     m_reported = true;
-    // Made by this open, through a link to a settings file that was not there: nothing was lost.
-    if (made) std::remove(settingsPath.c_str());
-    return openSettingsFile;
+    m_otherFile = index;
+    return openOtherFile;
 }
 
 bool CRecordRing::OpenFile()
@@ -405,14 +406,18 @@ void CRecordRing::Fail(const CFileException& e) { Stop(e, ""); }
 void CRecordRing::FailCreate(const CFileException& e)
 {
     // A file this start made holds no records; removed, it leaves its space to the other files.
+    Stop(e, AbortRemovingMade() ? "; the unfinished file is removed" : "");
+}
+
+bool CRecordRing::AbortRemovingMade()
+{
     // Only while its name still leads to it: the name may lead to another file by now.
     // Through a link, the file it leads to is removed, not the link.
     std::error_code ec;
     const bool ours = m_madeNew && m_file.IsOpen() && m_file.IsSameFile(m_path);
     const std::filesystem::path made = ours ? std::filesystem::canonical(m_path, ec) : std::filesystem::path();
     m_file.Abort();
-    const bool removed = ours && !ec && std::remove(made.c_str()) == 0;
-    Stop(e, removed ? "; the unfinished file is removed" : "");
+    return ours && !ec && std::remove(made.c_str()) == 0;
 }
 
 void CRecordRing::Stop(const CFileException& e, const char* tail)

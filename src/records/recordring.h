@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/file.h"
 #include "records/recordtypes.h"
@@ -31,7 +32,7 @@ struct RING_LAYOUT {
 class CRecordRing {
 public:
     // Results of Open.
-    enum OpenResult { openBoth = 0, openOne = 1, openNoHeader = 2, openNew = 3, openFailed = 4, openSettingsFile = 5 };
+    enum OpenResult { openBoth = 0, openOne = 1, openNoHeader = 2, openNew = 3, openFailed = 4, openOtherFile = 5 };
     // Results of ReadSlot and ReadRecord.
     enum SlotRead { slotWhole, slotTorn, slotMissing };
     // Directions of ReadRecord.
@@ -46,9 +47,11 @@ public:
     // while it was made, is new. A larger file without a valid header is kept aside under a
     // name of its own (KeptName, one line says so) and a new file is opened for Create;
     // openFailed when it cannot be kept. A file that ends before the records its header counts
-    // keeps those it holds (one line). The opened file turning out to be settingsPath (through a
-    // link) is closed, removed when this open made it, and openSettingsFile returned.
-    int Open(const std::string& path, const std::string& settingsPath = std::string());
+    // keeps those it holds (one line). The opened file turning out to be one of otherFiles
+    // (through a link) is closed, removed when this open made it, and openOtherFile returned;
+    // OtherFileIndex() then says which.
+    int Open(const std::string& path, const std::vector<std::string>& otherFiles = {});
+    size_t OtherFileIndex() const { return m_otherFile; }
     // Writes both header copies for the current write index and count; 0, or 1 after an error.
     int Create();
     // The steps of Create, for a file that writes more than its headers when it is made: both
@@ -113,7 +116,10 @@ private:
     void ReadCopies(bool valid[2]);
     // Moves a write slot that lies beyond the file's end back to it.
     void KeepRecordsInFile(uint64_t length);
-    int LeaveSettingsFile(const std::string& settingsPath);
+    int LeaveOtherFile(size_t index);
+    // Closes the file by abort; a file this start made is removed, only while its name still
+    // leads to it. Whether it was removed.
+    bool AbortRemovingMade();
     // Opens m_path, creating it when missing; reports a failure once.
     bool OpenFile();
     // Write index, count and both header copies as for a file made from nothing; returns result.
@@ -137,4 +143,5 @@ private:
     std::string m_path;
     bool m_reported = false;
     bool m_madeNew = false;  // the open file was made by this start and is not finished yet
+    size_t m_otherFile = 0;  // which of the other files an open found
 };

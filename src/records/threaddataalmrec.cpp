@@ -9,6 +9,7 @@
 
 #include "appbase/tesmorapp.h"
 #include "core/monitordefs.h"
+#include "platform/pngfile.h"
 #include "platform/textu16.h"
 #include "platform/uiloop.h"
 #include "platform/wnd.h"
@@ -154,6 +155,26 @@ bool SameFile(const std::string& earlierPath, const CFile& earlierFile, const st
     return SamePath(earlierPath, path) || (earlierFile.IsOpen() && earlierFile.IsSameFile(path));
 }
 
+// A file no record may go to, with how a message names it.
+struct OtherFile {
+    std::string path;
+    std::string named;
+};
+
+// The settings file, then each screen picture and the temporary file it is written through.
+std::vector<OtherFile> OtherFiles()
+{
+    std::vector<OtherFile> files;
+    const std::string& ini = theApp.m_strIniPath;
+    if (!ini.empty()) files.push_back({ini, "the settings file " + EscapedText(ini)});
+    for (const std::string& picture : theApp.m_vecPicturePaths) {
+        files.push_back({picture, "the screen picture " + EscapedText(picture)});
+        files.push_back(
+            {CPngFile::TempName(picture), "the temporary file of the screen picture " + EscapedText(picture)});
+    }
+    return files;
+}
+
 }  // namespace
 
 CThreadDataAlmRec::CThreadDataAlmRec()
@@ -185,34 +206,44 @@ CThreadDataAlmRec::~CThreadDataAlmRec()
 BOOL CThreadDataAlmRec::InitInstance()
 {
     m_bDataFileErr = 0;
-    // In the order of opening: each group's path, the settings key it comes from, its file,
-    // its unavailable flag and its opening.
+    // In the order of opening: each group's path, the settings key it comes from, its file and
+    // ring, its unavailable flag and its opening.
     struct Group {
         const std::string& path;
         const char* key;
         const char* records;
         CFile& file;
+        CRecordRing& ring;
         int& fileErr;
         int (CThreadDataAlmRec::*init)();
     };
     Group groups[] = {
-        {theApp.m_strDataSavePath, "DATA_SAVE_FILE_NAME", "data", m_fileData, m_bDataFileErr,
+        {theApp.m_strDataSavePath, "DATA_SAVE_FILE_NAME", "data", m_fileData, m_ringData, m_bDataFileErr,
          &CThreadDataAlmRec::InitDataFile},
-        {theApp.m_strNibpSavePath, "NIBP_SAVE_FILE_NAME", "NIBP", m_fileNibp, m_bNibpFileErr,
+        {theApp.m_strNibpSavePath, "NIBP_SAVE_FILE_NAME", "NIBP", m_fileNibp, m_ringNibp, m_bNibpFileErr,
          &CThreadDataAlmRec::InitNibpFile},
-        {theApp.m_strSysSavePath, "SYS_SAVE_FILE_NAME", "system-event", m_fileSys, m_bSysFileErr,
+        {theApp.m_strSysSavePath, "SYS_SAVE_FILE_NAME", "system-event", m_fileSys, m_ringSys, m_bSysFileErr,
          &CThreadDataAlmRec::InitSysFile},
-        {theApp.m_strAlmSavePath, "ALM_SAVE_FILE_NAME", "alarm", m_fileAlm, m_bAlmFileErr,
+        {theApp.m_strAlmSavePath, "ALM_SAVE_FILE_NAME", "alarm", m_fileAlm, m_ringAlm, m_bAlmFileErr,
          &CThreadDataAlmRec::InitAlmFile},
     };
+    const std::vector<OtherFile> others = OtherFiles();
+    m_vecOtherFiles.clear();
+    for (const OtherFile& other : others) m_vecOtherFiles.push_back(other.path);
     for (Group& group : groups) {
+        // A group without a path has no usable file; the settings said why.
+        if (group.path.empty()) {
+            group.fileErr = 1;
+            continue;
+        }
         // Two groups in one file would overwrite each other's records: the later one is left out.
         const Group* first = nullptr;
         for (const Group* earlier = groups; earlier != &group && first == nullptr; ++earlier) {
             if (SameFile(earlier->path, earlier->file, group.path)) first = earlier;
         }
-        // Records written into the settings file would destroy every setting. A link to a settings
-        // file that is not there yet is found only once the record file is open.
+        // Records written into the settings file would destroy every setting, and a picture
+        // written over a record file would lose its records. A link to such a file that is not
+        // there yet is found only once the record file is open.
         const bool namesSettings = !theApp.m_strIniPath.empty() && SamePath(theApp.m_strIniPath, group.path);
         if (first != nullptr && !namesSettings) {
             std::fprintf(stderr,
@@ -222,10 +253,12 @@ BOOL CThreadDataAlmRec::InitInstance()
             continue;
         }
         const auto init = group.init;
-        if (namesSettings || (this->*init)() == CRecordRing::openSettingsFile) {
-            std::fprintf(stderr, "record file %s of [REC] %s is the settings file %s; the %s records are not kept\n",
-                         EscapedText(group.path).c_str(), group.key, EscapedText(theApp.m_strIniPath).c_str(),
-                         group.records);
+        const OtherFile* other = namesSettings ? &others.front() : nullptr;
+        if (other == nullptr && (this->*init)() == CRecordRing::openOtherFile)
+            other = &others[group.ring.OtherFileIndex()];
+        if (other != nullptr) {
+            std::fprintf(stderr, "record file %s of [REC] %s is %s; the %s records are not kept\n",
+                         EscapedText(group.path).c_str(), group.key, other->named.c_str(), group.records);
             group.fileErr = 1;
         }
     }
@@ -360,7 +393,7 @@ void CThreadDataAlmRec::AddPowerOnRecord()
 
 int CThreadDataAlmRec::OpenDataFile()
 {
-    int result = m_ringData.Open(theApp.m_strDataSavePath, theApp.m_strIniPath);
+    int result = m_ringData.Open(theApp.m_strDataSavePath, m_vecOtherFiles);
     CSingleLock g(m_csDataFile);
     m_u32DataRead = m_u32DataWrite;
     return result;
@@ -368,7 +401,7 @@ int CThreadDataAlmRec::OpenDataFile()
 
 int CThreadDataAlmRec::OpenNibpFile()
 {
-    int result = m_ringNibp.Open(theApp.m_strNibpSavePath, theApp.m_strIniPath);
+    int result = m_ringNibp.Open(theApp.m_strNibpSavePath, m_vecOtherFiles);
     CSingleLock g(m_csNibpFile);
     m_u32NibpPageEnd = m_ringNibp.WriteSlot();
     return result;
@@ -376,7 +409,7 @@ int CThreadDataAlmRec::OpenNibpFile()
 
 int CThreadDataAlmRec::OpenSysFile()
 {
-    int result = m_ringSys.Open(theApp.m_strSysSavePath, theApp.m_strIniPath);
+    int result = m_ringSys.Open(theApp.m_strSysSavePath, m_vecOtherFiles);
     CSingleLock g(m_csSysFile);
     m_u32SysPageEnd = m_ringSys.WriteSlot();
     return result;
@@ -384,7 +417,7 @@ int CThreadDataAlmRec::OpenSysFile()
 
 int CThreadDataAlmRec::OpenAlmFile()
 {
-    int result = m_ringAlm.Open(theApp.m_strAlmSavePath, theApp.m_strIniPath);
+    int result = m_ringAlm.Open(theApp.m_strAlmSavePath, m_vecOtherFiles);
     m_u32AlmCur = m_u32AlmWrite;
     if (result == CRecordRing::openBoth || result == CRecordRing::openOne) ReloadAlmIndex();
     return result;

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <list>
+#include <string>
 #include <vector>
 
 #include "platform/criticalsection.h"
@@ -104,6 +105,10 @@ protected:
     static void CopyAlmResult(SAVE_ALM* dst, const SAVE_ALM* src);
     bool AlmEntryMatches(uint32_t slot, const ALM_SEARCH& cond) const;
     int ReloadAlmIndex();
+
+    // The files no record may go to (the settings file, the screen pictures and their
+    // temporary files), set when the files are opened.
+    std::vector<std::string> m_vecOtherFiles;
 
     // Data group.
     int m_bDataFileErr = 0;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -270,6 +271,69 @@ TEST_F(ParaIniTest, RecordFileNamesUpToTheirLimitsAndLikeOtherFilesAreUsed)
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << name;
         EXPECT_EQ(theApp.m_strDataSavePath, folder.File(name));
     }
+}
+
+// A record file whose name and default both lead to the picture is not used, and not said to be.
+TEST_F(ParaIniTest, RecordFileWhoseDefaultIsRefusedTooIsNotUsed)
+{
+    const std::string picture = folder.File("screen.png");
+    theApp.m_vecPicturePaths = {picture};
+    folder.Write("screen.png", "picture");
+    ASSERT_EQ(symlink("screen.png", folder.File("DataSave.dat").c_str()), 0);
+    const std::string names = " names the screen picture " + picture;
+    const struct {
+        std::string settings;
+        std::string said;
+    } cases[] = {
+        {"", "DataSave.dat" + names},
+        {"[REC]\nDATA_SAVE_FILE_NAME=Screen.png\n", "Screen.png" + names + ", and its default DataSave.dat" + names},
+    };
+    for (const auto& c : cases) {
+        folder.Write("Para.ini", c.settings);
+        ::testing::internal::CaptureStderr();
+        CMonitorSettings settings;
+        settings.FillRecordPaths();
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "settings: [REC] DATA_SAVE_FILE_NAME=" + c.said + "; the data records with waves are not kept\n");
+        EXPECT_EQ(theApp.m_strDataSavePath, "");
+        EXPECT_EQ(theApp.m_strSysSavePath, folder.File("SysSave.dat"));
+    }
+}
+
+TEST_F(ParaIniTest, PicturesThatWouldBeWrittenOverAFileTheMonitorKeepsAreRefused)
+{
+    theApp.m_vecPicturePaths = {folder.File("screen.png")};
+    folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=rec.dat\n");
+    folder.Write("rec.dat", "records");
+    folder.Write("NIBPSave.dat.damaged.3", "kept");
+    ASSERT_EQ(link(folder.File("NIBPSave.dat.damaged.3").c_str(), folder.File("hard.png").c_str()), 0);
+    ASSERT_EQ(symlink("rec.dat", folder.File("shot.png.part").c_str()), 0);
+    ASSERT_EQ(symlink("Para.ini", folder.File("link.png").c_str()), 0);
+    // A picture's own name is no record file's: rec.dat, where a picture's temporary file leads, is used.
+    ASSERT_EQ(symlink("rec.dat", folder.File("screen.png.part").c_str()), 0);
+    ::testing::internal::CaptureStderr();
+    CMonitorSettings settings;
+    settings.FillRecordPaths();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    const std::string over = "would be written over ";
+    const struct {
+        const char* picture;
+        std::string said;
+    } cases[] = {
+        {"REC.dat", over + "the record file " + folder.File("rec.dat")},
+        {"sub/../AlmSave.dat", over + "the record file " + folder.File("AlmSave.dat")},
+        {"shot.png", over + "the record file " + folder.File("rec.dat") + " through " + folder.File("shot.png.part")},
+        {"screen.png",
+         over + "the record file " + folder.File("rec.dat") + " through " + folder.File("screen.png.part")},
+        {"hard.png", over + "the kept file " + folder.File("NIBPSave.dat.damaged.3")},
+        {"Sys.dat.Damaged", over + folder.File("Sys.dat.Damaged") + ", a name a damaged record file is kept under"},
+        {"link.png", over + "the settings file " + folder.File("Para.ini")},
+        {"Para.ini.77.3.tmp", over + "a temporary file of the settings file " + folder.File("Para.ini")},
+        {"DataSave.dat", ""},  // not a record file while DATA_SAVE_FILE_NAME names another
+        {"rec.dat.png", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(settings.m_ParaIni.RefusedPicturePath(folder.File(c.picture)), c.said) << c.picture;
 }
 
 TEST_F(ParaIniTest, LongRecordFileNameIsCutBetweenCharactersWithOneLine)

@@ -319,17 +319,49 @@ TEST_F(ProgramThreadTest, RecordFilesNeverTakeThePicturesNames)
 {
     // The headless picture is renamed into place every few seconds, the snapshot at the end:
     // records written under either name would be lost.
-    std::ofstream(folder + "/Para.ini") << "[REC]\nDATA_SAVE_FILE_NAME=Screen.png\nALM_SAVE_FILE_NAME=end.png.part\n";
+    std::ofstream(folder + "/Para.ini")
+        << "[REC]\nDATA_SAVE_FILE_NAME=Screen.png\nALM_SAVE_FILE_NAME=screen.png.part\n";
     RunResult run = RunProgram(exe, 1, folder + "/end.png");
     EXPECT_EQ(run.status, 0) << run.log;
     EXPECT_NE(run.log.find("settings: [REC] DATA_SAVE_FILE_NAME=Screen.png names the screen picture " + folder +
                            "/screen.png; using DataSave.dat\n"),
               std::string::npos)
         << run.log;
-    EXPECT_NE(run.log.find("settings: [REC] ALM_SAVE_FILE_NAME=end.png.part names the temporary file of the screen "
-                           "picture " + folder + "/end.png; using AlmSave.dat\n"),
+    EXPECT_NE(run.log.find("settings: [REC] ALM_SAVE_FILE_NAME=screen.png.part names the temporary file of the "
+                           "screen picture " + folder + "/screen.png; using AlmSave.dat\n"),
               std::string::npos)
         << run.log;
+}
+
+TEST_F(ProgramThreadTest, NoPictureIsWrittenOverARecordFile)
+{
+    std::ofstream(folder + "/Para.ini") << "";
+    ASSERT_EQ(RunProgram(exe, 1, folder + "/first.png").status, 0);
+    const std::string sys = folder + "/SysSave.dat";
+    const std::string events = ReadAll(sys);
+    const std::string powerOn = Utf16Bytes(u"监护仪开机");
+    ASSERT_EQ(CountOf(events, powerOn), 1u);
+
+    // A snapshot over a record file ends the start before anything is written.
+    RunResult refused = RunProgram(exe, 1, sys);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.log, "tesmor: --snapshot " + sys + " would be written over the record file " + sys +
+                               "; nothing is written\n");
+    EXPECT_TRUE(ReadAll(sys) == events) << "the records are changed";
+
+    // A headless picture that would be written through a link into a record file is not written;
+    // the records go on, and the snapshot, which leads to no such file, is written.
+    ASSERT_EQ(symlink("SysSave.dat", (folder + "/screen.png.part").c_str()), 0);
+    RunResult run = RunProgram(exe, 6, folder + "/end.png");
+    EXPECT_EQ(run.status, 0) << run.log;
+    EXPECT_NE(run.log.find("tesmor: headless; the screen picture " + folder + "/screen.png would be written over the "
+                           "record file " + sys + " through " + folder +
+                           "/screen.png.part, so the screen is not written\n"),
+              std::string::npos)
+        << run.log;
+    EXPECT_EQ(CountOf(ReadAll(sys), powerOn), 2u);
+    EXPECT_NE(access((folder + "/screen.png").c_str(), F_OK), 0);
+    EXPECT_EQ(access((folder + "/end.png").c_str(), F_OK), 0);
 }
 
 TEST_F(ProgramThreadTest, SecondCopyInTheSameFolderRunsWithoutTheLockedRecordFiles)

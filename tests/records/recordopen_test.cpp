@@ -20,6 +20,7 @@ protected:
     {
         CFileFaults::Reset();
         clock.SetLocalTime(LocalTime{2026, 12, 7, 8, 0, 0, 0});
+        theApp.m_vecPicturePaths.clear();
     }
     TestRecThread& Start()
     {
@@ -338,6 +339,31 @@ TEST_F(RecordOpenTest, LinkToAMissingSettingsFileMakesNoSettingsFile)
     thread->AddNibpRecord(&n);
     thread->RunPass();
     EXPECT_NE(access(ini.c_str(), F_OK), 0);
+}
+
+// The same for a link to a screen picture or its temporary file; a group that the settings left
+// without a path is not used, and the settings have said why.
+TEST_F(RecordOpenTest, LinkToAPictureThatIsNotThereYetKeepsNoRecords)
+{
+    const std::string picture = folder.Path("screen.png");
+    theApp.m_vecPicturePaths = {picture};
+    ASSERT_EQ(symlink("screen.png", theApp.m_strDataSavePath.c_str()), 0);
+    ASSERT_EQ(symlink("screen.png.part", theApp.m_strAlmSavePath.c_str()), 0);
+    theApp.m_strNibpSavePath.clear();
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "record file " + theApp.m_strDataSavePath + " of [REC] DATA_SAVE_FILE_NAME is the screen picture " +
+                  picture + "; the data records are not kept\nrecord file " + theApp.m_strAlmSavePath +
+                  " of [REC] ALM_SAVE_FILE_NAME is the temporary file of the screen picture " + picture +
+                  "; the alarm records are not kept\n");
+    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bAlmFileErr + thread->m_bNibpFileErr, 3);
+    EXPECT_EQ(thread->m_bSysFileErr, 0);
+    WriteOneData();
+    EXPECT_NE(access(picture.c_str(), F_OK), 0);
+    EXPECT_NE(access((picture + ".part").c_str(), F_OK), 0);
+    struct stat link {};
+    EXPECT_EQ(lstat(theApp.m_strDataSavePath.c_str(), &link), 0);
 }
 
 TEST_F(RecordOpenTest, StubsNotCommittedOrNotMatchingTheirRecordAreEmpty)

@@ -57,10 +57,12 @@ int LinkAndUnlink(const std::string& from, const std::string& to)
     if (Refused(CFileFaults::callLink) || link(from.c_str(), to.c_str()) != 0)
         return errno == EPERM || NotOffered(errno) ? RenameIfFree(from, to) : -1;
     if (!Refused(CFileFaults::callUnlink) && unlink(from.c_str()) == 0) return 0;
-    // The old name stays: the new link is removed again, so that the file is as it was and no
-    // kept name stands for a file that is still in use under its old name. Only while the old
-    // name still names the file: one whose removal was reported failed yet made (a retried
-    // request of a network file system) keeps its new name.
+    // The old name could not be removed: the new link is removed again and the rename fails, so
+    // the file is left as it was, under its old name only. Keeping both names would be worse: the
+    // new name would stand for a file still reached under its old name, so whatever is written
+    // there later would change it too, and each start would add one more name for it. Only while
+    // the old name still names the file: one whose removal was reported failed yet made (a
+    // retried request of a network file system) keeps its new name.
     const int err = errno;
     if (SameEntry(from, to) && !Refused(CFileFaults::callUnlink)) (void)unlink(to.c_str());
     errno = err;
@@ -240,7 +242,7 @@ void CFile::RenameNoReplace(const char* oldName, const char* newName)
     if (rc != 0 && NotOffered(errno)) rc = LinkAndUnlink(from, to);
     if (rc != 0) {
         int err = errno;
-        throw CFileException(CFileException::CauseFromErrno(err), err, err == EEXIST ? to : from);
+        throw CFileException(CFileException::CauseFromErrno(err), err, from);
     }
 }
 

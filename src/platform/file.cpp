@@ -10,6 +10,67 @@
 
 #include "platform/filefaults.h"
 
+namespace {
+
+// Whether the fault seam refuses a system call; errno is then set as the call would set it.
+bool Refused(CFileFaults::Call call)
+{
+    const int err = CFileFaults::Refusal(call);
+    if (err != 0) errno = err;
+    return err != 0;
+}
+
+// Errors of a file system that does not offer a call, rather than refusing it for these files.
+bool NotOffered(int err) { return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP; }
+
+// Whether something, a link to nothing too, has the name.
+bool Taken(const std::string& path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// Whether both names are entries of one file.
+bool SameEntry(const std::string& a, const std::string& b)
+{
+    struct stat sa {};
+    struct stat sb {};
+    return lstat(a.c_str(), &sa) == 0 && lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// A file system without links either: a plain rename would replace a file of the new name, so
+// the name is checked to be free just before. A file made under that name in between would be
+// replaced; on such file systems that small window is accepted.
+int RenameIfFree(const std::string& from, const std::string& to)
+{
+    if (Taken(to)) {
+        errno = EEXIST;
+        return -1;
+    }
+    return Refused(CFileFaults::callRename) ? -1 : std::rename(from.c_str(), to.c_str());
+}
+
+// A file system without no-replace renames: a new link fails as well when the name is taken, and
+// the old name is removed after it. Returns 0, or -1 with errno set.
+int LinkAndUnlink(const std::string& from, const std::string& to)
+{
+    if (Refused(CFileFaults::callLink) || link(from.c_str(), to.c_str()) != 0)
+        return errno == EPERM || NotOffered(errno) ? RenameIfFree(from, to) : -1;
+    if (!Refused(CFileFaults::callUnlink) && unlink(from.c_str()) == 0) return 0;
+    // The old name could not be removed: the new link is removed again and the rename fails, so
+    // the file is left as it was, under its old name only. Keeping both names would be worse: the
+    // new name would stand for a file still reached under its old name, so whatever is written
+    // there later would change it too, and each start would add one more name for it. Only while
+    // the old name still names the file: one whose removal was reported failed yet made (a
+    // retried request of a network file system) keeps its new name.
+    const int err = errno;
+    if (SameEntry(from, to) && !Refused(CFileFaults::callUnlink)) (void)unlink(to.c_str());
+    errno = err;
+    return -1;
+}
+
+}  // namespace
+
 CFile::~CFile() { Abort(); }
 
 BOOL CFile::Open(const char* path, UINT flags, CFileException* error)
@@ -163,7 +224,7 @@ void CFile::Rename(const char* oldName, const char* newName)
     const std::string to = newName != nullptr ? newName : "";
     CFileFaults::OnOperation(to);
     CFileFaults::OnRename(from, to);
-    if (std::rename(from.c_str(), to.c_str()) != 0) {
+    if (Refused(CFileFaults::callRename) || std::rename(from.c_str(), to.c_str()) != 0) {
         int err = errno;
         throw CFileException(CFileException::CauseFromErrno(err), err, from);
     }
@@ -174,15 +235,11 @@ void CFile::RenameNoReplace(const char* oldName, const char* newName)
     const std::string from = oldName != nullptr ? oldName : "";
     const std::string to = newName != nullptr ? newName : "";
     CFileFaults::OnOperation(to);
-    struct stat st {};
-    if (lstat(to.c_str(), &st) == 0) throw CFileException(CFileException::CauseFromErrno(EEXIST), EEXIST, to);
+    if (Taken(to)) throw CFileException(CFileException::CauseFromErrno(EEXIST), EEXIST, to);
     CFileFaults::OnRename(from, to);
-    int rc = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
-    if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
-        // A file system without no-replace renames: a new link fails as well when the name is taken.
-        rc = link(from.c_str(), to.c_str());
-        if (rc == 0) (void)unlink(from.c_str());
-    }
+    int rc = Refused(CFileFaults::callRenameNoReplace) ? -1
+                                                       : renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    if (rc != 0 && NotOffered(errno)) rc = LinkAndUnlink(from, to);
     if (rc != 0) {
         int err = errno;
         throw CFileException(CFileException::CauseFromErrno(err), err, from);

@@ -55,7 +55,8 @@ public:
     // Renames a file, replacing a file of the new name; raises on failure.
     static void Rename(const char* oldName, const char* newName);
     // Renames a file unless something of the new name exists; raises on failure (EEXIST when
-    // the new name is taken), so an existing file is never replaced.
+    // the new name is taken), so an existing file is never replaced. On failure the file keeps
+    // its old name and the new name is not made.
     static void RenameNoReplace(const char* oldName, const char* newName);
     // Puts the entries of the folder holding path on disk, so that a file created there or
     // renamed into place survives a power loss; raises on failure. A file system that cannot

@@ -39,6 +39,8 @@ struct SeamState {
     size_t tornBytes = 0;
     long actAt = 0;
     std::function<void()> action;
+    int refuseErr[CFileFaults::kCallKinds] = {};
+    long refuseLeft[CFileFaults::kCallKinds] = {};
     std::atomic<bool> powerLost{false};
     std::atomic<bool> diskSync{true};
     std::vector<Undo> undo;
@@ -191,6 +193,15 @@ void CFileFaults::ActAt(long n, std::function<void()> action)
     s.armed = true;
 }
 
+void CFileFaults::RefuseCall(Call call, int err, long times)
+{
+    SeamState& s = Seam();
+    std::lock_guard<std::mutex> g(s.lock);
+    s.refuseErr[call] = err;
+    s.refuseLeft[call] = times;
+    s.armed = true;
+}
+
 void CFileFaults::SetDiskSync(bool on) { Seam().diskSync = on; }
 
 bool CFileFaults::DiskSync() { return Seam().diskSync.load(); }
@@ -209,6 +220,7 @@ void CFileFaults::Reset()
     s.failAt = s.cutAt = s.powerAt = 0;
     s.actAt = 0;
     s.action = nullptr;
+    std::fill(std::begin(s.refuseLeft), std::end(s.refuseLeft), 0);
     s.powerLost = false;
     s.undo.clear();
 }
@@ -277,6 +289,16 @@ void CFileFaults::OnRename(const std::string& from, const std::string& to)
     u.path = to;
     u.from = from;
     Keep(std::move(u), true);
+}
+
+int CFileFaults::Refusal(Call call)
+{
+    SeamState& s = Seam();
+    if (!s.armed.load()) return 0;
+    std::lock_guard<std::mutex> g(s.lock);
+    if (s.refuseLeft[call] == 0) return 0;
+    --s.refuseLeft[call];
+    return s.refuseErr[call];
 }
 
 void CFileFaults::OnFolderSync(const std::string& folder)

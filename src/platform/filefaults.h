@@ -4,6 +4,7 @@
 // is undone, a file created or renamed into place whose folder was not synced since is lost (the
 // created file disappears, the rename's target comes back as it was), the operation itself, when
 // it is a write, leaves only a prefix of its bytes, and every later operation fails until Reset.
+// A test can also refuse the system calls of a rename, as a file system without them does.
 // Without an armed fault the seam costs one atomic increment.
 #pragma once
 
@@ -25,6 +26,10 @@ public:
     // operation, so a test can act while a file operation is under way. Operations that the
     // action makes itself are counted too.
     static void ActAt(long n, std::function<void()> action);
+    // System calls that some file systems lack or refuse. The next `times` calls of `call` fail
+    // with errno `err` and are not made.
+    enum Call { callRenameNoReplace, callLink, callUnlink, callRename, kCallKinds };
+    static void RefuseCall(Call call, int err, long times);
     // True once the simulated power loss has happened.
     static bool PowerLost();
     // Operations counted since the last Reset.
@@ -47,6 +52,8 @@ public:
     // Called after CFile created the file at path, and before it renames from to to.
     static void OnCreate(const std::string& path);
     static void OnRename(const std::string& from, const std::string& to);
+    // The errno a system call is refused with, 0 when it is to be made.
+    static int Refusal(Call call);
     // Called after the folder's entries were put on disk.
     static void OnFolderSync(const std::string& folder);
 };

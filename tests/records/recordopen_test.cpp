@@ -261,6 +261,48 @@ TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
     EXPECT_EQ(FileSize(path + ".damaged.99"), 0x30000u);
 }
 
+// On a file system without no-replace renames the put-aside links and unlinks, or renames when
+// links are refused too; one that cannot be completed leaves the file as it was and unused.
+TEST_F(RecordOpenTest, PutAsideWithoutNoReplaceRenamesKeepsTheFileOrLeavesItAlone)
+{
+    struct Case {
+        std::vector<std::pair<CFileFaults::Call, int>> refused;  // each once
+        bool kept;
+        const char* tail;
+    } cases[] = {
+        {{{CFileFaults::callRenameNoReplace, EINVAL}, {CFileFaults::callUnlink, EIO}}, false,
+         " and cannot be kept as %s (Input/output error); the file is not used\n"},
+        {{{CFileFaults::callRenameNoReplace, ENOSYS}, {CFileFaults::callLink, EPERM}}, true,
+         "; it is kept as %s and a new file is made\n"},
+        {{{CFileFaults::callRenameNoReplace, EOPNOTSUPP}, {CFileFaults::callLink, EOPNOTSUPP}, {CFileFaults::callRename, EACCES}},
+         false, " and cannot be kept as %s (Permission denied); the file is not used\n"},
+    };
+    const std::string& path = theApp.m_strNibpSavePath;
+    const std::string kept = path + ".damaged";
+    std::vector<uint8_t> noise(0x30000);
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7 + i / 251 + 1);
+    for (const Case& c : cases) {
+        thread.reset();
+        std::remove(kept.c_str());
+        std::remove(path.c_str());
+        WriteRaw(path, 0, noise.data(), noise.size());
+        CFileFaults::Reset();
+        for (const auto& call : c.refused) CFileFaults::RefuseCall(call.first, call.second, 1);
+        ::testing::internal::CaptureStderr();
+        Start();
+        char tail[200];
+        std::snprintf(tail, sizeof tail, c.tail, kept.c_str());
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file " + path + " is damaged (no valid header)" + tail);
+        EXPECT_EQ(ReadRaw(c.kept ? kept : path, 0, noise.size() + 1), noise) << c.tail;
+        EXPECT_EQ(thread->m_bNibpFileErr, c.kept ? 0 : 1);
+        if (c.kept) {
+            EXPECT_EQ(U16(ReadHead(path, 1).szSignature, 8), u"KWPD5NXQ");  // a new file in its place
+        } else {
+            EXPECT_NE(access(kept.c_str(), F_OK), 0) << c.tail;
+        }
+    }
+}
+
 TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)
 {
     // Data, NIBP and system events write two header copies each; the 101st alarm stub fails.

@@ -710,7 +710,8 @@ CThreadDataAlmRec::PageRing CThreadDataAlmRec::PagedRing(const CRecordRing& ring
     const uint32_t n = ring.Count();
     // A full ring whose file was cut holds its records in the slots before the cut; the others
     // are passed over. Its newest record is the one before the write slot, or the last slot held.
-    if (n < len || held == 0 || held >= len) return PageRing{len, w, n};
+    // A whole file holds every slot, and the ring stays as it is.
+    if (n < len || held == 0) return PageRing{len, w, n};
     return PageRing{held, w < held ? w : 0, held};
 }
 

@@ -384,6 +384,17 @@ TEST_F(RecordQueryTest, PagesOfACutFullRingPassOverTheMissingSlots)
     for (int i = 0; i < 5; ++i) newer.push_back(SysPage(1));
     EXPECT_EQ(newer, (std::vector<std::vector<int>>{Range(29, 20), Range(39, 30), Range(49, 40), Range(9, 0),
                                                     Range(9, 0)}));
+
+    // Cut while the monitor runs, its write slot 149 beyond the cut: the newest page ends at the
+    // last slot held.
+    thread.reset();
+    CraftSysSlots(path, 200);
+    WriteHead(path, 0, 349, 200);
+    WriteHead(path, 1, 348, 200);
+    Start();
+    ASSERT_EQ(truncate(path.c_str(), 0x20000 + 50 * 128), 0);
+    EXPECT_EQ(SysPage(1), Range(49, 40));
+    EXPECT_EQ(SysPage(2), Range(39, 30));
 }
 
 // Bytes the formats leave undefined filled with noise, as another writer of the format may leave

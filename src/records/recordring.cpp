@@ -165,7 +165,9 @@ int CRecordRing::Open(const std::string& path, const std::vector<std::string>& o
         ReadCopies(valid);
         const int chosen = ChooseCopy(valid[0], valid[1]);
         // Without a valid header the file may still hold records, or be some other file: it is
-        // kept aside before a new one is made.
+        // kept aside before a new one is made. One that an older version left unfinished while
+        // making it holds nothing and is made anew.
+        if (chosen < 0 && UnfinishedByOlderVersion(length)) return StartEmpty(openNew);
         if (chosen < 0) return PutAside("no valid header") ? StartEmpty(openNoHeader) : openFailed;
         m_write = m_head[chosen].u32WriteIndex;
         m_count = m_head[chosen].u32Count;
@@ -201,20 +203,31 @@ void CRecordRing::ReadCopies(bool valid[2])
 // follow those in the file, and reviews pass over the slots that are not there.
 void CRecordRing::KeepRecordsInFile(uint64_t length)
 {
-    if (m_layout.u32CheckOffset == 0) return;  // the alarm ring commits its records by their stubs
     const uint32_t len = m_layout.u32RingLen;
-    const uint64_t area = length - g_u64RecordAreaOffset;
-    const UINT need = m_layout.u32ReadSize;
-    const uint64_t held = area < need ? 0 : (area - need) / m_layout.u32SlotSize + 1;
+    const uint32_t held = SlotsIn(length);
     const uint32_t counted = std::min(m_count.load(), len);
     if (held >= counted) return;
     const uint32_t slot = WriteSlot();
     if (slot > held) {
-        m_write = m_write.load() - (slot - static_cast<uint32_t>(held));
+        m_write = m_write.load() - (slot - held);
         if (m_count.load() < len) m_count = m_write.load();
     }
     std::fprintf(stderr, "record file %s holds %u of the %u records its header counts; the records it holds are kept\n",
                  EscapedText(m_path).c_str(), static_cast<unsigned>(held), static_cast<unsigned>(counted));
+}
+
+bool CRecordRing::UnfinishedByOlderVersion(uint64_t length)
+{
+    return length <= m_layout.u64MadeLength && m_layout.holdsNothing != nullptr && m_layout.holdsNothing(*this, length);
+}
+
+uint32_t CRecordRing::SlotsInFile() { return SlotsIn(m_file.GetLength()); }
+
+uint32_t CRecordRing::SlotsIn(uint64_t length) const
+{
+    const uint64_t need = m_layout.u64SlotAreaOffset + m_layout.u32ReadSize;
+    if (length < need) return 0;
+    return static_cast<uint32_t>(std::min<uint64_t>((length - need) / m_layout.u32SlotSize + 1, m_layout.u32RingLen));
 }
 
 int CRecordRing::LeaveOtherFile(size_t index)

@@ -15,6 +15,8 @@
 #include "platform/file.h"
 #include "records/recordtypes.h"
 
+class CRecordRing;
+
 struct RING_LAYOUT {
     uint32_t u32RingLen;
     uint32_t u32SlotSize;
@@ -27,6 +29,12 @@ struct RING_LAYOUT {
     // The length of a file once it is made: one that counts no record and is shorter was cut
     // short while it was made, and is made again.
     uint64_t u64MadeLength;
+    // Where slot 0 lies: the record area, after the header copies, unless the ring says otherwise.
+    uint64_t u64SlotAreaOffset = g_u64RecordAreaOffset;
+    // Whether a file without a valid header, no longer than a made one, holds nothing: it was
+    // then cut short while an older version made it, and is made anew. Raises. Null: such a
+    // file is kept aside like any other.
+    bool (*holdsNothing)(CRecordRing& ring, uint64_t length) = nullptr;
 };
 
 class CRecordRing {
@@ -44,12 +52,13 @@ public:
 
     // Opens path and restores the write index and count from the better header copy. The copy
     // not taken gets the next update. A file that can hold no record, or that was cut short
-    // while it was made, is new. A larger file without a valid header is kept aside under a
-    // name of its own (KeptName, one line says so) and a new file is opened for Create;
-    // openFailed when it cannot be kept. A file that ends before the records its header counts
-    // keeps those it holds (one line). The opened file turning out to be one of otherFiles
-    // (through a link) is closed, removed when this open made it, and openOtherFile returned;
-    // OtherFileIndex() then says which.
+    // while it was made, is new, as is one without a valid header that the layout says holds
+    // nothing. Any other larger file without a valid header is kept aside under a name of its
+    // own (KeptName, one line says so) and a new file is opened for Create; openFailed when it
+    // cannot be kept. A file that ends before the records its header counts keeps those it
+    // holds (one line). The opened file turning out to be one of otherFiles (through a link) is
+    // closed, removed when this open made it, and openOtherFile returned; OtherFileIndex() then
+    // says which.
     int Open(const std::string& path, const std::vector<std::string>& otherFiles = {});
     size_t OtherFileIndex() const { return m_otherFile; }
     // Writes both header copies for the current write index and count; 0, or 1 after an error.
@@ -67,8 +76,11 @@ public:
     uint32_t WriteSlot() const { return m_write.load() % m_layout.u32RingLen; }
     uint64_t SlotOffset(uint32_t slot) const
     {
-        return g_u64RecordAreaOffset + static_cast<uint64_t>(slot) * m_layout.u32SlotSize;
+        return m_layout.u64SlotAreaOffset + static_cast<uint64_t>(slot) * m_layout.u32SlotSize;
     }
+    // The slots, from the first, whose bytes a review reads lie in the file; at most the ring
+    // length. A ring whose file was cut holds the slots before the cut. Raises.
+    uint32_t SlotsInFile();
 
     // Seals the slot with its check value, writes it at the write slot, advances the index and
     // count and writes the next header copy, flushing after each step. A file error makes the
@@ -120,6 +132,9 @@ private:
     // Closes the file by abort; a file this start made is removed, only while its name still
     // leads to it. Whether it was removed.
     bool AbortRemovingMade();
+    uint32_t SlotsIn(uint64_t length) const;
+    // A file without a valid header that the layout says holds nothing. Raises.
+    bool UnfinishedByOlderVersion(uint64_t length);
     // Opens m_path, creating it when missing; reports a failure once.
     bool OpenFile();
     // Write index, count and both header copies as for a file made from nothing; returns result.

@@ -27,10 +27,39 @@ constexpr uint32_t kDataRecordEnd = g_u32DataWaveOffset + sizeof(WORD) * 3 * g_i
 const RING_LAYOUT kDataLayout{g_u32DataSaveMax, g_u32DataSlotSize, true, sizeof(REC_VALUES), kDataRecordEnd, 0};
 const RING_LAYOUT kNibpLayout{g_u32NibpSaveMax, g_u32SmallSlotSize, false, sizeof(NIBP_DATA), sizeof(NIBP_DATA), 0};
 const RING_LAYOUT kSysLayout{g_u32SysSaveMax, g_u32SmallSlotSize, false, sizeof(SYS_DATA), sizeof(SYS_DATA), 0};
-// The alarm ring's header counts records; its slots are laid out by the stub and record areas,
-// and a record is committed by its stub.
-const RING_LAYOUT kAlmLayout{g_u32AlmSaveMax, g_u32AlmStubSize, true, 0, sizeof(ALM_INDEX),
-                             AlmStubOffset(g_u32AlmSaveMax - 1) + sizeof(ALM_INDEX)};
+constexpr uint32_t kAlmRecordEnd = g_u32AlmWaveOffset + sizeof(WORD) * 2 * g_i32AlmECGWaveLen + g_i32AlmRespWaveLen +
+                                  g_i32AlmPlethWaveLen;
+
+// An older version wrote a new alarm file's stubs before its header copies, so a start cut short
+// between them left a file of empty stubs without a header. Such a file holds nothing: every
+// byte before the stubs is zero, and every stub names no alarm, holding at most the time, state
+// and slot number that a new file's stubs are made with. Raises.
+bool AlmFileHoldsNothing(CRecordRing& ring, uint64_t length)
+{
+    std::vector<BYTE> bytes(length);
+    if (ring.ReadAt(0, bytes.data(), static_cast<UINT>(length)) != length) return false;
+    for (uint64_t at = g_u64RecordAreaOffset; at < length; at += g_u32AlmStubSize) {
+        const size_t size = static_cast<size_t>(std::min<uint64_t>(sizeof(ALM_INDEX), length - at));
+        ALM_INDEX stub{};
+        std::memcpy(&stub, bytes.data() + at, size);
+        if (stub.u8AlmType != 0 || stub.u8AlmCode != 0 || stub.u8Reserved != 0 || stub.i16Limit != 0 ||
+            stub.i16Value != 0)
+            return false;
+        std::memset(bytes.data() + at, 0, size);
+    }
+    return std::all_of(bytes.begin(), bytes.end(), [](BYTE b) { return b == 0; });
+}
+
+// The alarm ring's header counts records; its slots are the records, from their area on, and a
+// record is committed by its stub.
+const RING_LAYOUT kAlmLayout{g_u32AlmSaveMax,
+                             g_u32AlmRecSize,
+                             true,
+                             0,
+                             kAlmRecordEnd,
+                             AlmStubOffset(g_u32AlmSaveMax - 1) + sizeof(ALM_INDEX),
+                             g_u64AlmRecAreaOffset,
+                             AlmFileHoldsNothing};
 
 constexpr uint32_t kPageLen = 10;
 constexpr uint32_t kAlmScanFull = g_u32AlmSaveMax - 50;  // entries a first search looks at in a full ring
@@ -456,14 +485,16 @@ int CThreadDataAlmRec::CreateAlmFile()
 }
 
 // Reads the 200 stubs into the in-memory index. A stub counts as a stored alarm only when it is
-// marked complete and agrees with the record in its slot; anything else is an empty slot.
+// marked complete and agrees with the record in its slot, which lies whole in the file; anything
+// else is an empty slot.
 int CThreadDataAlmRec::ReloadAlmIndex()
 {
     try {
+        const uint32_t held = m_ringAlm.SlotsInFile();
         for (uint32_t i = 0; i < g_u32AlmSaveMax; ++i) {
             ALM_INDEX stub;
             if (m_ringAlm.ReadAt(AlmStubOffset(i), &stub, sizeof(stub)) == sizeof(stub)) m_pAlmIndex[i] = stub;
-            if (m_pAlmIndex[i].u8State != g_u8AlmStateComplete) {
+            if (m_pAlmIndex[i].u8State != g_u8AlmStateComplete || i >= held) {
                 m_pAlmIndex[i].u8State = g_u8AlmStateEmpty;
                 continue;
             }
@@ -705,14 +736,28 @@ uint32_t CThreadDataAlmRec::RequestNibpPage(int dir) { return RequestPage(dir, N
 
 uint32_t CThreadDataAlmRec::RequestSysPage(int dir) { return RequestPage(dir, SysPages()); }
 
-// Moves the page end and size by the requested direction. Under the group's lock.
-void CThreadDataAlmRec::MovePage(const PageGroup& q)
+CThreadDataAlmRec::PageRing CThreadDataAlmRec::PagedRing(const CRecordRing& ring, uint32_t held)
 {
-    const uint32_t len = q.ring.RingLen();
-    const uint32_t w = q.ring.WriteSlot();
-    const uint32_t n = q.ring.Count();
+    const uint32_t len = ring.RingLen();
+    const uint32_t w = ring.WriteSlot();
+    const uint32_t n = ring.Count();
+    // A full ring whose file was cut holds its records in the slots before the cut; the others
+    // are passed over. Its newest record is the one before the write slot, or the last slot held.
+    // A whole file holds every slot, and the ring stays as it is.
+    if (n < len || held == 0) return PageRing{len, w, n};
+    return PageRing{held, w < held ? w : 0, held};
+}
+
+// Moves the page end and size by the requested direction, in the ring the file holds. Under the
+// group's lock.
+void CThreadDataAlmRec::MovePage(const PageGroup& q, const PageRing& ring)
+{
+    const uint32_t len = ring.len;
+    const uint32_t w = ring.w;
+    const uint32_t n = ring.n;
     const int dir = q.dir;
     uint32_t& e = q.pageEnd;
+    e %= len;  // a page end kept from a longer ring
     const bool newest = dir == 3 || (dir == 1 && RingDiff(w, e, len) < kPageLen) ||
                         (dir != 1 && n < len && e < kPageLen);
     if (newest) {
@@ -737,18 +782,30 @@ template <class T>
 void CThreadDataAlmRec::DoPageQuery(const PageGroup& q, std::list<T>& result)
 {
     if (!q.ring.Available()) return;  // stays pending
-    uint32_t e, n, served;
+    uint32_t served;
     {
         CSingleLock g(q.cs);
         if (q.state != 2) return;
         served = q.number;
-        MovePage(q);
+    }
+    PageRing ring;
+    try {
+        ring = PagedRing(q.ring, q.ring.SlotsInFile());
+    } catch (const CFileException& ex) {
+        q.ring.Fail(ex);  // the request stays pending
+        return;
+    }
+    uint32_t e, n;
+    {
+        CSingleLock g(q.cs);
+        if (served != q.number) return;  // withdrawn meanwhile
+        MovePage(q, ring);
         e = q.pageEnd;
         n = std::min(q.pageSize, kPageLen);
     }
-    const uint32_t len = q.ring.RingLen();
+    const uint32_t len = ring.len;
     std::list<T> page;
-    uint32_t p = RingDiff(e % len, 1, len);
+    uint32_t p = RingDiff(e, 1, len);
     try {
         for (uint32_t i = 0; i < n; ++i, p = RingDiff(p, 1, len)) {
             // A slot cut by a power loss, or beyond the file's end, holds no record.
@@ -957,7 +1014,7 @@ bool CThreadDataAlmRec::ReadAlmSlot()
     if (m_bAlmFileErr) return false;
     BYTE* buf = m_pAlmSlotBuf.data();
     try {
-        if (m_ringAlm.ReadAt(AlmRecOffset(m_u32AlmCur), buf, g_u32AlmRecSize) != g_u32AlmRecSize) return false;
+        if (m_ringAlm.ReadAt(AlmRecOffset(m_u32AlmCur), buf, g_u32AlmRecSize) < kAlmRecordEnd) return false;
     } catch (const CFileException& e) {
         m_ringAlm.Fail(e);
         return false;

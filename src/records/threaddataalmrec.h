@@ -209,8 +209,13 @@ private:
     };
     PageGroup NibpPages();
     PageGroup SysPages();
+    // The ring a page moves in: its length, write slot and record count.
+    struct PageRing {
+        uint32_t len, w, n;
+    };
+    static PageRing PagedRing(const CRecordRing& ring, uint32_t held);
     uint32_t RequestPage(int dir, const PageGroup& q);
-    void MovePage(const PageGroup& q);
+    void MovePage(const PageGroup& q, const PageRing& ring);
     template <class T>
     void DoPageQuery(const PageGroup& q, std::list<T>& result);
     void FreeQueues();

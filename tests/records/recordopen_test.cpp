@@ -172,6 +172,7 @@ TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
 {
     Heads(theApp.m_strDataSavePath, 50000, 5, 3, 3);        // index beyond the ring
     Heads(theApp.m_strAlmSavePath, 9, 201, 8, 8);           // count beyond the ring
+    Extend(theApp.m_strAlmSavePath, 0xF8000 + 8 * 0x8000);  // long enough for its records
     Heads(theApp.m_strNibpSavePath, 40, 12, 30, 30);        // index and count disagree
     Heads(theApp.m_strSysSavePath, 0xFFFFFFFFu, 200, 0xFFFFFFF0u, 300);
     Start();
@@ -429,6 +430,83 @@ TEST_F(RecordOpenTest, StubsNotCommittedOrNotMatchingTheirRecordAreEmpty)
     EXPECT_EQ(thread->m_pAlmIndex[1].u8State, 0xEE);
     EXPECT_EQ(thread->m_pAlmIndex[2].u8State, 0);
     EXPECT_EQ(thread->m_u32AlmCount, 3u);
+}
+
+// An alarm file cut from outside keeps the alarms whose records lie whole in it, with one line,
+// and new alarms follow them; one cut inside its stubs holds none of them.
+TEST_F(RecordOpenTest, CutAlarmFileKeepsTheAlarmsItHoldsAndSaysSo)
+{
+    const std::string& path = theApp.m_strAlmSavePath;
+    Start();
+    for (uint32_t i = 0; i < 5; ++i) {
+        AlmRecordSource src(1, 2, "2026-12-07 07:00:00", i);
+        thread->AddAlmRecord(&src.rec);
+        thread->RunPass();
+    }
+    thread.reset();
+    const auto line = [&path](int held) {
+        return "record file " + path + " holds " + std::to_string(held) +
+               " of the 5 records its header counts; the records it holds are kept\n";
+    };
+    ASSERT_EQ(truncate(path.c_str(), 0xF8000 + 3 * 0x8000 + 0x6A00), 0);  // inside the fourth record's waves
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), line(3));
+    EXPECT_EQ(thread->m_u32AlmWrite, 3u);
+    EXPECT_EQ(thread->m_u32AlmCount, 3u);
+    std::vector<int> states;
+    for (uint32_t i = 0; i < 5; ++i) states.push_back(thread->m_pAlmIndex[i].u8State);
+    EXPECT_EQ(states, (std::vector<int>{0, 0, 0, 0xEE, 0xEE}));
+    AlmRecordSource next(1, 2, "2026-12-07 07:01:00", 9);
+    thread->AddAlmRecord(&next.rec);
+    thread->RunPass();
+    EXPECT_TRUE(AlmRecordIntact(ReadRaw(path, 0xF8000 + 3 * 0x8000, 0x8000)));
+    EXPECT_EQ(ReadHead(path, 1).u32WriteIndex, 4u);
+
+    thread.reset();  // copy A still counts 5
+    ASSERT_EQ(truncate(path.c_str(), 0x20000 + 2 * 0x1000 + 20), 0);  // inside the third stub
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), line(0));
+    EXPECT_EQ(thread->m_u32AlmCount, 0u);
+    EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0xEE);
+}
+
+// An older version wrote a new alarm file's stubs before its header copies: a start cut short in
+// between left empty stubs and no header, which is made anew without a word. The same file with
+// anything more in it is kept aside.
+TEST_F(RecordOpenTest, AlarmFileOfEmptyStubsWithoutAHeaderIsMadeAnew)
+{
+    const std::string& path = theApp.m_strAlmSavePath;
+    struct Case {
+        const char* what;
+        uint64_t at;  // where one byte is set, 0 for none
+        uint8_t byte;
+    };
+    for (const Case& c : {Case{"empty stubs", 0, 0}, Case{"an alarm type in a stub", 0x20000 + 7 * 0x1000 + 0x29, 3},
+                          Case{"a header byte", 0x10000 + 0x40, 1}, Case{"a byte after a stub", 0x20000 + 0x100, 1}}) {
+        SCOPED_TRACE(c.what);
+        for (uint32_t i = 0; i < 120; ++i) {
+            ALM_INDEX stub{};
+            U16Copy(stub.szTime, 20, u"2025-01-01 00:00:00");
+            stub.u8State = 0xEE;
+            stub.u16Slot = static_cast<uint16_t>(i);
+            WriteRaw(path, 0x20000 + uint64_t{i} * 0x1000, &stub, sizeof(stub));
+        }
+        if (c.at != 0) WriteRaw(path, c.at, &c.byte, 1);
+        ::testing::internal::CaptureStderr();
+        Start();
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        const bool kept = c.at != 0;
+        EXPECT_EQ(err.find("damaged") != std::string::npos, kept) << err;
+        EXPECT_EQ(access((path + ".damaged").c_str(), F_OK) == 0, kept);
+        EXPECT_EQ(U16(ReadHead(path, 0).szSignature, 8), u"KWPD5NXQ");
+        EXPECT_EQ(FileSize(path), 0x20000u + 199 * 0x1000 + 50);
+        EXPECT_EQ(thread->m_bAlmFileErr, 0);
+        thread.reset();
+        ASSERT_EQ(unlink(path.c_str()), 0);
+        unlink((path + ".damaged").c_str());
+    }
 }
 
 TEST_F(RecordOpenTest, UnopenableOrLockedFileLeavesOthersWorking)

@@ -373,12 +373,49 @@ TEST_F(RecordQueryTest, PagesFromAnUnavailableOrShortFile)
     EXPECT_EQ(thread->m_u8NibpQueryState, 2);  // stays pending
 }
 
-// A full ring in a file that ends before its oldest records: pages leave off the slots beyond
-// the file's end.
+// A full ring in a file that ends before its oldest records: the newest page goes on from slot 0
+// to the last slot the file holds, never to a slot beyond the file's end.
 TEST_F(RecordQueryTest, PagesOfAFullRingInAShortFileLeaveOffWhatIsNotThere)
 {
     StartOnShortSysFile(200, 205, 0x20000 + 100 * 128, 100);
-    EXPECT_EQ(SysPage(3), Range(4, 0));
+    std::vector<int> newest = Range(4, 0);
+    for (int slot : Range(99, 95)) newest.push_back(slot);
+    EXPECT_EQ(SysPage(3), newest);
+}
+
+// A full ring cut to its first 50 slots, its write index at slot 10: the newest page holds slots
+// 9 to 0, and the pages older and newer than it pass over the slots the file does not hold, so
+// every event in the file is on a page and no page is empty.
+TEST_F(RecordQueryTest, PagesOfACutFullRingPassOverTheMissingSlots)
+{
+    const std::string& path = theApp.m_strSysSavePath;
+    CraftSysSlots(path, 200);
+    WriteHead(path, 0, 210, 200);
+    WriteHead(path, 1, 209, 200);
+    ASSERT_EQ(truncate(path.c_str(), 0x20000 + 50 * 128), 0);
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "record file " + path + " holds 50 of the 200 records its header counts; the records it holds are kept\n");
+    std::vector<std::vector<int>> older{SysPage(3)};
+    for (int i = 0; i < 5; ++i) older.push_back(SysPage(2));
+    EXPECT_EQ(older, (std::vector<std::vector<int>>{Range(9, 0), Range(49, 40), Range(39, 30), Range(29, 20),
+                                                    Range(19, 10), Range(19, 10)}));
+    std::vector<std::vector<int>> newer;
+    for (int i = 0; i < 5; ++i) newer.push_back(SysPage(1));
+    EXPECT_EQ(newer, (std::vector<std::vector<int>>{Range(29, 20), Range(39, 30), Range(49, 40), Range(9, 0),
+                                                    Range(9, 0)}));
+
+    // Cut while the monitor runs, its write slot 149 beyond the cut: the newest page ends at the
+    // last slot held.
+    thread.reset();
+    CraftSysSlots(path, 200);
+    WriteHead(path, 0, 349, 200);
+    WriteHead(path, 1, 348, 200);
+    Start();
+    ASSERT_EQ(truncate(path.c_str(), 0x20000 + 50 * 128), 0);
+    EXPECT_EQ(SysPage(1), Range(49, 40));
+    EXPECT_EQ(SysPage(2), Range(39, 30));
 }
 
 // Bytes the formats leave undefined filled with noise, as another writer of the format may leave

@@ -17,12 +17,14 @@ const char16_t kVersion[8] = {u'V', u' ', u'1', u'.', u'0', u'0', 0, 0};
 uint64_t HeadOffset(int copy) { return copy == 0 ? 0 : g_u64HeadBOffset; }
 
 // A header copy keeps its check value in the last two characters of its write-time field, after
-// the terminator of the time text.
+// the terminator of the time text, and the seal's tag (below) in the two before them.
 constexpr size_t kHeadCheckOffset = offsetof(REC_FILE_HEAD, szWriteTime) + 30 * sizeof(char16_t);
 constexpr size_t kHeadCheckSize = sizeof(uint32_t);
-// A slot's seal is its check value followed by this tag, which says that the slot was sealed at
-// all: bytes a writer without seals left there are not taken for a failed check.
-constexpr uint32_t kSlotTag = 0xC5E1A7D2u;
+constexpr size_t kHeadTagOffset = kHeadCheckOffset - sizeof(uint32_t);
+constexpr size_t kHeadSealSize = kHeadCheckSize + sizeof(uint32_t);
+// A seal's tag says that the copy or slot was sealed at all: bytes a writer without seals left
+// there are not taken for a failed check. A slot's seal is its check value followed by the tag.
+constexpr uint32_t kSealTag = 0xC5E1A7D2u;
 
 // The CRC-32 table of the reflected polynomial 0xEDB88320.
 struct CrcTable {
@@ -71,15 +73,24 @@ void SealSlot(BYTE* data, size_t size, size_t at)
 {
     const uint32_t check = CheckValue(data, size, at, CRecordRing::kSlotSealSize);
     std::memcpy(data + at, &check, sizeof(check));
-    std::memcpy(data + at + sizeof(check), &kSlotTag, sizeof(kSlotTag));
+    std::memcpy(data + at + sizeof(check), &kSealTag, sizeof(kSealTag));
 }
 
-// A slot without the tag was written by a writer without seals and is taken as it is; a tagged
-// slot whose check value does not match was cut part-way.
-bool SlotWhole(const BYTE* data, size_t size, size_t at)
+// A tagged slot whose check value does not match was cut part-way. A slot without the tag was
+// written by a writer without seals and is a record as it is, unless every byte a review reads
+// is zero: such a slot is a hole (a file cut and written on at its old index, a sparse copy)
+// and holds no record, like one beyond the file's end.
+int JudgeSlot(const BYTE* data, size_t size, size_t at, size_t readSize)
 {
-    if (LoadU32(data + at + sizeof(uint32_t)) != kSlotTag) return true;
-    return CheckHolds(data, size, at, CRecordRing::kSlotSealSize);
+    if (LoadU32(data + at + sizeof(uint32_t)) == kSealTag)
+        return CheckHolds(data, size, at, CRecordRing::kSlotSealSize) ? CRecordRing::slotWhole : CRecordRing::slotTorn;
+    const bool empty = std::all_of(data, data + readSize, [](BYTE b) { return b == 0; });
+    return empty ? CRecordRing::slotMissing : CRecordRing::slotWhole;
+}
+
+bool HeaderTagged(const REC_FILE_HEAD& head)
+{
+    return LoadU32(reinterpret_cast<const BYTE*>(&head) + kHeadTagOffset) == kSealTag;
 }
 
 }  // namespace
@@ -119,13 +130,20 @@ bool CRecordRing::IsValid(const REC_FILE_HEAD& head) const
 void CRecordRing::SealHeader(REC_FILE_HEAD* head)
 {
     auto* bytes = reinterpret_cast<BYTE*>(head);
-    const uint32_t check = CheckValue(bytes, sizeof(*head), kHeadCheckOffset, kHeadCheckSize);
+    const uint32_t check = CheckValue(bytes, sizeof(*head), kHeadTagOffset, kHeadSealSize);
+    std::memcpy(bytes + kHeadTagOffset, &kSealTag, sizeof(kSealTag));
     std::memcpy(bytes + kHeadCheckOffset, &check, sizeof(check));
 }
 
 bool CRecordRing::HeaderSealed(const REC_FILE_HEAD& head)
 {
-    return CheckHolds(reinterpret_cast<const BYTE*>(&head), sizeof(head), kHeadCheckOffset, kHeadCheckSize);
+    // A tagged copy's check value covers its bytes with the tag read as zeros; one from a build
+    // before the tag covers every byte but its check value.
+    const auto* bytes = reinterpret_cast<const BYTE*>(&head);
+    const bool tagged = HeaderTagged(head);
+    const size_t at = tagged ? kHeadTagOffset : kHeadCheckOffset;
+    const size_t sealSize = tagged ? kHeadSealSize : kHeadCheckSize;
+    return LoadU32(bytes + kHeadCheckOffset) == CheckValue(bytes, sizeof(head), at, sealSize);
 }
 
 uint32_t CRecordRing::NextIndex(uint32_t index) const
@@ -183,19 +201,28 @@ int CRecordRing::Open(const std::string& path, const std::vector<std::string>& o
 
 void CRecordRing::ReadCopies(bool valid[2])
 {
-    bool sealed[2];
+    bool sealed[2], torn[2];
     for (int copy = 0; copy < 2; ++copy) {
         // A copy that lies whole in the file is read; one cut by the file's end keeps what memory held.
         REC_FILE_HEAD read;
         if (ReadAt(HeadOffset(copy), &read, sizeof(read)) == sizeof(read)) m_head[copy] = read;
         sealed[copy] = HeaderSealed(m_head[copy]);
+        torn[copy] = !sealed[copy] && HeaderTagged(m_head[copy]);
         valid[copy] = IsValid(m_head[copy]);
         StampSignature(&m_head[copy]);
     }
     // Copies are written one at a time, each sealed by its check value. A copy whose check fails
-    // beside one whose check holds was cut while being written; when neither holds, the file was
-    // written without check values and the copies' own fields decide.
-    for (int copy = 0; copy < 2; ++copy) valid[copy] = valid[copy] && (sealed[copy] || !sealed[1 - copy]);
+    // beside one whose check holds was cut while being written. A copy that carries the tag and
+    // whose check fails was cut too, also beside a copy written without check values (the first
+    // write after an older version): it is refused beside any valid copy that was not cut. When
+    // neither check holds and no copy is told cut, the file was written without check values and
+    // the copies' own fields decide.
+    bool refused[2];
+    for (int copy = 0; copy < 2; ++copy) {
+        const int other = 1 - copy;
+        refused[copy] = !sealed[copy] && (sealed[other] || (torn[copy] && valid[other] && !torn[other]));
+    }
+    for (int copy = 0; copy < 2; ++copy) valid[copy] = valid[copy] && !refused[copy];
 }
 
 // A file that ends before the slots its header counts (copied in part, or cut from outside)
@@ -391,7 +418,7 @@ int CRecordRing::ReadSlot(uint32_t slot, void* data, UINT need)
     // Bytes past the end of the file read as the zeros they become when the file grows.
     std::memset(static_cast<BYTE*>(data) + got, 0, size - got);
     if (m_layout.u32CheckOffset == 0) return slotWhole;
-    return SlotWhole(static_cast<const BYTE*>(data), size, m_layout.u32CheckOffset) ? slotWhole : slotTorn;
+    return JudgeSlot(static_cast<const BYTE*>(data), size, m_layout.u32CheckOffset, m_layout.u32ReadSize);
 }
 
 int CRecordRing::ReadRecord(uint32_t& slot, void* data, int direction)

@@ -93,7 +93,8 @@ public:
     // Seek and read; returns the bytes read. Raises.
     UINT ReadAt(uint64_t offset, void* data, UINT size);
     // Reads one slot into data: slotWhole, slotTorn when its seal does not match (a write cut
-    // part-way), slotMissing when the file ends before `need` of its bytes. Raises.
+    // part-way), slotMissing when the file ends before `need` of its bytes or the slot holds
+    // nothing (no seal, and zeros in every byte a review reads). Raises.
     int ReadSlot(uint32_t slot, void* data, UINT need);
     // Reads the stored record at slot, a whole slot, into data. A torn or missing slot is passed
     // over in `direction` to the next whole record beyond it, or, when there is none that way, to
@@ -116,7 +117,8 @@ public:
     // A copy is usable by its own fields: signature right, index and count inside the ring and
     // in agreement. Its check value is judged beside the other copy's at open.
     bool IsValid(const REC_FILE_HEAD& head) const;
-    // Puts the check value of its other bytes into a header copy; whether a copy holds it.
+    // Seals a header copy with the tag and the check value of its other bytes; whether a copy's
+    // check value holds.
     static void SealHeader(REC_FILE_HEAD* head);
     static bool HeaderSealed(const REC_FILE_HEAD& head);
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -226,62 +227,84 @@ TEST_F(RecordCrashTest, SimulatedPowerLossAtRandomOperations)
                 losses, counts.data, counts.alm, committedAlarms);
 }
 
+// The id of the newest data record a review shows.
+uint32_t NewestDataId(TestRecThread& t)
+{
+    DataRecordSink sink;
+    sink.rec.nMode = 3;
+    t.RequestDataRecord(&sink.rec);
+    t.RunPass();
+    return DataId(sink.rec.val);
+}
+
 // A full data ring whose copy A holds 43199 and copy B, the last committed, 0: the next record
 // goes into slot 0 and rewrites copy A with index 1. A power loss cutting that header write after
-// any number of bytes leaves the file opening at the committed index 0. The copies' reserved bytes
-// hold noise, as another writer may leave them: they are written back as read and sealed with the rest.
+// any number of bytes leaves the file opening at the committed index 0, its newest record the
+// newest. Also when both copies were written without check values, as by an earlier version:
+// the cut copy is still this version's. The copies' reserved bytes hold noise, as another writer
+// may leave them: they are written back as read and sealed with the rest.
 TEST_F(RecordCrashTest, HeaderCopyCutAtAnyByteNeverWinsOverTheLastCommitted)
 {
     const std::string& path = theApp.m_strDataSavePath;
-    WriteHead(path, 0, 43197, 43200);
-    WriteHead(path, 1, 43198, 43200);
-    uint8_t reserved[sizeof(REC_FILE_HEAD::u8Reserved)];
-    for (size_t i = 0; i < sizeof(reserved); ++i) reserved[i] = static_cast<uint8_t>(0xA5 + 37 * i);
-    for (uint64_t copy : {uint64_t{0}, g_u64HeadBOffset})
-        WriteRaw(path, copy + offsetof(REC_FILE_HEAD, u8Reserved), reserved, sizeof(reserved));
-    ASSERT_EQ(truncate(path.c_str(), 0x20000 + 43200LL * 0x2000), 0);  // the length of a full ring, sparse
-    long opsPerRecord = 0;
-    {
-        TestRecThread t;
-        t.InitInstance();
-        StoreData(t, 1);  // slot 43198, copy A 43199
-        CFileFaults::Reset();
-        StoreData(t, 2);  // slot 43199, copy B 0
-        opsPerRecord = CFileFaults::Operations();
-    }
-    ASSERT_EQ(ReadHead(path, 0).u32WriteIndex, 43199u);
-    ASSERT_EQ(ReadHead(path, 1).u32WriteIndex, 0u);
-    const std::vector<uint8_t> copyA = ReadRaw(path, 0, sizeof(REC_FILE_HEAD));
-    std::vector<uint8_t> newA;
-    {
-        TestRecThread t;
-        t.InitInstance();
-        StoreData(t, 3);
-        newA = ReadRaw(path, 0, sizeof(REC_FILE_HEAD));
-    }
-    for (size_t cut = 0; cut < sizeof(REC_FILE_HEAD); ++cut) {
-        SCOPED_TRACE("header write cut after " + std::to_string(cut) + " bytes");
-        WriteRaw(path, 0, copyA.data(), copyA.size());
+    for (bool checked : {true, false}) {
+        SCOPED_TRACE(checked ? "copies with check values" : "copies without check values");
+        std::remove(path.c_str());
+        WriteHead(path, 0, 43197, 43200);
+        WriteHead(path, 1, 43198, 43200);
+        uint8_t reserved[sizeof(REC_FILE_HEAD::u8Reserved)];
+        for (size_t i = 0; i < sizeof(reserved); ++i) reserved[i] = static_cast<uint8_t>(0xA5 + 37 * i);
+        for (uint64_t copy : {uint64_t{0}, g_u64HeadBOffset})
+            WriteRaw(path, copy + offsetof(REC_FILE_HEAD, u8Reserved), reserved, sizeof(reserved));
+        ASSERT_EQ(truncate(path.c_str(), 0x20000 + 43200LL * 0x2000), 0);  // the length of a full ring, sparse
+        CraftDataSlot(path, 43008, 9);  // a record of the last lap
+        long opsPerRecord = 0;
         {
             TestRecThread t;
             t.InitInstance();
-            ASSERT_EQ(t.m_u32DataWrite.load(), 0u);
-            // The data header write is the last but one operation of a pass: a write, then its flush.
+            StoreData(t, 1);  // slot 43198, copy A 43199
             CFileFaults::Reset();
-            CFileFaults::PowerLossAt(opsPerRecord - 1, cut);
-            ::testing::internal::CaptureStderr();
-            StoreData(t, 3);
-            ::testing::internal::GetCapturedStderr();
+            StoreData(t, 2);  // slot 43199, copy B 0
+            opsPerRecord = CFileFaults::Operations();
         }
-        ASSERT_TRUE(CFileFaults::PowerLost());
-        CFileFaults::Reset();
-        // A cut that left only bytes that the new copy shares with the old one is the whole new copy.
-        const bool whole = std::equal(newA.begin() + cut, newA.end(), copyA.begin() + cut);
-        TestRecThread t;
-        t.InitInstance();
-        EXPECT_EQ(t.m_u32DataWrite.load(), whole ? 1u : 0u);
-        EXPECT_EQ(t.m_u32DataCount.load(), 43200u);
-        if (HasFailure()) break;
+        if (!checked) {
+            WriteHead(path, 0, 43199, 43200);
+            WriteHead(path, 1, 0, 43200);
+        }
+        ASSERT_EQ(ReadHead(path, 0).u32WriteIndex, 43199u);
+        ASSERT_EQ(ReadHead(path, 1).u32WriteIndex, 0u);
+        const std::vector<uint8_t> copyA = ReadRaw(path, 0, sizeof(REC_FILE_HEAD));
+        std::vector<uint8_t> newA;
+        {
+            TestRecThread t;
+            t.InitInstance();
+            StoreData(t, 3);
+            newA = ReadRaw(path, 0, sizeof(REC_FILE_HEAD));
+        }
+        for (size_t cut = 0; cut < sizeof(REC_FILE_HEAD); ++cut) {
+            SCOPED_TRACE("header write cut after " + std::to_string(cut) + " bytes");
+            WriteRaw(path, 0, copyA.data(), copyA.size());
+            {
+                TestRecThread t;
+                t.InitInstance();
+                ASSERT_EQ(t.m_u32DataWrite.load(), 0u);
+                // The data header write is the last but one operation of a pass: a write, then its flush.
+                CFileFaults::Reset();
+                CFileFaults::PowerLossAt(opsPerRecord - 1, cut);
+                ::testing::internal::CaptureStderr();
+                StoreData(t, 3);
+                ::testing::internal::GetCapturedStderr();
+            }
+            ASSERT_TRUE(CFileFaults::PowerLost());
+            CFileFaults::Reset();
+            // A cut that left only bytes that the new copy shares with the old one is the whole new copy.
+            const bool whole = std::equal(newA.begin() + cut, newA.end(), copyA.begin() + cut);
+            TestRecThread t;
+            t.InitInstance();
+            EXPECT_EQ(t.m_u32DataWrite.load(), whole ? 1u : 0u);
+            EXPECT_EQ(t.m_u32DataCount.load(), 43200u);
+            EXPECT_EQ(NewestDataId(t), whole ? 3u : 2u);
+            if (HasFailure()) return;
+        }
     }
 }
 
@@ -353,7 +376,9 @@ TEST(RecordKillSweepTest, PowerLossAtEveryOperationOfAStartLeavesNoFileCalledDam
                 std::set<std::string> expected{"DataSave.dat", "NIBPSave.dat", "SysSave.dat", "AlmSave.dat"};
                 if (damaged) expected.insert("DataSave.dat.damaged");
                 EXPECT_EQ(FilesIn(folder.Dir()), expected);
-                if (damaged) EXPECT_EQ(ReadRaw(data + ".damaged", 0, noise.size()), std::vector<uint8_t>(noise.begin(), noise.end()));
+                if (damaged) {
+                    EXPECT_EQ(ReadRaw(data + ".damaged", 0, noise.size()), std::vector<uint8_t>(noise.begin(), noise.end()));
+                }
                 ++checked;
                 if (HasFailure()) return;
             }

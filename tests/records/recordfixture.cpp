@@ -152,6 +152,21 @@ bool AlmRecordIntact(const std::vector<uint8_t>& rec)
     return WavesIntact(rec.data() + g_u32AlmWaveOffset, AlmId(idx), g_i32AlmECGWaveLen, g_i32AlmRespWaveLen, 2);
 }
 
+void CraftDataSlot(const std::string& path, uint32_t slot, uint32_t id)
+{
+    DataRecordSource src(id);
+    std::vector<uint8_t> buf(g_u32DataSlotSize);
+    std::memcpy(buf.data(), &src.rec.val, sizeof(REC_VALUES));
+    uint8_t* p = buf.data() + g_u32DataWaveOffset;
+    for (auto& w : src.ecg) {
+        std::memcpy(p, w.data(), w.size() * 2);
+        p += w.size() * 2;
+    }
+    std::memcpy(p, src.resp.data(), src.resp.size());
+    std::memcpy(p + src.resp.size(), src.pleth.data(), src.pleth.size());
+    WriteRaw(path, 0x20000 + uint64_t{slot} * 0x2000, buf.data(), buf.size());
+}
+
 std::vector<uint8_t> ReadRaw(const std::string& path, uint64_t offset, size_t size)
 {
     std::vector<uint8_t> out(size);

@@ -103,6 +103,9 @@ bool DataSlotIntact(const std::vector<uint8_t>& slot);
 // True when the alarm record bytes hold a whole record of the id in their index.
 bool AlmRecordIntact(const std::vector<uint8_t>& rec);
 
+// Writes a data record of the id into slot of the data file, without a seal, as an earlier
+// version wrote them.
+void CraftDataSlot(const std::string& path, uint32_t slot, uint32_t id);
 std::vector<uint8_t> ReadRaw(const std::string& path, uint64_t offset, size_t size);
 void WriteRaw(const std::string& path, uint64_t offset, const void* data, size_t size);
 uint64_t FileSize(const std::string& path);

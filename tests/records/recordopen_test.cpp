@@ -207,6 +207,37 @@ TEST_F(RecordOpenTest, CopiesAtTheWrapTakeTheOneAhead)
     EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
 }
 
+// Both copies' checks failing (damage from outside; a cut leaves one): the fields decide. Copies
+// sealed by a build before header copies carried the tag (a check value, no tag): the newer is
+// taken, and one whose check fails beside one whose check holds was cut and is refused.
+TEST_F(RecordOpenTest, CopiesBothFailingOrSealedWithoutTheTag)
+{
+    const std::string& path = theApp.m_strDataSavePath;
+    Start();
+    WriteOneData();  // copy A 1
+    WriteOneData();  // copy B 2
+    thread.reset();
+    auto writeBoth = [&path](size_t at, const void* bytes, size_t size) {
+        for (uint64_t copy : {uint64_t{0}, g_u64HeadBOffset}) WriteRaw(path, copy + at, bytes, size);
+    };
+    const size_t createTime = offsetof(REC_FILE_HEAD, szCreateTime);
+    writeBoth(createTime, u"1", sizeof(char16_t));
+    ::testing::internal::CaptureStderr();
+    Start();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(thread->m_u32DataWrite, 2u);
+    thread.reset();
+    writeBoth(createTime, u"2", sizeof(char16_t));  // as it was: "2026-..."
+    const uint32_t noTag = 0;
+    writeBoth(offsetof(REC_FILE_HEAD, szWriteTime) + 28 * sizeof(char16_t), &noTag, sizeof(noTag));
+    Start();
+    EXPECT_EQ(thread->m_u32DataWrite, 2u);
+    thread.reset();
+    WriteRaw(path, g_u64HeadBOffset + createTime, u"1", sizeof(char16_t));
+    Start();
+    EXPECT_EQ(thread->m_u32DataWrite, 1u);
+}
+
 TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
 {
     const std::string& path = theApp.m_strAlmSavePath;

@@ -31,21 +31,6 @@ public:
     LPARAM lastNumber = 0;
 };
 
-void CraftDataSlot(const std::string& path, uint32_t slot, uint32_t id)
-{
-    DataRecordSource src(id);
-    std::vector<uint8_t> buf(g_u32DataSlotSize);
-    std::memcpy(buf.data(), &src.rec.val, sizeof(REC_VALUES));
-    uint8_t* p = buf.data() + g_u32DataWaveOffset;
-    for (auto& w : src.ecg) {
-        std::memcpy(p, w.data(), w.size() * 2);
-        p += w.size() * 2;
-    }
-    std::memcpy(p, src.resp.data(), src.resp.size());
-    std::memcpy(p + src.resp.size(), src.pleth.data(), src.pleth.size());
-    WriteRaw(path, 0x20000 + uint64_t{slot} * 0x2000, buf.data(), buf.size());
-}
-
 void CraftSysSlots(const std::string& path, uint32_t slots)
 {
     for (uint32_t i = 0; i < slots; ++i) {
@@ -482,6 +467,44 @@ TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
     EXPECT_EQ(forward, (std::vector<uint32_t>{401, 402, 403, 404, 406, 407}));
     EXPECT_EQ(SysPage(3), (std::vector<int>{24, 23, 22, 21, 19, 18, 17, 16, 15}));
     EXPECT_EQ(SysPage(2), (std::vector<int>{14, 13, 12, 11, 10, 9, 8, 6, 5}));
+}
+
+// Files cut to nothing while the monitor runs are written on at their old indexes: the slots
+// before are holes of zeros, which hold no record. Review and pages pass over them, in that run
+// and after a restart.
+TEST_F(RecordQueryTest, SlotsOfZerosAreNoRecords)
+{
+    auto store = [this](uint32_t id) {
+        DataRecordSource d(id);
+        thread->AddDataRecord(&d.rec);
+        NIBP_DATA nibp{};
+        nibp.i16Sys = static_cast<int16_t>(id);
+        thread->AddNibpRecord(&nibp);
+        SYS_DATA ev{};
+        U16Format(ev.szEvent, 20, "EV%03u", id);
+        thread->AddSysRecord(&ev);
+        thread->RunPass();
+    };
+    Start();
+    for (uint32_t id = 100; id < 105; ++id) store(id);
+    for (const std::string* path : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath})
+        ASSERT_EQ(truncate(path->c_str(), 0), 0);
+    for (uint32_t id = 105; id < 108; ++id) store(id);
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run == 0 ? "running" : "restarted");
+        EXPECT_EQ(Data(3, 1), 107u);
+        EXPECT_EQ(Data(2, 2), 105u);
+        EXPECT_EQ(Data(2, 1), 105u);
+        EXPECT_EQ(SysPage(3), Range(107, 105));
+        thread->RequestNibpPage(3);
+        thread->RunPass();
+        std::vector<NIBP_DATA> page;
+        thread->CopyNibpResult(&page);
+        ASSERT_EQ(page.size(), 3u);
+        EXPECT_EQ(page.back().i16Sys, 105);
+        thread.reset();
+        Start();
+    }
 }
 
 // The oldest records of a full ring cut by a power loss are left off: a review that steps back

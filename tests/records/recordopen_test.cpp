@@ -511,11 +511,12 @@ TEST_F(RecordOpenTest, AlarmFileOfEmptyStubsWithoutAHeaderIsMadeAnew)
     const std::string& path = theApp.m_strAlmSavePath;
     struct Case {
         const char* what;
-        uint64_t at;  // where one byte is set, 0 for none
+        uint64_t at;  // where one byte is written, 0 for none
         uint8_t byte;
     };
     for (const Case& c : {Case{"empty stubs", 0, 0}, Case{"an alarm type in a stub", 0x20000 + 7 * 0x1000 + 0x29, 3},
-                          Case{"a header byte", 0x10000 + 0x40, 1}, Case{"a byte after a stub", 0x20000 + 0x100, 1}}) {
+                          Case{"a header byte", 0x10000 + 0x40, 1}, Case{"a byte after a stub", 0x20000 + 0x100, 1},
+                          Case{"longer than a made file", 0x20000 + 199 * 0x1000 + 50, 0}}) {
         SCOPED_TRACE(c.what);
         for (uint32_t i = 0; i < 120; ++i) {
             ALM_INDEX stub{};

@@ -13,13 +13,13 @@
 #include "platform/apppaths.h"
 #include "platform/fakeclock.h"
 #include "platform/textu16.h"
+#include "support/tempfolder.h"
 
 class AlarmFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
         theApp.ResetForTests();
-        SetExeFolder(::testing::TempDir());
         data = std::make_unique<CMonitorData>();
         SwitchEverythingOn();
     }
@@ -89,6 +89,7 @@ protected:
         return out;
     }
 
+    TempFolder folder;  // the program's folder
     FakeClock clock;
     std::unique_ptr<CMonitorData> data;
 };

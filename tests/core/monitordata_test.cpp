@@ -9,6 +9,7 @@
 #include "platform/apppaths.h"
 #include "platform/fakeclock.h"
 #include "platform/textu16.h"
+#include "support/tempfolder.h"
 #include "support/waitfor.h"
 
 namespace {
@@ -18,9 +19,9 @@ protected:
     void SetUp() override
     {
         theApp.ResetForTests();
-        SetExeFolder(::testing::TempDir());
         data = std::make_unique<CMonitorData>();
     }
+    TempFolder folder;  // the program's folder
     std::unique_ptr<CMonitorData> data;
 };
 
@@ -217,7 +218,7 @@ TEST_F(MonitorDataTest, PatientRecordHasTodaysDefaultsAndCopiesWhole)
 TEST(MonitorDataThreadTest, WriterAndReaderMeetInOrder)
 {
     theApp.ResetForTests();
-    SetExeFolder(::testing::TempDir());
+    TempFolder folder;
     CMonitorData data;
     const int total = 300000;  // several laps of the ring, never more than a ring ahead
     std::thread writer([&] {
@@ -261,7 +262,7 @@ uint16_t OverrunSample(uint32_t t, int c)
 TEST(MonitorDataThreadTest, WriterOverrunningAFullRingNeverTearsWhatTheReaderTakes)
 {
     theApp.ResetForTests();
-    SetExeFolder(::testing::TempDir());
+    TempFolder folder;
     CMonitorData data;
     const uint32_t cap = EcgRing::kCapacity;
     const uint32_t total = 8 * cap;

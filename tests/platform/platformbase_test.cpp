@@ -15,6 +15,7 @@
 #include "platform/uiloop.h"
 #include "platform/winthread.h"
 #include "platform/wnd.h"
+#include "support/tempfolder.h"
 
 namespace {
 
@@ -251,10 +252,11 @@ void WriteFile(const std::string& path, const std::string& text)
 
 TEST(PowerStatusTest, ReadsMainsAndBatteryAnswersAsADesktopWithoutSuppliesAndUnknownWithoutTheFolder)
 {
-    std::string root = ::testing::TempDir() + "power_test";
+    TempFolder folder;
+    const std::string root = folder.Path();
     std::string ac = root + "/AC";
     std::string bat = root + "/BAT0";
-    std::system(("rm -rf " + root + " && mkdir -p " + ac + " " + bat).c_str());
+    std::system(("mkdir -p " + ac + " " + bat).c_str());
     WriteFile(ac + "/type", "Mains\n");
     WriteFile(ac + "/online", "1\n");
     WriteFile(bat + "/type", "Battery\n");
@@ -286,12 +288,12 @@ TEST(PowerStatusTest, ReadsMainsAndBatteryAnswersAsADesktopWithoutSuppliesAndUnk
 // below 5%, none between.
 TEST(PowerStatusTest, BatteryFlagBandsAtTheirEdges)
 {
-    std::string root = ::testing::TempDir() + "power_bands";
-    std::string bat = root + "/BAT0";
-    std::system(("rm -rf " + root + " && mkdir -p " + bat).c_str());
+    TempFolder folder;
+    std::string bat = folder.File("BAT0");
+    std::system(("mkdir -p " + bat).c_str());
     WriteFile(bat + "/type", "Battery\n");
     WriteFile(bat + "/status", "Discharging\n");
-    SetPowerSupplyFolder(root);
+    SetPowerSupplyFolder(folder.Path());
     const std::pair<int, int> bands[] = {{67, 1}, {66, 0}, {33, 0}, {32, 2}, {5, 2}, {4, 4}};
     for (const auto& [percent, flag] : bands) {
         WriteFile(bat + "/capacity", std::to_string(percent) + "\n");
@@ -301,7 +303,6 @@ TEST(PowerStatusTest, BatteryFlagBandsAtTheirEdges)
         EXPECT_EQ(s.BatteryFlag, flag) << percent << "%";
     }
     SetPowerSupplyFolder("/sys/class/power_supply");
-    std::system(("rm -rf " + root).c_str());
 }
 
 TEST(RecurringErrorTest, AFailureIsSaidWhenItBeginsOrChangesAndItsEndOnce)

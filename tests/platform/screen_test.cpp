@@ -219,7 +219,8 @@ TEST_F(ScreenTest, FrameWrittenAsPngReadsBack)
     top.Create(nullptr, CRect(0, 0, 60, 40), 1);
     child.Create(&top, CRect(10, 10, 20, 20), 2);
     screen.PaintPass();
-    std::string path = ::testing::TempDir() + "/frame.png";
+    TempFolder folder;
+    const std::string path = folder.File("frame.png");
     ASSERT_TRUE(screen.SavePng(path));
     CBitmap back;
     ASSERT_TRUE(CPngFile::Read(path, &back));

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -15,6 +16,8 @@
 #include "app/tesmordlg.h"
 #include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
+#include "display/colortext_static.h"
+#include "display/displayfield.h"
 #include "display/ecgrespspo2trend.h"
 #include "display/ecgwave.h"
 #include "display/panelfaces.h"
@@ -89,6 +92,7 @@ protected:
         theApp.ResetForTests();
         data = std::make_unique<CMonitorData>();
         theApp.m_pMonitorData = data.get();
+        ChooseSettings(*data);
         // While the simulator's lock is held, the link thread stops at its first simulator step,
         // before it has parsed anything: only the values set here reach the data object, and
         // the start-up phase lasts until the test ends it.
@@ -114,18 +118,24 @@ protected:
         theApp.ResetForTests();
     }
 
+    // Settings changed by hand between loading the settings file and creating the dialog.
+    virtual void ChooseSettings(CMonitorData& /*settings*/) {}
+
     // n ticks of the 50 ms timer, each after `frames` groups of three time points of every wave:
-    // the ECG channels at `ecg`, the pleth and respiration waves at `level`.
-    void Ticks(int n, const EcgFrame& ecg = kFlat, uint8_t level = 0, int frames = 1)
+    // the ECG channels at `ecg`, the pleth wave at `level`, the respiration wave at `resp`
+    // (at `level` too when not given).
+    void Ticks(int n, const EcgFrame& ecg = kFlat, uint8_t level = 0, int frames = 1, int resp = -1)
     {
         std::array<uint16_t, 21> ecgSamples{};
         for (size_t i = 0; i < ecgSamples.size(); ++i) ecgSamples[i] = ecg[i % 7];
-        const uint8_t bytes[3] = {level, level, level};
+        const uint8_t pleth[3] = {level, level, level};
+        const uint8_t respLevel = resp < 0 ? level : static_cast<uint8_t>(resp);
+        const uint8_t breath[3] = {respLevel, respLevel, respLevel};
         for (int t = 0; t < n; ++t) {
             for (int f = 0; f < frames; ++f) {
                 data->SetEcgWave(ecgSamples.data());
-                data->SetPlethWave(bytes);
-                data->SetRespWave(bytes);
+                data->SetPlethWave(pleth);
+                data->SetRespWave(breath);
             }
             dlg.OnTimer(CTesmorDlg::kTimerMain);
         }
@@ -165,17 +175,44 @@ protected:
     CDC scratch;  // what the wave views paint into
 };
 
+// What the screen shows of a control: its part of the composed frame against its own picture.
+int ScreenMismatches(const CHeadlessScreen& screen, const CWnd& control, const CBitmap& picture)
+{
+    const CRect at = control.ScreenRect();
+    int n = 0;
+    for (int y = 0; y < at.Height(); ++y)
+        for (int x = 0; x < at.Width(); ++x) n += screen.Frame().GetPixel(at.left + x, at.top + y) != picture.GetPixel(x, y);
+    return n;
+}
+
+struct SHOWN {
+    CValuePanel* panel;
+    size_t item;
+    std::u16string text;
+};
+
+void ExpectShown(const std::vector<SHOWN>& shown)
+{
+    for (const SHOWN& s : shown) {
+        EXPECT_TRUE(ItemShows(*s.panel, s.item, s.text))
+            << ToUtf8(s.panel->Look().pszCaption) << " item " << s.item << ": " << ToUtf8(s.text);
+    }
+}
+
+// The start-up phase shows the no-value markers; then every value and limit stands in its own
+// place, and the screen shows each panel's new picture after the tick that follows the step.
 TEST_F(MainDialogValuesThreadTest, PanelsShowEachValueAndEachLimitInItsOwnPlace)
 {
-    data->EndStartupPhase();
-    Ticks(10);  // one alarm step
     const CMainPanels& p = dlg.Panels();
-    struct SHOWN {
-        CValuePanel* panel;
-        size_t item;
-        std::u16string text;
-    };
-    const SHOWN shown[] = {
+    Ticks(11);  // one alarm step in the start-up phase
+    ExpectShown({{p.EcgPanel(), 0, u"---"}, {p.EcgPanel(), 5, u"ST1 ---"}, {p.EcgPanel(), 6, u"ST2 ---"},
+                 {p.TempPanel(), 0, u"---"}, {p.Spo2Panel(), 0, u"---"}, {p.Spo2Panel(), 1, u"---"},
+                 {p.RespPanel(), 0, u"---"}, {p.FaPanel(), 0, u"---"}});
+    screen.PaintPass();
+
+    data->EndStartupPhase();
+    Ticks(10);  // the next alarm step, then one tick
+    ExpectShown({
         {p.EcgPanel(), 0, u"72"},        {p.EcgPanel(), 1, u"121"},      {p.EcgPanel(), 2, u"52"},
         {p.EcgPanel(), 5, u"ST1 0.12"},  {p.EcgPanel(), 6, u"ST2 -0.34"}, {p.BpPanel(), 1, u"117/86"},
         {p.BpPanel(), 2, u"96/33"},      {p.TempPanel(), 0, u"36.8"},    {p.TempPanel(), 1, u"38.5"},
@@ -184,11 +221,34 @@ TEST_F(MainDialogValuesThreadTest, PanelsShowEachValueAndEachLimitInItsOwnPlace)
         {p.Spo2Panel(), 5, u"44"},       {p.RespPanel(), 0, u"23"},      {p.RespPanel(), 1, u"36"},
         {p.RespPanel(), 2, u"9"},        {p.FaPanel(), 0, u"41"},        {p.FaPanel(), 1, u"67"},
         {p.FaPanel(), 2, u"26"},
-    };
-    for (const SHOWN& s : shown) {
-        EXPECT_TRUE(ItemShows(*s.panel, s.item, s.text))
-            << ToUtf8(s.panel->Look().pszCaption) << " item " << s.item << ": " << ToUtf8(s.text);
+    });
+    screen.PaintPass();
+    for (CValuePanel* panel : std::initializer_list<CValuePanel*>{p.EcgPanel(), p.BpPanel(), p.TempPanel(),
+                                                                  p.Spo2Panel(), p.RespPanel(), p.FaPanel()}) {
+        EXPECT_EQ(ScreenMismatches(screen, *panel, panel->Surface()), 0) << ToUtf8(panel->Look().pszCaption);
     }
+    EXPECT_EQ(screen.Frame().GetPixel(1340, 400), 0u);  // the dialog's own background, beside the panels
+}
+
+// An alarm raised after the start-up phase reaches its line of the status strip, on the
+// screen, within a second, and leaves it when it clears.
+TEST_F(MainDialogValuesThreadTest, StatusStripShowsAnAlarmAfterStartupUntilItClears)
+{
+    const CDisplayField& strip = *dlg.Panels().StatusStrip();
+    const CRect line(470, 0, 750, 29);  // respiration and temperature
+    const COLORREF lowLevelText = 0xFAFAFA;
+    screen.PaintPass();
+    data->SetTemp(391);  // above the high limit of 38.5
+    data->EndStartupPhase();
+    Ticks(20);
+    screen.PaintPass();
+    EXPECT_GT(surfacecheck::CountColour(strip.Surface(), line, lowLevelText), 0);
+    EXPECT_EQ(ScreenMismatches(screen, strip, strip.Surface()), 0);
+    data->SetTemp(370);
+    Ticks(20);
+    screen.PaintPass();
+    EXPECT_TRUE(surfacecheck::AllColour(strip.Surface(), line, 0));
+    EXPECT_EQ(ScreenMismatches(screen, strip, strip.Surface()), 0);
 }
 
 TEST_F(MainDialogValuesThreadTest, EveryWaveIsFlatDuringStartupThenTheTracesShowLeadsIIAndI)
@@ -221,23 +281,94 @@ TEST_F(MainDialogValuesThreadTest, EveryWaveIsFlatDuringStartupThenTheTracesShow
     EXPECT_LT(PaintedRow(trace2), trace2.Height() / 2);  // lead I
 }
 
-TEST_F(MainDialogValuesThreadTest, TrendTilesTakeTheDiastolicAndNoPvcsDuringStartup)
+// Pixels that differ between two pictures of one size.
+int Mismatches(const CBitmap& a, const CBitmap& b)
 {
-    Ticks(20);  // one second step, in the start-up phase
+    int n = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x) n += a.GetPixel(x, y) != b.GetPixel(x, y);
+    return n;
+}
+
+// Every item of every trend tile, against a tile made from the screen's table and fed each
+// parameter's own value by its id: a second of the start-up phase (markers but for the
+// pressures, no PVCs), then a second with every value.
+TEST_F(MainDialogValuesThreadTest, TrendTilesPlotEveryItemFromItsOwnValue)
+{
+    struct TILE {
+        COLORREF colour;
+        std::vector<TREND_RESULT_TYPE> items;
+    };
+    const TILE table[] = {
+        {g_crECGValue, {{1, 0, 300, 0, u"心律"}, {2, 2, 100, -100, u"ST"}, {3, 0, 20, 0, u"PVC"}}},
+        {g_crBPValue, {{4, 0, 300, 0, u"收缩压"}, {5, 0, 300, 0, u"舒张压"}}},
+        {g_crTempValue, {{9, 1, 420, 340, u"体温"}}},
+        {g_crSPO2Value, {{7, 0, 100, 0, u"饱和度"}, {8, 0, 300, 0, u"脉率"}}},
+        {g_crRespValue, {{6, 0, 120, 0, u"呼吸率"}}},
+        {g_crFAValue, {{10, 0, 100, 0, u"氧浓度"}}},
+    };
+    // By parameter id 1..10: HR, ST, PVCs, systolic, diastolic, RR, SpO2, PR, temperature, O2.
+    const int16_t startup[] = {g_i16InvalidHr, g_i16InvalidSt, g_i16InvalidPvcs, kSbp, kDbp,
+                               g_i16InvalidRr, g_i16InvalidSpo2, g_i16InvalidPr, g_i16InvalidTemp, g_i16InvalidAirOxy};
+    const int16_t running[] = {kHr, kSt1, kPvcs, kSbp, kDbp, kRr, kSpo2, kPr, kTemp, kAirOxy};
+    Ticks(20);
+    data->EndStartupPhase();
+    Ticks(20);
+
     const std::vector<CTrendResult*> tiles = ChildrenOf<CTrendResult>(dlg);
-    ASSERT_EQ(tiles.size(), 6u);
-    CTrendResult& ecg = *tiles[0];
-    CTrendResult& bp = *tiles[1];
-    DoubleClick(ecg);
-    DoubleClick(ecg);
-    ASSERT_EQ(ecg.GetSel(), 2);  // PVCs
-    const CRect plot(60, 0, g_i32TrendResultWidth, g_i32TrendResultHeight);
-    EXPECT_EQ(CountInRect(*ecg.GetPicture(), plot, g_crECGValue), 0);
-    DoubleClick(bp);
-    ASSERT_EQ(bp.GetSel(), 1);  // diastolic
-    const int row = 109 - CTrendResult::PlotLevel(kDbp, 300, 0);  // the plot's bottom row is 109
-    EXPECT_EQ(bp.GetPicture()->GetPixel(61, row), g_crBPValue);
-    EXPECT_EQ(CountInRect(*bp.GetPicture(), plot, g_crBPValue), 1);
+    ASSERT_EQ(tiles.size(), std::size(table));
+    CWnd parent;
+    parent.Create(nullptr, CRect(0, 0, 200, 200), 1);
+    for (size_t t = 0; t < tiles.size(); ++t) {
+        CTrendResult expected(table[t].colour);
+        for (const TREND_RESULT_TYPE& item : table[t].items) expected.AddItem(item);
+        PlaceControl(expected, PLACEMENT{0, 0, g_i32TrendResultWidth, g_i32TrendResultHeight, true}, &parent);
+        expected.DrawCaption();
+        for (const int16_t* second : {startup, running}) {
+            for (int16_t id = 1; id <= 10; ++id) expected.AddValue(id, second[id - 1]);
+            expected.Refresh();
+        }
+        ASSERT_EQ(tiles[t]->GetItemCount(), expected.GetItemCount()) << "tile " << t;
+        for (int sel = 0; sel < expected.GetItemCount(); ++sel) {
+            EXPECT_EQ(Mismatches(BitmapOf(*tiles[t]->GetPicture()), BitmapOf(*expected.GetPicture())), 0)
+                << "tile " << t << ", item " << sel;
+            DoubleClick(*tiles[t]);
+            DoubleClick(expected);
+        }
+    }
+}
+
+// The three rate strips of the mini-trend: each shows its own rate, at the height its scale
+// gives, along the newest points and nowhere else in the strip.
+TEST_F(MainDialogValuesThreadTest, MiniTrendDrawsEachRateFromItsOwnValue)
+{
+    data->EndStartupPhase();
+    Ticks(25, kFlat, 0, 5);  // 375 respiration samples: three trend points
+    struct SERIES {
+        const char* name;
+        COLORREF colour;
+        int top;
+        int bottom;
+        int row;
+    };
+    const SERIES series[] = {
+        {"heart rate", g_crECGValue, 2, 74, 72 - kHr * 14 / 70},
+        {"SpO2", g_crSPO2Value, 76, 149, 147 - kSpo2 * 14 / 20},
+        {"respiration rate", g_crRespValue, 150, 220, 219 - kRr * 17 / 30},
+    };
+    const std::vector<CECGRespSpo2Trend*> trend = ChildrenOf<CECGRespSpo2Trend>(dlg);
+    ASSERT_EQ(trend.size(), 1u);
+    CDC& picture = trend[0]->m_dcMem;
+    const auto along = [](const SERIES& s) { return CRect(911, s.row - 1, 936, s.row + 2); };
+    ASSERT_TRUE(WaitFor([&] {
+        return theApp.m_pThreadDraw->BlitTo(&picture) == 0 &&
+               std::all_of(std::begin(series), std::end(series),
+                           [&](const SERIES& s) { return CountInRect(picture, along(s), s.colour) > 0; });
+    }));
+    for (const SERIES& s : series) {
+        const int inStrip = CountInRect(picture, CRect(36, s.top, 938, s.bottom), s.colour);
+        EXPECT_EQ(inStrip, CountInRect(picture, along(s), s.colour)) << s.name;
+    }
 }
 
 // The bottom strip of the mini-trend shows the compressed respiration wave: 375 samples at 200
@@ -286,25 +417,186 @@ TEST_F(MainDialogValuesThreadTest, AnAlarmThatStaysIsRecordedOnce)
     EXPECT_EQ(RecordCount(theApp.m_strAlmSavePath), 1u);
 }
 
-TEST_F(MainDialogValuesThreadTest, StartupCommandsSendTheLeadModeOfTheSettings)
+// Wave, start-up and caption settings, each unlike the others of its round; across the three
+// rounds every two of the settings that take only 0 and 1 differ at least once.
+struct DISPLAY_SETTINGS {
+    int ecgSpeed, plethSpeed, respSpeed, hrLead, trap, leadMode;  // 0 or 1
+    int ecgGain, respGain, trace1, trace2, paceSw, filter, apnea;
+};
+const DISPLAY_SETTINGS kRounds[] = {
+    {1, 0, 0, 1, 1, 0, /**/ 2, 4, 3, 5, 1, 2, 0},
+    {0, 1, 0, 1, 0, 1, /**/ 2, 3, 5, 6, 0, 1, 2},
+    {0, 0, 1, 0, 1, 1, /**/ 2, 4, 6, 3, 1, 0, 1},
+};
+
+class MainDialogSettingsThreadTest : public MainDialogValuesThreadTest,
+                                     public ::testing::WithParamInterface<DISPLAY_SETTINGS> {
+protected:
+    void ChooseSettings(CMonitorData& d) override
+    {
+        const DISPLAY_SETTINGS& s = GetParam();
+        d.m_nEcgWaveSpeed = s.ecgSpeed;
+        d.m_nPlethSpeed = s.plethSpeed;
+        d.m_nRespSpeed = s.respSpeed;
+        d.m_nEcgHrLead = s.hrLead;
+        d.m_nEcgTrap = s.trap;
+        d.m_nEcgLeadMode = s.leadMode;
+        d.m_nEcgWaveGain = s.ecgGain;
+        d.m_nRespGain = s.respGain;
+        d.m_nEcgTrace1Lead = s.trace1;
+        d.m_nEcgTrace2Lead = s.trace2;
+        d.m_nEcgPaceSw = s.paceSw;
+        d.m_nEcgWaveFilter = s.filter;
+        d.m_nRespApneaTime = s.apnea;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Settings, MainDialogSettingsThreadTest, ::testing::ValuesIn(kRounds),
+                         [](const auto& round) { return "Round" + std::to_string(round.index + 1); });
+
+// Each wave view against a view made from the screen's table (lead label, scale, speed, gain)
+// and fed its own channel: each ECG channel, the pleth and the respiration wave at a level of
+// its own. What each paints must match pixel for pixel.
+TEST_P(MainDialogSettingsThreadTest, EveryWaveViewDrawsItsOwnSignalAtItsOwnSettings)
 {
-    ASSERT_EQ(data->m_nEcgLeadMode, 1);
-    UartDataThread reference;
-    reference.SendEcgLeadMode(1);
-    CCommandQueue::Slot expected{};
-    ASSERT_TRUE(reference.Queue().PeekQueued(0, &expected));
-    // The link thread stops at its first simulator step, 48 ms after it started and long before
-    // a command could time out: at most the first start-up command has left the queue.
-    CCommandQueue& queue = theApp.m_pUartDataThread->Queue();
-    int found = 0;
+    const DISPLAY_SETTINGS& s = GetParam();
+    // Tick t: ECG channel c at 1928 + 40 c + 3 t, the pleth wave at 100 + 3 t, respiration at 10 + 2 t.
+    const int ticks = 30;
+    const auto ecgAt = [](int c, int t) { return static_cast<uint16_t>(2048 - 120 + 40 * c + 3 * t); };
+    const auto plethAt = [](int t) { return 100 + 3 * t; };
+    const auto respAt = [](int t) { return 10 + 2 * t; };
+    data->EndStartupPhase();
+    for (int t = 0; t < ticks; ++t) {
+        EcgFrame ecg;
+        for (size_t c = 0; c < ecg.size(); ++c) ecg[c] = ecgAt(static_cast<int>(c), t);
+        Ticks(1, ecg, static_cast<uint8_t>(plethAt(t)), 1, respAt(t));
+    }
+
+    struct VIEW {
+        CSweepWave* shown;
+        std::unique_ptr<CSweepWave> expected;
+        std::function<int(int)> sampleAt;  // by tick
+    };
+    const unsigned styles[] = {1, 0, 2, 3, 4, 4, 4};  // lead labels II, I, III, aVF, aVL
+    const int channels[] = {s.trace1, s.trace2, 2, 3, 4, 5, 6};
+    std::vector<VIEW> views;
+    for (int v = 0; v < CTesmorDlg::kEcgViews; ++v) {
+        auto view = std::make_unique<CECGWave>(0, 0, styles[v]);
+        view->SetScaleUnit(v < 2 ? 30 : 25);
+        view->SetScaleDivisor(820);
+        view->SetSpeed(s.ecgSpeed);
+        view->SetGain(s.ecgGain);
+        const int channel = channels[v];
+        views.push_back({dlg.EcgView(v), std::move(view), [&ecgAt, channel](int t) { return ecgAt(channel, t); }});
+    }
+    auto plethView = std::make_unique<CPlethWave>(0, 0, 0);
+    plethView->SetScaleUnit(105);
+    plethView->SetScaleDivisor(120);
+    plethView->SetSpeed(s.plethSpeed);
+    plethView->SetGain(1);
+    views.push_back({dlg.PlethView(), std::move(plethView), plethAt});
+    auto respView = std::make_unique<CRespWave>(0, 0, 0);
+    respView->SetScaleUnit(105);
+    respView->SetScaleDivisor(256);
+    respView->SetSpeed(s.respSpeed);
+    respView->SetGain(s.respGain);
+    views.push_back({dlg.RespView(), std::move(respView), respAt});
+
+    CWnd parent;
+    parent.Create(nullptr, CRect(0, 0, CTesmorDlg::kWidth, CTesmorDlg::kHeight), 1);
+    for (size_t v = 0; v < views.size(); ++v) {
+        CSweepWave& expected = *views[v].expected;
+        PlaceControl(expected, PLACEMENT{0, 0, views[v].shown->Width(), views[v].shown->Height(), true}, &parent);
+        for (int i = 0; i < ticks * 3; ++i) expected.AddSample(views[v].sampleAt(i / 3));
+        ASSERT_EQ(views[v].shown->PendingCount(), expected.PendingCount()) << "view " << v;
+        CBitmap shownPicture, expectedPicture;
+        for (auto [view, picture] : {std::pair{views[v].shown, &shownPicture}, std::pair{&expected, &expectedPicture}}) {
+            picture->CreateBitmap(view->Width(), view->Height());
+            CDC dc;
+            dc.CreateCompatibleDC(nullptr);
+            dc.SelectObject(picture);
+            view->OnPaint(&dc);
+        }
+        EXPECT_EQ(Mismatches(shownPicture, expectedPicture), 0) << "view " << v;
+    }
+}
+
+// The frames a command queue holds, with the frame the link thread has taken from it, each as
+// its letter followed by its bytes, sorted.
+std::vector<std::vector<uint8_t>> Commands(CCommandQueue& queue)
+{
+    std::vector<std::vector<uint8_t>> frames;
     CCommandQueue::Slot slot{};
     for (int i = 0; queue.PeekQueued(i, &slot); ++i) {
-        if (slot.byLetter != 'E') continue;
-        ++found;
-        ASSERT_EQ(slot.wLength, expected.wLength);
-        EXPECT_EQ(std::memcmp(slot.byFrame, expected.byFrame, expected.wLength), 0);
+        std::vector<uint8_t> frame{slot.byLetter};
+        frame.insert(frame.end(), slot.byFrame, slot.byFrame + slot.wLength);
+        frames.push_back(frame);
     }
-    EXPECT_EQ(found, 1);
+    if (queue.AwaitedLetter() != 0) {
+        std::vector<uint8_t> frame{queue.AwaitedLetter()};
+        frame.insert(frame.end(), queue.CurFrame(), queue.CurFrame() + queue.CurLength());
+        frames.push_back(frame);
+    }
+    std::sort(frames.begin(), frames.end());
+    return frames;
+}
+
+// Every start-up command, letter and bytes, carries its own setting. The link thread stops at
+// its first simulator step, 48 ms after it started and long before a command could time out:
+// every command is still queued, or taken and awaiting its acknowledgement.
+TEST_P(MainDialogSettingsThreadTest, StartupCommandsCarryTheirOwnSettings)
+{
+    const DISPLAY_SETTINGS& s = GetParam();
+    UartDataThread reference;
+    reference.SendEcgHrLead(static_cast<uint8_t>(s.hrLead));
+    reference.SendEcgWaveGain(static_cast<uint8_t>(s.ecgGain));
+    reference.SendEcgPaceSw(static_cast<uint8_t>(s.paceSw));
+    reference.SendEcgTrap(static_cast<uint8_t>(s.trap));
+    reference.SendEcgWaveFilter(static_cast<uint8_t>(s.filter));
+    reference.SendEcgLeadMode(static_cast<uint8_t>(s.leadMode));
+    reference.SendRespGain(static_cast<uint8_t>(s.respGain));
+    reference.SendRespApneaTime(static_cast<uint8_t>(s.apnea));
+    reference.SendCmdW(0);
+    reference.SendNibpReset();
+    EXPECT_EQ(Commands(theApp.m_pUartDataThread->Queue()), Commands(reference.Queue()));
+}
+
+// The four captions over the wave views, each against a caption made as the screen names it.
+TEST_F(MainDialogValuesThreadTest, WaveCaptionsNameTheirWavesInTheirColours)
+{
+    const std::vector<CColorText_Static*> captions = ChildrenOf<CColorText_Static>(dlg);
+    struct CAPTION {
+        const char16_t* text;
+        COLORREF colour;
+        bool shown;
+    };
+    const CAPTION expected[] = {
+        {u"ECG", 0x00E100, true}, {u"ECG", 0x00E100, true}, {u"PLETH", 0xFFCD80, true}, {u"RESP", 0x62EEEE, true}};
+    ASSERT_EQ(captions.size(), std::size(expected));
+    CWnd parent;
+    parent.Create(nullptr, CRect(0, 0, CTesmorDlg::kWidth, CTesmorDlg::kHeight), 1);
+    for (size_t i = 0; i < captions.size(); ++i) {
+        CColorText_Static reference;
+        CRect place;
+        captions[i]->GetWindowRect(&place);
+        reference.Create(expected[i].text, WS_CHILD | WS_VISIBLE, place, &parent, 0x10202);
+        reference.SetTextColor(expected[i].colour);
+        reference.SetBkColor(0);
+        reference.SetFontPointSize(160, u"宋体", TRUE);
+        EXPECT_EQ(captions[i]->IsWindowVisible() != FALSE, expected[i].shown) << "caption " << i;
+        EXPECT_EQ(captions[i]->GetDlgCtrlID(), reference.GetDlgCtrlID()) << "caption " << i;
+        EXPECT_EQ(captions[i]->GetWindowText(), reference.GetWindowText()) << "caption " << i;
+        CBitmap shown, made;
+        for (auto [caption, picture] : {std::pair<CWnd*, CBitmap*>{captions[i], &shown}, {&reference, &made}}) {
+            picture->CreateBitmap(place.Width(), place.Height());
+            CDC dc;
+            dc.CreateCompatibleDC(nullptr);
+            dc.SelectObject(picture);
+            caption->OnEraseBkgnd(&dc);
+            caption->OnPaint(&dc);
+        }
+        EXPECT_EQ(Mismatches(shown, made), 0) << "caption " << i;
+    }
 }
 
 }  // namespace

@@ -338,7 +338,8 @@ TEST_F(MainDialogValuesThreadTest, TrendTilesPlotEveryItemFromItsOwnValue)
     }
 }
 
-// The three rate strips of the mini-trend: each shows its own rate, at the height its scale
+// The three rate strips of the mini-trend: once a second the view takes the drawing thread's
+// picture and is marked for painting; each strip shows its own rate, at the height its scale
 // gives, along the newest points and nowhere else in the strip.
 TEST_F(MainDialogValuesThreadTest, MiniTrendDrawsEachRateFromItsOwnValue)
 {
@@ -356,18 +357,30 @@ TEST_F(MainDialogValuesThreadTest, MiniTrendDrawsEachRateFromItsOwnValue)
         {"SpO2", g_crSPO2Value, 76, 149, 147 - kSpo2 * 14 / 20},
         {"respiration rate", g_crRespValue, 150, 220, 219 - kRr * 17 / 30},
     };
+    const auto along = [](const SERIES& s, int left, int right) { return CRect(left, s.row - 1, right, s.row + 2); };
+    // Until the thread has drawn all three points (the oldest segment starts at x 911).
+    CBitmap drawnBitmap;
+    drawnBitmap.CreateBitmap(938, 265);
+    CDC drawn;
+    drawn.CreateCompatibleDC(nullptr);
+    drawn.SelectObject(&drawnBitmap);
+    ASSERT_TRUE(WaitFor([&] {
+        return theApp.m_pThreadDraw->BlitTo(&drawn) == 0 &&
+               std::all_of(std::begin(series), std::end(series),
+                           [&](const SERIES& s) { return CountInRect(drawn, along(s, 911, 914), s.colour) > 0; });
+    }));
+
     const std::vector<CECGRespSpo2Trend*> trend = ChildrenOf<CECGRespSpo2Trend>(dlg);
     ASSERT_EQ(trend.size(), 1u);
     CDC& picture = trend[0]->m_dcMem;
-    const auto along = [](const SERIES& s) { return CRect(911, s.row - 1, 936, s.row + 2); };
-    ASSERT_TRUE(WaitFor([&] {
-        return theApp.m_pThreadDraw->BlitTo(&picture) == 0 &&
-               std::all_of(std::begin(series), std::end(series),
-                           [&](const SERIES& s) { return CountInRect(picture, along(s), s.colour) > 0; });
-    }));
+    picture.FillSolidRect(CRect(0, 0, 938, 265), 0);
+    trend[0]->ClearNeedsPaint();
+    Ticks(20, kFlat, 0, 0);  // a second step, with no new trend point
+    EXPECT_TRUE(trend[0]->NeedsPaint());
     for (const SERIES& s : series) {
+        EXPECT_GT(CountInRect(picture, along(s, 911, 936), s.colour), 0) << s.name;
         const int inStrip = CountInRect(picture, CRect(36, s.top, 938, s.bottom), s.colour);
-        EXPECT_EQ(inStrip, CountInRect(picture, along(s), s.colour)) << s.name;
+        EXPECT_EQ(inStrip, CountInRect(picture, along(s, 911, 936), s.colour)) << s.name;
     }
 }
 
@@ -426,7 +439,7 @@ struct DISPLAY_SETTINGS {
 const DISPLAY_SETTINGS kRounds[] = {
     {1, 0, 0, 1, 1, 0, /**/ 2, 4, 3, 5, 1, 2, 0},
     {0, 1, 0, 1, 0, 1, /**/ 2, 3, 5, 6, 0, 1, 2},
-    {0, 0, 1, 0, 1, 1, /**/ 2, 4, 6, 3, 1, 0, 1},
+    {0, 0, 1, 0, 1, 1, /**/ 2, 4, 6, 7, 1, 0, 1},  // trace lead 7 is none of the seven channels
 };
 
 class MainDialogSettingsThreadTest : public MainDialogValuesThreadTest,
@@ -465,20 +478,26 @@ TEST_P(MainDialogSettingsThreadTest, EveryWaveViewDrawsItsOwnSignalAtItsOwnSetti
     const auto ecgAt = [](int c, int t) { return static_cast<uint16_t>(2048 - 120 + 40 * c + 3 * t); };
     const auto plethAt = [](int t) { return 100 + 3 * t; };
     const auto respAt = [](int t) { return 10 + 2 * t; };
-    data->EndStartupPhase();
-    for (int t = 0; t < ticks; ++t) {
+    const int startupTicks = 5;  // the same signals, shown flat
+    for (int v = 0; v < CTesmorDlg::kEcgViews; ++v) dlg.EcgView(v)->ClearNeedsPaint();
+    dlg.PlethView()->ClearNeedsPaint();
+    dlg.RespView()->ClearNeedsPaint();
+    for (int t = -startupTicks; t < ticks; ++t) {
+        if (t == 0) data->EndStartupPhase();
         EcgFrame ecg;
-        for (size_t c = 0; c < ecg.size(); ++c) ecg[c] = ecgAt(static_cast<int>(c), t);
-        Ticks(1, ecg, static_cast<uint8_t>(plethAt(t)), 1, respAt(t));
+        for (size_t c = 0; c < ecg.size(); ++c) ecg[c] = ecgAt(static_cast<int>(c), std::max(t, 0));
+        Ticks(1, ecg, static_cast<uint8_t>(plethAt(std::max(t, 0))), 1, respAt(std::max(t, 0)));
     }
 
     struct VIEW {
         CSweepWave* shown;
         std::unique_ptr<CSweepWave> expected;
         std::function<int(int)> sampleAt;  // by tick
+        int flat;                          // its baseline, shown during the start-up phase
     };
     const unsigned styles[] = {1, 0, 2, 3, 4, 4, 4};  // lead labels II, I, III, aVF, aVL
-    const int channels[] = {s.trace1, s.trace2, 2, 3, 4, 5, 6};
+    // A trace lead outside the seven channels shows lead II.
+    const int channels[] = {s.trace1 == 7 ? 1 : s.trace1, s.trace2 == 7 ? 1 : s.trace2, 2, 3, 4, 5, 6};
     std::vector<VIEW> views;
     for (int v = 0; v < CTesmorDlg::kEcgViews; ++v) {
         auto view = std::make_unique<CECGWave>(0, 0, styles[v]);
@@ -487,28 +506,34 @@ TEST_P(MainDialogSettingsThreadTest, EveryWaveViewDrawsItsOwnSignalAtItsOwnSetti
         view->SetSpeed(s.ecgSpeed);
         view->SetGain(s.ecgGain);
         const int channel = channels[v];
-        views.push_back({dlg.EcgView(v), std::move(view), [&ecgAt, channel](int t) { return ecgAt(channel, t); }});
+        views.push_back({dlg.EcgView(v), std::move(view), [&ecgAt, channel](int t) { return ecgAt(channel, t); }, 2048});
     }
     auto plethView = std::make_unique<CPlethWave>(0, 0, 0);
     plethView->SetScaleUnit(105);
     plethView->SetScaleDivisor(120);
     plethView->SetSpeed(s.plethSpeed);
     plethView->SetGain(1);
-    views.push_back({dlg.PlethView(), std::move(plethView), plethAt});
+    views.push_back({dlg.PlethView(), std::move(plethView), plethAt, 0});
     auto respView = std::make_unique<CRespWave>(0, 0, 0);
     respView->SetScaleUnit(105);
     respView->SetScaleDivisor(256);
     respView->SetSpeed(s.respSpeed);
     respView->SetGain(s.respGain);
-    views.push_back({dlg.RespView(), std::move(respView), respAt});
+    views.push_back({dlg.RespView(), std::move(respView), respAt, 0});
 
     CWnd parent;
     parent.Create(nullptr, CRect(0, 0, CTesmorDlg::kWidth, CTesmorDlg::kHeight), 1);
     for (size_t v = 0; v < views.size(); ++v) {
         CSweepWave& expected = *views[v].expected;
         PlaceControl(expected, PLACEMENT{0, 0, views[v].shown->Width(), views[v].shown->Height(), true}, &parent);
+        for (int i = 0; i < startupTicks * 3; ++i) expected.AddSample(views[v].flat);
         for (int i = 0; i < ticks * 3; ++i) expected.AddSample(views[v].sampleAt(i / 3));
         ASSERT_EQ(views[v].shown->PendingCount(), expected.PendingCount()) << "view " << v;
+        EXPECT_TRUE(views[v].shown->NeedsPaint()) << "view " << v;
+        for (CSweepWave* view : {views[v].shown, &expected}) {
+            view->Invalidate();  // both paints copy the whole picture
+            view->ClearNeedsPaint();
+        }
         CBitmap shownPicture, expectedPicture;
         for (auto [view, picture] : {std::pair{views[v].shown, &shownPicture}, std::pair{&expected, &expectedPicture}}) {
             picture->CreateBitmap(view->Width(), view->Height());
@@ -597,6 +622,43 @@ TEST_F(MainDialogValuesThreadTest, WaveCaptionsNameTheirWavesInTheirColours)
         }
         EXPECT_EQ(Mismatches(shown, made), 0) << "caption " << i;
     }
+}
+
+// The main window covers the screen; the panels' double clicks open nothing and answer 0, as
+// does any other message; destroying the window stops the three threads and deletes every
+// control, once.
+TEST_F(MainDialogValuesThreadTest, MainWindowAnswersItsMessagesAndTakesEverythingDownOnce)
+{
+    CRect rect;
+    dlg.GetWindowRect(&rect);
+    EXPECT_EQ(rect, CRect(0, 0, CTesmorDlg::kWidth, CTesmorDlg::kHeight));
+    for (UINT message = WM_PANEL_ECG_DBLCLK; message <= WM_PANEL_FA_DBLCLK + 1; ++message)
+        EXPECT_EQ(dlg.OnUserMessage(message, 0, 0), 0) << "message " << message;
+
+    simulator.unlock();
+    EXPECT_TRUE(dlg.DestroyWindow());
+    EXPECT_FALSE(dlg.IsCreated());
+    EXPECT_EQ(theApp.m_pUartDataThread, nullptr);
+    EXPECT_EQ(theApp.m_pThreadDataAlmRec, nullptr);
+    EXPECT_EQ(theApp.m_pThreadDraw, nullptr);
+    for (int i = 0; i < CTesmorDlg::kEcgViews; ++i) EXPECT_EQ(dlg.EcgView(i), nullptr) << "view " << i;
+    for (int i = 0; i < CTesmorDlg::kWaveCaptions; ++i) EXPECT_EQ(dlg.WaveCaption(i), nullptr) << "caption " << i;
+    EXPECT_EQ(dlg.PlethView(), nullptr);
+    EXPECT_EQ(dlg.RespView(), nullptr);
+    EXPECT_EQ(dlg.Panels().StatusStrip(), nullptr);
+    EXPECT_FALSE(dlg.DestroyWindow());
+}
+
+TEST(MainDialogTest, WithoutTheMonitoringDataObjectTheWindowIsNotMadeAndSaysWhy)
+{
+    TempFolder folder;
+    theApp.ResetForTests();
+    CTesmorDlg dlg;
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(dlg.CreateMain());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "tesmor: the monitoring data object is missing; cannot start\n");
+    EXPECT_EQ(theApp.m_pUartDataThread, nullptr);
 }
 
 }  // namespace

@@ -566,9 +566,9 @@ std::vector<std::vector<uint8_t>> Commands(CCommandQueue& queue)
     return frames;
 }
 
-// Every start-up command, letter and bytes, carries its own setting. The link thread stops at
-// its first simulator step, 48 ms after it started and long before a command could time out:
-// every command is still queued, or taken and awaiting its acknowledgement.
+// Every start-up command, letter and bytes, carries its own setting. Once the link thread has
+// taken the first command, the queue stands still: the thread awaits its acknowledgement (500
+// ms) and stops at its first simulator step, 48 ms after it started.
 TEST_P(MainDialogSettingsThreadTest, StartupCommandsCarryTheirOwnSettings)
 {
     const DISPLAY_SETTINGS& s = GetParam();
@@ -583,7 +583,9 @@ TEST_P(MainDialogSettingsThreadTest, StartupCommandsCarryTheirOwnSettings)
     reference.SendRespApneaTime(static_cast<uint8_t>(s.apnea));
     reference.SendCmdW(0);
     reference.SendNibpReset();
-    EXPECT_EQ(Commands(theApp.m_pUartDataThread->Queue()), Commands(reference.Queue()));
+    CCommandQueue& queue = theApp.m_pUartDataThread->Queue();
+    ASSERT_TRUE(WaitFor([&] { return queue.Count() < reference.Queue().Count(); }));
+    EXPECT_EQ(Commands(queue), Commands(reference.Queue()));
 }
 
 // The four captions over the wave views, each against a caption made as the screen names it.

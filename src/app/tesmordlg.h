@@ -60,6 +60,8 @@ public:
     CRespWave* RespView() const { return m_pRespWave.get(); }
     CColorText_Static* WaveCaption(int i) const { return m_pCaption[static_cast<size_t>(i)].get(); }
     const CMainPanels& Panels() const { return m_panels; }
+    // Whether each of the three worker threads was started and has ended.
+    bool WorkerThreadsEnded() const;
 
 private:
     void StartThreads();

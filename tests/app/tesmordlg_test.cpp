@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/tesmordlg.h"
@@ -652,8 +654,22 @@ TEST_F(MainDialogValuesThreadTest, MainWindowAnswersItsMessagesAndTakesEverythin
     for (UINT message = WM_PANEL_ECG_DBLCLK; message <= WM_PANEL_FA_DBLCLK + 1; ++message)
         EXPECT_EQ(dlg.OnUserMessage(message, 0, 0), 0) << "message " << message;
 
+    // The link thread waits at its simulator step, 48 ms after it started, while this test
+    // holds the simulator's lock. The window is destroyed on a second thread meanwhile: it
+    // returns only when every worker thread, the link thread too, has ended.
+    EXPECT_FALSE(dlg.WorkerThreadsEnded());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    BOOL destroyed = FALSE;
+    bool endedWhenDestroyed = false;
+    std::thread destroyer([&] {
+        destroyed = dlg.DestroyWindow();
+        endedWhenDestroyed = dlg.WorkerThreadsEnded();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     simulator.unlock();
-    EXPECT_TRUE(dlg.DestroyWindow());
+    destroyer.join();
+    EXPECT_TRUE(destroyed);
+    EXPECT_TRUE(endedWhenDestroyed);
     EXPECT_FALSE(dlg.IsCreated());
     EXPECT_EQ(theApp.m_pUartDataThread, nullptr);
     EXPECT_EQ(theApp.m_pThreadDataAlmRec, nullptr);

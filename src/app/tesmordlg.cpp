@@ -280,14 +280,6 @@ void CTesmorDlg::DeleteControls()
     for (auto& caption : m_pCaption) caption.reset();
 }
 
-bool CTesmorDlg::WorkerThreadsEnded() const
-{
-    for (const CThreadHandle* thread : {&m_hDrawThread, &m_hUartThread, &m_hRecThread}) {
-        if (thread->IsEmpty() || !thread->HasEnded()) return false;
-    }
-    return true;
-}
-
 void CTesmorDlg::StopThreads()
 {
     // Link thread, record thread, drawing thread, in that order; each is waited for through

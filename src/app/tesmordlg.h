@@ -61,7 +61,13 @@ public:
     CColorText_Static* WaveCaption(int i) const { return m_pCaption[static_cast<size_t>(i)].get(); }
     const CMainPanels& Panels() const { return m_panels; }
     // Whether each of the three worker threads was started and has ended.
-    bool WorkerThreadsEnded() const;
+    bool WorkerThreadsEnded() const
+    {
+        for (const CThreadHandle* thread : {&m_hDrawThread, &m_hUartThread, &m_hRecThread}) {
+            if (thread->IsEmpty() || !thread->HasEnded()) return false;
+        }
+        return true;
+    }
 
 private:
     void StartThreads();

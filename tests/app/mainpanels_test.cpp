@@ -13,7 +13,6 @@
 #include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "display/displayfield.h"
-#include "display/panelfaces.h"
 #include "display/staticbpvaluenormal.h"
 #include "display/staticvalueecgnormal.h"
 #include "display/staticvaluefanormal.h"
@@ -178,7 +177,8 @@ protected:
                 panels.Spo2Panel(), panels.RespPanel(), panels.FaPanel()};
     }
     // Per control, strip first and then the panels in the order of Panels(): D while its surface
-    // waits for a refresh, P when a refresh marked it for painting, - when neither.
+    // waits for a refresh, P when a refresh marked it for painting, - when neither; then clears
+    // the paint marks for the next step.
     std::string RefreshState()
     {
         std::string state(1, panels.StatusStrip()->IsDirty() ? 'D' : panels.StatusStrip()->NeedsPaint() ? 'P' : '-');

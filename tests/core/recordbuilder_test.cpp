@@ -315,12 +315,13 @@ protected:
     std::vector<CapturedAlm> Build()
     {
         std::vector<CapturedAlm> out;
-        CAlarmRecordBuilder(*data).Build(&data->m_stAlmRec, [&out](SAVE_ALM* rec) {
+        const int result = CAlarmRecordBuilder(*data).Build(&data->m_stAlmRec, [&out](SAVE_ALM* rec) {
             out.push_back({rec->idx, rec->val, {rec->pEcgWave[0], rec->pEcgWave[0] + g_i32AlmECGWaveLen},
                            {rec->pEcgWave[1], rec->pEcgWave[1] + g_i32AlmECGWaveLen},
                            {rec->pRespWave, rec->pRespWave + g_i32AlmRespWaveLen},
                            {rec->pPlethWave, rec->pPlethWave + g_i32AlmPlethWaveLen}});
         });
+        EXPECT_EQ(result, 0) << "Build's result";
         return out;
     }
 };

@@ -241,18 +241,6 @@ TEST_F(AlarmCheckTest, ArrhythmiaCodesWithoutATextRaiseAndRemoveNothing)
     }
 }
 
-TEST_F(AlarmCheckTest, ApnoeaCarriesTheRateAndNoLimit)
-{
-    data->SetRespApnea(1);
-    data->SetRespRr(12);
-    data->CheckAlm();
-    const SHOW_ALM* apnea = Find(2, 3);
-    ASSERT_NE(apnea, nullptr);
-    EXPECT_EQ(ToUtf8(apnea->cText), "呼吸窒息");
-    EXPECT_EQ(apnea->u16Limit, 0);
-    EXPECT_EQ(apnea->u16Value, 12);
-}
-
 TEST_F(AlarmCheckTest, SensorFlagsRaiseTheirAlarms)
 {
     data->SetSpo2Status(0x90);

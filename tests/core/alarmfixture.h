@@ -37,6 +37,7 @@ protected:
         for (int* level : {&d.m_nEcgAlmLevel, &d.m_nEcgStAlmLevel, &d.m_nEcgArraAlmLevel, &d.m_nRespAlmLevel,
                            &d.m_nTempAlmLevel, &d.m_nOxyAlmLevel, &d.m_nBpAlmLevel, &d.m_nAirOxyAlmLevel})
             *level = g_i32AlmLevelLow;
+        // No two limits alike, so a check against the wrong limit shows.
         d.m_nEcgHrAlmH = 120;
         d.m_nEcgHrAlmL = 50;
         d.m_nEcgStAlmH = 20;
@@ -47,12 +48,12 @@ protected:
         d.m_nTempAlmL = 350;
         d.m_nOxyAlmH = 100;
         d.m_nOxyAlmL = 90;
-        d.m_nOxyPrAlmH = 120;
-        d.m_nOxyPrAlmL = 50;
-        d.m_nBpSbpAlmH = 120;
-        d.m_nBpSbpAlmL = 90;
-        d.m_nBpDbpAlmH = 80;
-        d.m_nBpDbpAlmL = 50;
+        d.m_nOxyPrAlmH = 125;
+        d.m_nOxyPrAlmL = 45;
+        d.m_nBpSbpAlmH = 140;
+        d.m_nBpSbpAlmL = 95;
+        d.m_nBpDbpAlmH = 85;
+        d.m_nBpDbpAlmL = 55;
         d.m_nAirOxyAlmH = 60;
         d.m_nAirOxyAlmL = 21;
     }

@@ -1,9 +1,14 @@
 #include <array>
+#include <atomic>
 #include <cstring>
+#include <functional>
+#include <thread>
 
 #include "alarmfixture.h"
 #include "core/alarmrecordbuilder.h"
 #include "core/datarecordbuilder.h"
+#include "core/livevalues.h"
+#include "support/waitfor.h"
 
 namespace {
 
@@ -33,14 +38,128 @@ protected:
             data->SetPlethRecWave(pleth);
         }
     }
+    // Appends to each record ring a count of its own (multiples of 3), numbered from 0 per
+    // ring, so a window taken from the wrong ring or position shows.
+    void AppendUneven(uint32_t ecgCount, uint32_t respCount, uint32_t plethCount)
+    {
+        for (uint32_t t = 0; t < ecgCount; t += 3) {
+            uint16_t ecg[21];
+            for (uint32_t i = 0; i < 3; ++i)
+                for (int c = 0; c < 7; ++c) ecg[i * 7 + c] = EcgAt(t + i, c);
+            data->SetEcgRecWave(ecg);
+        }
+        for (uint32_t t = 0; t < respCount; t += 3) {
+            const uint8_t resp[3] = {RespAt(t), RespAt(t + 1), RespAt(t + 2)};
+            data->SetRespRecWave(resp);
+        }
+        for (uint32_t t = 0; t < plethCount; t += 3) {
+            const uint8_t pleth[3] = {PlethAt(t), PlethAt(t + 1), PlethAt(t + 2)};
+            data->SetPlethRecWave(pleth);
+        }
+    }
     uint32_t EcgCount()
     {
         CSingleLock guard(data->m_csEcgRec);
         return data->m_ringEcgRec.CountLocked();
     }
+    // Every live value and sensor flag a number of its own (the flags beyond the 0 and 1 their
+    // setters give), so a value taken from the wrong field shows.
+    void SetDistinctValues()
+    {
+        CMonitorData& d = *data;
+        d.SetEcgHr(81);
+        d.SetEcgSt(static_cast<uint16_t>(-12), 13);
+        d.SetEcgPvcs(4);
+        d.SetEcgLeadOff(0x0B, 0x0E);
+        d.SetEcgArra(6);
+        d.SetRespRr(17);
+        d.SetRespApnea(2);
+        d.SetSpo2(94);
+        d.SetSpo2Pr(77);
+        d.SetTemp(372);
+        d.SetTempProbeOff(3);
+        d.SetAirOxy(33);
+        d.SetAirOxyProbeOff(5);
+        {
+            CSingleLock guard(d.m_csSpo2);
+            d.m_wSpo2FingerOff = 7;
+            d.m_wSpo2ProbeOff = 9;
+        }
+        {
+            CSingleLock guard(d.m_csNibp);
+            d.m_i16NibpSbp = 118;
+            d.m_i16NibpDbp = 72;
+            d.m_i16NibpMid = 88;
+        }
+        CPatient patient;
+        U16Copy(patient.m_szName, 9, u"张三丰李四王五");
+        d.SetPatient(&patient);
+    }
+    // The value block after SetDistinctValues; mbp is what the builder puts in the mean pressure.
+    static void ExpectDistinctValues(const REC_VALUES& v, int mbp)
+    {
+        const struct {
+            const char* field;
+            int got;
+            int want;
+        } rows[] = {
+            {"i16HR", v.i16HR, 81},   {"i16ST1", v.i16ST1, -12},  {"i16ST2", v.i16ST2, 13},
+            {"i16PVCs", v.i16PVCs, 4}, {"i16RR", v.i16RR, 17},     {"i16SpO2", v.i16SpO2, 94},
+            {"i16PR", v.i16PR, 77},   {"i16SBP", v.i16SBP, 118},  {"i16DBP", v.i16DBP, 72},
+            {"i16MBP", v.i16MBP, mbp}, {"i16Temp", v.i16Temp, 372}, {"i8FiO2", v.i8FiO2, 33},
+        };
+        for (const auto& row : rows) EXPECT_EQ(row.got, row.want) << row.field;
+        EXPECT_EQ(ToUtf8(v.szPatientName), "张三丰李四王五");
+    }
     // Ring positions equal time points modulo the ring length.
     uint32_t m_time = 0;
 };
+
+// The first i below n where got[i] is not want(i), or -1.
+template <typename T, typename Want>
+int FirstMismatch(const T* got, int n, Want want)
+{
+    for (int i = 0; i < n; ++i)
+        if (got[i] != want(static_cast<uint32_t>(i))) return i;
+    return -1;
+}
+
+// ---- live values --------------------------------------------------------------------------------
+
+TEST_F(RecordBuilderTest, EveryLiveValueIsReadFromItsOwnField)
+{
+    SetDistinctValues();
+    LIVE_VALUES live;
+    std::memset(&live, 0x5A, sizeof live);
+    ReadLiveValues(*data, &live);
+    const struct {
+        const char* field;
+        int16_t LIVE_VALUES::*member;
+        int want;
+    } rows[] = {
+        {"i16Hr", &LIVE_VALUES::i16Hr, 81},
+        {"i16St1", &LIVE_VALUES::i16St1, -12},
+        {"i16St2", &LIVE_VALUES::i16St2, 13},
+        {"i16Pvcs", &LIVE_VALUES::i16Pvcs, 4},
+        {"i16LeadOff", &LIVE_VALUES::i16LeadOff, 0x0B},
+        {"i16Arra", &LIVE_VALUES::i16Arra, 6},
+        {"i16Rr", &LIVE_VALUES::i16Rr, 17},
+        {"i16Apnea", &LIVE_VALUES::i16Apnea, 2},
+        {"i16Spo2", &LIVE_VALUES::i16Spo2, 94},
+        {"i16Pr", &LIVE_VALUES::i16Pr, 77},
+        {"i16FingerOff", &LIVE_VALUES::i16FingerOff, 7},
+        {"i16Spo2ProbeOff", &LIVE_VALUES::i16Spo2ProbeOff, 9},
+        {"i16Temp", &LIVE_VALUES::i16Temp, 372},
+        {"i16TempProbeOff", &LIVE_VALUES::i16TempProbeOff, 3},
+        {"i16Sbp", &LIVE_VALUES::i16Sbp, 118},
+        {"i16Dbp", &LIVE_VALUES::i16Dbp, 72},
+        {"i16Mid", &LIVE_VALUES::i16Mid, 88},
+        {"i16AirOxy", &LIVE_VALUES::i16AirOxy, 33},
+        {"i16AirOxyProbeOff", &LIVE_VALUES::i16AirOxyProbeOff, 5},
+    };
+    static_assert(sizeof rows / sizeof rows[0] == sizeof(LIVE_VALUES) / sizeof(int16_t), "a row per field");
+    for (const auto& row : rows) EXPECT_EQ(live.*row.member, row.want) << row.field;
+}
 
 // ---- data records -------------------------------------------------------------------------------
 
@@ -69,24 +188,6 @@ TEST_F(DataRecordBuilderTest, WaitsForMoreThanOneRecordOfSamples)
     EXPECT_EQ(EcgCount(), 1000u);
     EXPECT_EQ(Build(), 0);
     EXPECT_EQ(built, 0);
-}
-
-TEST_F(DataRecordBuilderTest, TakesOneThousandSamplesOfLeadsOneTwoAndV)
-{
-    AppendWaves(1002);
-    EXPECT_EQ(Build(), 1);
-    EXPECT_EQ(built, 1);
-    EXPECT_EQ(EcgCount(), 2u);
-    const SAVE_DATA& rec = data->m_stDataRec;
-    for (uint32_t i : {0u, 1u, 500u, 999u}) {
-        EXPECT_EQ(rec.pEcgWave[0][i], EcgAt(i, 0));
-        EXPECT_EQ(rec.pEcgWave[1][i], EcgAt(i, 1));
-        EXPECT_EQ(rec.pEcgWave[2][i], EcgAt(i, 6));
-    }
-    // Respiration and pleth: the 250 samples that end 50 before the newest (1001).
-    EXPECT_EQ(rec.pRespWave[0], RespAt(1002 - 300));
-    EXPECT_EQ(rec.pRespWave[249], RespAt(1002 - 51));
-    EXPECT_EQ(rec.pPlethWave[249], PlethAt(1002 - 51));
 }
 
 TEST_F(DataRecordBuilderTest, WorksOffABacklogOneRecordPerCall)
@@ -147,23 +248,35 @@ TEST_F(DataRecordBuilderTest, WindowsAcrossTheWrapStartAtTheTrueModulo)
     }
 }
 
-TEST_F(DataRecordBuilderTest, FillsTheCurrentValuesAndName)
+TEST_F(DataRecordBuilderTest, EveryValueAndTheNameComeFromTheirOwnFields)
 {
-    AllNormal();
-    data->SetEcgPvcs(3);
-    CPatient patient;
-    U16Copy(patient.m_szName, 9, u"张三丰李四王五");
-    data->SetPatient(&patient);
+    SetDistinctValues();
     AppendWaves(1002);
+    std::memset(&data->m_stDataRec.val, 0x5A, sizeof data->m_stDataRec.val);
     ASSERT_EQ(Build(), 1);
-    const REC_VALUES& v = data->m_stDataRec.val;
-    EXPECT_EQ(v.i16HR, 80);
-    EXPECT_EQ(v.i16PVCs, 3);
-    EXPECT_EQ(v.i16SBP, 110);
-    EXPECT_EQ(v.i16DBP, 70);
-    EXPECT_EQ(v.i16Temp, 370);
-    EXPECT_EQ(v.i8FiO2, 30);
-    EXPECT_EQ(ToUtf8(v.szPatientName), "张三丰李四王五");
+    ExpectDistinctValues(data->m_stDataRec.val, 88);
+}
+
+TEST_F(DataRecordBuilderTest, EachWaveComesFromItsOwnRingWhenTheRingsAreNotLevel)
+{
+    // ECG ahead of respiration ahead of pleth; the respiration ring alone holds fewer than a
+    // record of samples.
+    AppendUneven(1500, 900, 600);
+    SAVE_DATA& rec = data->m_stDataRec;
+    for (uint16_t* lead : rec.pEcgWave) std::fill(lead, lead + g_i32ECGWaveLen, 0x5A5A);
+    std::memset(rec.pRespWave, 0x5A, g_i32RespWaveLen);
+    std::memset(rec.pPlethWave, 0x5A, g_i32PlethWaveLen);
+    ASSERT_EQ(Build(), 1);
+    const int n = g_i32ECGWaveLen;
+    EXPECT_EQ(FirstMismatch(rec.pEcgWave[0], n, [](uint32_t i) { return EcgAt(i, 0); }), -1) << "lead I";
+    EXPECT_EQ(FirstMismatch(rec.pEcgWave[1], n, [](uint32_t i) { return EcgAt(i, 1); }), -1) << "lead II";
+    EXPECT_EQ(FirstMismatch(rec.pEcgWave[2], n, [](uint32_t i) { return EcgAt(i, 6); }), -1) << "lead V";
+    // The 250 samples that end 50 before each ring's own newest.
+    EXPECT_EQ(FirstMismatch(rec.pRespWave, g_i32RespWaveLen, [](uint32_t i) { return RespAt(900 - 300 + i); }), -1)
+        << "respiration";
+    EXPECT_EQ(FirstMismatch(rec.pPlethWave, g_i32PlethWaveLen, [](uint32_t i) { return PlethAt(600 - 300 + i); }), -1)
+        << "pleth";
+    EXPECT_EQ(EcgCount(), 500u);
 }
 
 // ---- alarm records ------------------------------------------------------------------------------
@@ -185,12 +298,13 @@ protected:
     std::vector<CapturedAlm> Build()
     {
         std::vector<CapturedAlm> out;
-        CAlarmRecordBuilder(*data).Build(&data->m_stAlmRec, [&out](SAVE_ALM* rec) {
+        const int result = CAlarmRecordBuilder(*data).Build(&data->m_stAlmRec, [&out](SAVE_ALM* rec) {
             out.push_back({rec->idx, rec->val, {rec->pEcgWave[0], rec->pEcgWave[0] + g_i32AlmECGWaveLen},
                            {rec->pEcgWave[1], rec->pEcgWave[1] + g_i32AlmECGWaveLen},
                            {rec->pRespWave, rec->pRespWave + g_i32AlmRespWaveLen},
                            {rec->pPlethWave, rec->pPlethWave + g_i32AlmPlethWaveLen}});
         });
+        EXPECT_EQ(result, 0) << "Build's result";
         return out;
     }
 };
@@ -210,10 +324,10 @@ TEST_F(AlarmRecordBuilderTest, OneRecordPerNewAlarmOfARecordedRowInCodeOrder)
     EXPECT_EQ(recs[0].idx.i16Value, 130);
     EXPECT_EQ(recs[1].idx.u8AlmType, 5);
     EXPECT_EQ(recs[1].idx.u8AlmCode, 1);
-    EXPECT_EQ(recs[1].idx.i16Limit, 90);
+    EXPECT_EQ(recs[1].idx.i16Limit, 95);
     EXPECT_EQ(recs[1].idx.i16Value, 80);
     EXPECT_EQ(recs[2].idx.u8AlmCode, 4);  // diastolic high
-    EXPECT_EQ(recs[2].idx.i16Limit, 80);
+    EXPECT_EQ(recs[2].idx.i16Limit, 85);
     EXPECT_EQ(recs[2].idx.i16Value, 90);
     for (const CapturedAlm& r : recs) {
         EXPECT_EQ(r.idx.u8State, 0);
@@ -261,14 +375,115 @@ TEST_F(AlarmRecordBuilderTest, RowsFollowTheRecordingOrderAndSettings)
     EXPECT_EQ(data->m_u8NewAlm[ROW_SPO2][1], 0);
 }
 
-TEST_F(AlarmRecordBuilderTest, NibpAndTemperatureRaisedInOneCheckAreRecordedNibpFirst)
+TEST_F(AlarmRecordBuilderTest, AllRowsRaisedInOneCheckAreRecordedInRowOrderNibpBeforeTemperature)
 {
-    data->SetTemp(400);
-    data->m_i16NibpSbp = 80;
+    data->SetEcgHr(121);
+    data->SetEcgSt(21, 0);
+    data->SetEcgArra(1);
+    data->SetRespRr(31);
+    data->SetSpo2(101);
+    data->m_i16NibpSbp = 141;
+    data->SetTemp(391);
+    data->SetAirOxy(61);
     data->CheckAlm();
-    std::vector<std::pair<int, int>> got;
-    for (const CapturedAlm& r : Build()) got.emplace_back(r.idx.u8AlmType, r.idx.u8AlmCode);
-    EXPECT_EQ(got, (std::vector<std::pair<int, int>>{{5, 1}, {4, 2}}));
+    std::vector<int> types;
+    for (const CapturedAlm& r : Build()) types.push_back(r.idx.u8AlmType);
+    EXPECT_EQ(types, (std::vector<int>{1, 7, 8, 2, 3, 5, 4, 6}));
+}
+
+// One recorded alarm: how to bring it about from all-normal values, and its index entry.
+struct RecordedAlarmCase {
+    const char* name;
+    std::function<void(CMonitorData&)> set;
+    int type;
+    int code;
+    int limit;
+    int value;
+};
+
+TEST_F(AlarmRecordBuilderTest, EachRecordedAlarmCarriesItsOwnTypeCodeLimitAndValue)
+{
+    using D = CMonitorData;
+    const auto st = [](int st1, int st2) {
+        return [st1, st2](D& d) { d.SetEcgSt(static_cast<uint16_t>(st1), static_cast<uint16_t>(st2)); };
+    };
+    const RecordedAlarmCase cases[] = {
+        {"hr low", [](D& d) { d.SetEcgHr(49); }, 1, 1, 50, 49},
+        {"hr high", [](D& d) { d.SetEcgHr(121); }, 1, 2, 120, 121},
+        {"st1 low", st(-21, 3), 7, 1, -20, -21},
+        {"st1 high", st(21, 3), 7, 2, 20, 21},
+        {"st2 low", st(3, -22), 7, 3, -20, -22},
+        {"st2 high", st(3, 22), 7, 4, 20, 22},
+        {"arrhythmia", [](D& d) { d.SetEcgArra(7); }, 8, 7, 0, 0},
+        {"rr low", [](D& d) { d.SetRespRr(7); }, 2, 1, 8, 7},
+        {"rr high", [](D& d) { d.SetRespRr(31); }, 2, 2, 30, 31},
+        {"apnoea", [](D& d) { d.SetRespApnea(1); }, 2, 3, 0, 15},
+        {"spo2 low", [](D& d) { d.SetSpo2(89); }, 3, 1, 90, 89},
+        {"spo2 high", [](D& d) { d.SetSpo2(101); }, 3, 2, 100, 101},
+        {"pr low", [](D& d) { d.SetSpo2Pr(44); }, 3, 3, 45, 44},
+        {"pr high", [](D& d) { d.SetSpo2Pr(126); }, 3, 4, 125, 126},
+        {"sbp low", [](D& d) { d.m_i16NibpSbp = 94; }, 5, 1, 95, 94},
+        {"sbp high", [](D& d) { d.m_i16NibpSbp = 141; }, 5, 2, 140, 141},
+        {"dbp low", [](D& d) { d.m_i16NibpDbp = 54; }, 5, 3, 55, 54},
+        {"dbp high", [](D& d) { d.m_i16NibpDbp = 86; }, 5, 4, 85, 86},
+        {"temp low", [](D& d) { d.SetTemp(349); }, 4, 1, 350, 349},
+        {"temp high", [](D& d) { d.SetTemp(391); }, 4, 2, 390, 391},
+        {"fio2 low", [](D& d) { d.SetAirOxy(20); }, 6, 1, 21, 20},
+        {"fio2 high", [](D& d) { d.SetAirOxy(61); }, 6, 2, 60, 61},
+    };
+    SAVE_ALM& rec = data->m_stAlmRec;
+    for (const RecordedAlarmCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        AllNormal();
+        data->CheckAlm();
+        data->TakeNewAlm();
+        c.set(*data);
+        data->CheckAlm();
+        // What the builder leaves unwritten keeps this filling.
+        std::memset(&rec.idx, 0x5A, sizeof rec.idx);
+        std::memset(&rec.val, 0x5A, sizeof rec.val);
+        const auto recs = Build();
+        ASSERT_EQ(recs.size(), 1u);
+        const ALM_INDEX& idx = recs[0].idx;
+        EXPECT_EQ(idx.u8AlmType, c.type) << "u8AlmType";
+        EXPECT_EQ(idx.u8AlmCode, c.code) << "u8AlmCode";
+        EXPECT_EQ(idx.i16Limit, c.limit) << "i16Limit";
+        EXPECT_EQ(idx.i16Value, c.value) << "i16Value";
+        EXPECT_EQ(idx.u8State, g_u8AlmStateComplete) << "u8State";
+        EXPECT_EQ(idx.u8Reserved, 0) << "u8Reserved";
+        EXPECT_EQ(idx.u16Slot, 0) << "u16Slot";
+        EXPECT_EQ(ToUtf8(idx.szTime), "2026-12-07 08:00:00") << "szTime";
+        EXPECT_EQ(ToUtf8(recs[0].val.szTime), "2026-12-07 08:00:00") << "value block szTime";
+        EXPECT_EQ(recs[0].val.i16MBP, 0) << "i16MBP";
+        data->TakeNewAlm();
+    }
+}
+
+TEST_F(AlarmRecordBuilderTest, ValueBlockTakesEveryValueAndTheNameFromTheirOwnFields)
+{
+    SetDistinctValues();
+    SAVE_ALM& rec = data->m_stAlmRec;
+    std::memset(&rec.val, 0x5A, sizeof rec.val);
+    ASSERT_EQ(data->FillAlmRec(&rec), 0);
+    ExpectDistinctValues(rec.val, 0);  // no mean pressure in an alarm record
+}
+
+TEST_F(AlarmRecordBuilderTest, EachWaveWindowEndsBeforeItsOwnRingsNewestWhenTheRingsAreNotLevel)
+{
+    AppendUneven(9000, 4500, 3000);
+    SAVE_ALM& rec = data->m_stAlmRec;
+    for (uint16_t* lead : rec.pEcgWave) std::fill(lead, lead + g_i32AlmECGWaveLen, 0x5A5A);
+    std::memset(rec.pRespWave, 0x5A, g_i32AlmRespWaveLen);
+    std::memset(rec.pPlethWave, 0x5A, g_i32AlmPlethWaveLen);
+    ASSERT_EQ(data->FillAlmRec(&rec), 0);
+    const int n = g_i32AlmECGWaveLen;
+    EXPECT_EQ(FirstMismatch(rec.pEcgWave[0], n, [](uint32_t i) { return EcgAt(9000 - 6001 + i, 0); }), -1) << "lead I";
+    EXPECT_EQ(FirstMismatch(rec.pEcgWave[1], n, [](uint32_t i) { return EcgAt(9000 - 6001 + i, 1); }), -1) << "lead II";
+    EXPECT_EQ(FirstMismatch(rec.pRespWave, g_i32AlmRespWaveLen, [](uint32_t i) { return RespAt(4500 - 1501 + i); }), -1)
+        << "respiration";
+    EXPECT_EQ(FirstMismatch(rec.pPlethWave, g_i32AlmPlethWaveLen, [](uint32_t i) { return PlethAt(3000 - 1501 + i); }),
+              -1)
+        << "pleth";
 }
 
 TEST_F(AlarmRecordBuilderTest, SensorAlarmsAreNeverRecorded)
@@ -319,6 +534,116 @@ TEST_F(AlarmRecordBuilderTest, RecordBeforeAnyWaveHoldsZeros)
     EXPECT_EQ(rec.pPlethWave[g_i32AlmPlethWaveLen - 1], PlethAt(28));
     EXPECT_EQ(ToUtf8(rec.val.szPatientName), "姓名");
     EXPECT_EQ(ToUtf8(rec.val.szTime), "2026-12-07 08:00:00");
+}
+
+// ---- locks ----------------------------------------------------------------------------------------
+
+// A call on a thread of its own, watched from this one while this one holds locks the call needs.
+class WatchedCall {
+public:
+    explicit WatchedCall(std::function<void()> call)
+        : m_thread([this, call] {
+              m_tid = CurrentThreadId();
+              call();
+              m_ended = true;
+          })
+    {
+        WaitFor([this] { return m_tid.load() != 0; }, std::chrono::milliseconds(1));
+    }
+    WatchedCall(const WatchedCall&) = delete;
+    WatchedCall& operator=(const WatchedCall&) = delete;
+    // Waits until the call has ended, or sleeps (waits for a lock) after more than `sleeps`
+    // sleeps; returns whether it ended.
+    bool EndsOrSleeps(long sleeps = -1)
+    {
+        WaitFor([&] { return m_ended.load() || (ThreadAsleep(m_tid) && ThreadSleeps(m_tid) > sleeps); },
+                std::chrono::milliseconds(1));
+        return m_ended.load();
+    }
+    long Sleeps() const { return ThreadSleeps(m_tid); }
+    // Call after releasing the locks the call waits for.
+    void Join() { m_thread.join(); }
+
+private:
+    std::atomic<pid_t> m_tid{0};
+    std::atomic<bool> m_ended{false};
+    std::thread m_thread;  // last: starts once the members above exist
+};
+
+class RecordLockThreadTest : public RecordBuilderTest {
+protected:
+    // Whether call ends while this thread holds lock; whileHeld runs before the lock is let go.
+    static bool EndsWhileHeld(CCriticalSection& lock, const std::function<void()>& call,
+                              const std::function<void()>& whileHeld = [] {})
+    {
+        lock.Lock();
+        WatchedCall watched(call);
+        const bool ended = watched.EndsOrSleeps();
+        whileHeld();
+        lock.Unlock();
+        watched.Join();
+        return ended;
+    }
+    int BuildDataRecord()
+    {
+        return CDataRecordBuilder(*data).Build(&data->m_stDataRec, [](SAVE_DATA*) {});
+    }
+};
+
+TEST_F(RecordLockThreadTest, EachBlockOfLiveValuesIsReadUnderItsOwnLock)
+{
+    CMonitorData& d = *data;
+    const struct {
+        const char* lock;
+        CCriticalSection* cs;
+    } rows[] = {
+        {"m_csEcg", &d.m_csEcg},   {"m_csResp", &d.m_csResp}, {"m_csSpo2", &d.m_csSpo2},
+        {"m_csTemp", &d.m_csTemp}, {"m_csNibp", &d.m_csNibp}, {"m_csAirOxy", &d.m_csAirOxy},
+    };
+    for (const auto& row : rows) {
+        LIVE_VALUES live;
+        EXPECT_FALSE(EndsWhileHeld(*row.cs, [&] { ReadLiveValues(d, &live); })) << row.lock;
+    }
+}
+
+TEST_F(RecordLockThreadTest, DataRecordNotesEachWavePositionUnderItsLockBeforeTakingSamples)
+{
+    CMonitorData& d = *data;
+    const struct {
+        const char* lock;
+        CCriticalSection* cs;
+    } rows[] = {{"m_csEcgRec", &d.m_csEcgRec}, {"m_csResp", &d.m_csResp}, {"m_csSpo2", &d.m_csSpo2}};
+    int built = 0;
+    for (const auto& row : rows) {
+        AppendWaves(1002);
+        const uint32_t before = EcgCount();
+        uint32_t whileHeld = 0;
+        // The count is atomic: it can be read here whichever lock is held.
+        EXPECT_FALSE(EndsWhileHeld(*row.cs, [&] { built += BuildDataRecord(); },
+                                   [&] { whileHeld = d.m_ringEcgRec.CountLocked(); }))
+            << row.lock;
+        EXPECT_EQ(whileHeld, before) << "samples taken while " << row.lock << " was held";
+    }
+    EXPECT_EQ(built, 3);
+}
+
+TEST_F(RecordLockThreadTest, DataRecordTakesTheEcgSamplesUnderTheRecordRingsLock)
+{
+    CMonitorData& d = *data;
+    AppendWaves(1002);
+    int built = 0;
+    d.m_csSpo2.Lock();
+    WatchedCall watched([&] { built = BuildDataRecord(); });
+    EXPECT_FALSE(watched.EndsOrSleeps());  // waits at the pleth position, past the count check
+    const long sleeps = watched.Sleeps();
+    d.m_csEcgRec.Lock();
+    d.m_csSpo2.Unlock();
+    EXPECT_FALSE(watched.EndsOrSleeps(sleeps));
+    EXPECT_EQ(d.m_ringEcgRec.CountLocked(), 1002u);
+    d.m_csEcgRec.Unlock();
+    watched.Join();
+    EXPECT_EQ(built, 1);
+    EXPECT_EQ(EcgCount(), 2u);
 }
 
 }  // namespace

@@ -150,6 +150,7 @@ TEST_F(ParaIniTest, AHeldVersionServesEveryGetterUntilReleased)
 {
     folder.Write("Para.ini", "[ECG]\nHR_ALM_H=120\nHR_ALM_L=50\n[REC]\nSYS_SAVE_FILE_NAME=a.dat\n");
     CParaIni ini;
+    ini.ReleaseFileVersion();  // without a hold: nothing to let go
     ini.HoldFileVersion();
     ini.HoldFileVersion();  // holds nest: the inner release keeps the version
     folder.Write("Para.ini", "[ECG]\nHR_ALM_H=80\nHR_ALM_L=70\n[REC]\nSYS_SAVE_FILE_NAME=b.dat\n");
@@ -170,9 +171,9 @@ TEST_F(ParaIniTest, RecordFilesDefaultToTheirNamesInTheExecutablesFolder)
     CParaIni ini;
     std::string data, nibp, alm, sys;
     EXPECT_EQ(ini.GetRecDataSaveFileName(data), 0);
-    ini.GetRecNibpSaveFileName(nibp);
-    ini.GetRecAlmSaveFileName(alm);
-    ini.GetRecSysSaveFileName(sys);
+    EXPECT_EQ(ini.GetRecNibpSaveFileName(nibp), 0);
+    EXPECT_EQ(ini.GetRecAlmSaveFileName(alm), 0);
+    EXPECT_EQ(ini.GetRecSysSaveFileName(sys), 0);
     EXPECT_EQ(data, folder.File("DataSave.dat"));
     EXPECT_EQ(nibp, folder.File("NIBPSave.dat"));
     EXPECT_EQ(alm, folder.File("AlmSave.dat"));
@@ -270,7 +271,7 @@ TEST_F(ParaIniTest, RecordFileNamesUpToTheirLimitsAndLikeOtherFilesAreUsed)
     theApp.m_vecPicturePaths = {folder.File("screen.png"), folder.File("shot.png")};
     // A folder part may be as long as any file name; the last part leaves room for ".damaged.99".
     const std::string names[] = {NameOfBytes(255) + "/Data.dat", NameOfBytes(244), "screen.png.dat", "sub/far.png",
-                                 "Para.ini.1.tmp.dat", "Data.damaged.dat", "Data.damaged.2x", "Data.damaged."};
+                                 "Para.ini.1.tmp.dat", "Data.damaged.dat", "Data.damaged.2x", "Data.damaged.", "Bed 1.dat"};
     for (const std::string& name : names) {
         folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + name + "\n");
         ::testing::internal::CaptureStderr();
@@ -315,6 +316,8 @@ TEST_F(ParaIniTest, PicturesThatWouldBeWrittenOverAFileTheMonitorKeepsAreRefused
     folder.Write("rec.dat", "records");
     folder.Write("NIBPSave.dat.damaged.3", "kept");
     ASSERT_EQ(link(folder.File("NIBPSave.dat.damaged.3").c_str(), folder.File("hard.png").c_str()), 0);
+    folder.Write("SysSave.dat.damaged.99", "kept last");
+    ASSERT_EQ(link(folder.File("SysSave.dat.damaged.99").c_str(), folder.File("hard99.png").c_str()), 0);
     ASSERT_EQ(symlink("rec.dat", folder.File("shot.png.part").c_str()), 0);
     ASSERT_EQ(symlink("Para.ini", folder.File("link.png").c_str()), 0);
     // A picture's own name is no record file's: rec.dat, where a picture's temporary file leads, is used.
@@ -334,6 +337,7 @@ TEST_F(ParaIniTest, PicturesThatWouldBeWrittenOverAFileTheMonitorKeepsAreRefused
         {"screen.png",
          over + "the record file " + folder.File("rec.dat") + " through " + folder.File("screen.png.part")},
         {"hard.png", over + "the kept file " + folder.File("NIBPSave.dat.damaged.3")},
+        {"hard99.png", over + "the kept file " + folder.File("SysSave.dat.damaged.99")},
         {"Sys.dat.Damaged", over + folder.File("Sys.dat.Damaged") + ", a name a damaged record file is kept under"},
         {"link.png", over + "the settings file " + folder.File("Para.ini")},
         {"Para.ini.77.3.tmp", over + "a temporary file of the settings file " + folder.File("Para.ini")},
@@ -362,6 +366,9 @@ TEST_F(ParaIniTest, FileStateIsToldInOneLineEach)
         {"clean", "[ECG]\nHR_ALM_H=120\n", ""},
         {"missing", "", "settings: " + path + " not found" + defaults},
         {"unreadable", "/", "settings: " + path + " cannot be read" + defaults},
+        {"too large", std::string(1048577, ';'),
+         "settings: " + path + " is 1048577 bytes, larger than the 1048576 bytes a settings file may have; it is not "
+                               "read and is left as it is" + defaults},
         {"lines that are no setting", "[ECG]\nHR_ALM_H=120\n\n; note\nnoise\nHR_ALM_L=50\nmore noise\n",
          "settings: " + path + " has 2 line(s) that are no setting (first: line 5); those are ignored and missing "
                                "settings take their defaults\n"},

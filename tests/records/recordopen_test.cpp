@@ -69,18 +69,26 @@ TEST_F(RecordOpenTest, MissingFilesAreCreated)
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
 }
 
+// Each made file's name is put on disk by its own making, also without an alarm file after it.
 TEST_F(RecordOpenTest, CreatedFilesSurviveAPowerLoss)
 {
-    CFileFaults::PowerLossAt(100000, 0);  // from here the file layer keeps what a power loss takes back
-    Start();
-    CFileFaults::PowerLossAt(1, 0);
-    CFile next;
-    EXPECT_FALSE(next.Open(theApp.m_strDataSavePath.c_str(), CFile::modeRead));
-    ASSERT_TRUE(CFileFaults::PowerLost());
-    CFileFaults::Reset();
-    for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath,
-                                 &theApp.m_strAlmSavePath})
-        EXPECT_EQ(U16(ReadHead(*p, 0).szSignature, 8), u"KWPD5NXQ") << *p;
+    const std::string alarms = theApp.m_strAlmSavePath;
+    for (bool withAlarms : {false, true}) {
+        thread.reset();
+        theApp.m_strAlmSavePath = withAlarms ? alarms : "";
+        CFileFaults::PowerLossAt(100000, 0);  // from here the file layer keeps what a power loss takes back
+        Start();
+        CFileFaults::PowerLossAt(1, 0);
+        CFile next;
+        EXPECT_FALSE(next.Open(theApp.m_strDataSavePath.c_str(), CFile::modeRead));
+        ASSERT_TRUE(CFileFaults::PowerLost());
+        CFileFaults::Reset();
+        for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath})
+            EXPECT_EQ(U16(ReadHead(*p, 0).szSignature, 8), u"KWPD5NXQ") << *p;
+        for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath})
+            std::remove(p->c_str());
+    }
+    EXPECT_EQ(U16(ReadHead(alarms, 0).szSignature, 8), u"KWPD5NXQ");
     // The alarm file is made with its stubs, the last one included.
     const auto stub = ReadRaw(theApp.m_strAlmSavePath, 0x20000 + 199 * 0x1000, sizeof(ALM_INDEX));
     ASSERT_EQ(stub.size(), sizeof(ALM_INDEX));
@@ -180,6 +188,7 @@ TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
     Start();
     EXPECT_EQ(thread->m_u32DataWrite, 3u);
     EXPECT_EQ(thread->m_u32AlmWrite, 8u);
+    EXPECT_EQ(thread->m_u32AlmCount, 8u);
     EXPECT_EQ(thread->m_u32NibpWrite, 30u);
     EXPECT_EQ(thread->m_u32NibpCount, 30u);
     EXPECT_EQ(thread->m_u32SysWrite, 0xFFFFFFFFu);  // a huge never-wrapped index is still a ring position
@@ -191,8 +200,9 @@ TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
     Start();
     EXPECT_EQ(thread->m_u32SysWrite, 296u);
     EXPECT_EQ(thread->m_u32SysCount, 200u);
-    // A data copy whose index reaches the ring's length, or disagrees with a count below it.
-    for (auto [w, n] : {std::pair{43200u, 43200u}, {7u, 5u}}) {
+    // A data copy whose index reaches the ring's length, or disagrees with a count below it; and
+    // a valid one further behind than one record.
+    for (auto [w, n] : {std::pair{43200u, 43200u}, {7u, 5u}, {1u, 1u}}) {
         thread.reset();
         Heads(theApp.m_strDataSavePath, w, n, 3, 3);
         Start();
@@ -659,8 +669,9 @@ TEST_F(RecordOpenTest, OpenSaysWhichCopiesItFound)
     }
 }
 
-// Each header copy is made from its own copy in memory, its reserved bytes written back as held;
-// a file that is not available is not written at all.
+// Each header copy is made from its own copy in memory, its reserved bytes written back as held,
+// with the group's index and count; an error says 1, and a file that is not available is not
+// written at all.
 TEST_F(RecordOpenTest, CreateWritesEachCopyAsHeldAndNothingWhenUnavailable)
 {
     const std::string& path = theApp.m_strDataSavePath;
@@ -670,7 +681,16 @@ TEST_F(RecordOpenTest, CreateWritesEachCopyAsHeldAndNothingWhenUnavailable)
     EXPECT_EQ(thread->CreateDataFile(), 0);
     EXPECT_EQ(ReadHead(path, 0).u8Reserved[0], 'A');
     EXPECT_EQ(ReadHead(path, 1).u8Reserved[0], 'B');
-    thread->m_bDataFileErr = 1;
+    thread->m_u32DataWrite = 5;  // and its index and count as they stand
+    thread->m_u32DataCount = 43200;
+    EXPECT_EQ(thread->CreateDataFile(), 0);
+    EXPECT_EQ(ReadHead(path, 1).u32WriteIndex, 5u);
+    EXPECT_EQ(ReadHead(path, 1).u32Count, 43200u);
+    CFileFaults::FailOperation(1);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(thread->CreateDataFile(), 1);  // a file error
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(thread->m_bDataFileErr, 1);
     thread->m_stDataHead[0].u8Reserved[0] = 'C';
     EXPECT_EQ(thread->CreateDataFile(), 0);
     EXPECT_EQ(ReadHead(path, 0).u8Reserved[0], 'A');

@@ -375,6 +375,7 @@ TEST_F(RecordQueryTest, PagesOfAFullRingInAShortFileLeaveOffWhatIsNotThere)
         SCOPED_TRACE(held);
         thread.reset();
         StartOnShortSysFile(200, 205, length, held);
+        EXPECT_EQ(thread->m_u32SysCount, 200u);  // a full ring stays full
         EXPECT_EQ(SysPage(3), page);
     }
     EXPECT_EQ(probe.answers, 3);

@@ -765,6 +765,8 @@ TEST_F(RecordOpenTest, ErrorWhileOpeningMarksOnlyThatGroup)
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
     EXPECT_NE(err.find(theApp.m_strNibpSavePath), std::string::npos);
     EXPECT_EQ(ReadHead(theApp.m_strNibpSavePath, 0).u32WriteIndex, 4u);  // left alone
+    CFile other;  // and no longer held
+    EXPECT_TRUE(other.Open(theApp.m_strNibpSavePath.c_str(), CFile::modeReadWrite | CFile::shareDenyWrite));
 }
 
 }  // namespace

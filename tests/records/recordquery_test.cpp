@@ -467,7 +467,7 @@ TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
         thread->RunPass();
     }
     const uint8_t flipped = 0x5A;
-    WriteRaw(theApp.m_strDataSavePath, 0x20000 + 5 * 0x2000 + 0x1000, &flipped, 1);
+    for (uint32_t slot : {1u, 5u}) WriteRaw(theApp.m_strDataSavePath, 0x20000 + slot * 0x2000 + 0x1000, &flipped, 1);
     WriteRaw(theApp.m_strSysSavePath, 0x20000 + 20 * 128 + 2, &flipped, 1);  // inside the newest page
     WriteRaw(theApp.m_strSysSavePath, 0x20000 + 7 * 128 + 2, &flipped, 1);   // inside an older one
     thread.reset();
@@ -475,9 +475,9 @@ TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
     EXPECT_EQ(Data(3, 1), 409u);
     std::vector<uint32_t> back, forward;
     for (int i = 0; i < 9; ++i) back.push_back(Data(2, 1));
-    EXPECT_EQ(back, (std::vector<uint32_t>{408, 407, 406, 404, 403, 402, 401, 400, 400}));
+    EXPECT_EQ(back, (std::vector<uint32_t>{408, 407, 406, 404, 403, 402, 400, 400, 400}));
     for (int i = 0; i < 6; ++i) forward.push_back(Data(1, 1));
-    EXPECT_EQ(forward, (std::vector<uint32_t>{401, 402, 403, 404, 406, 407}));
+    EXPECT_EQ(forward, (std::vector<uint32_t>{402, 403, 404, 406, 407, 408}));
     EXPECT_EQ(SysPage(3), (std::vector<int>{24, 23, 22, 21, 19, 18, 17, 16, 15}));
     EXPECT_EQ(SysPage(2), (std::vector<int>{14, 13, 12, 11, 10, 9, 8, 6, 5}));
 }

@@ -20,6 +20,19 @@ bool Refused(CFileFaults::Call call)
     return err != 0;
 }
 
+// pread and pwrite, as the fault seam lets them: refused, or moving fewer bytes.
+ssize_t ReadAt(int fd, char* data, size_t bytes, uint64_t at)
+{
+    if (Refused(CFileFaults::callRead)) return -1;
+    return pread(fd, data, CFileFaults::CallBytes(CFileFaults::callRead, bytes), static_cast<off_t>(at));
+}
+
+ssize_t WriteAt(int fd, const char* data, size_t bytes, uint64_t at)
+{
+    if (Refused(CFileFaults::callWrite)) return -1;
+    return pwrite(fd, data, CFileFaults::CallBytes(CFileFaults::callWrite, bytes), static_cast<off_t>(at));
+}
+
 // Errors of a file system that does not offer a call, rather than refusing it for these files.
 bool NotOffered(int err) { return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP; }
 
@@ -168,7 +181,7 @@ UINT CFile::Read(void* buffer, UINT count)
     auto* p = static_cast<char*>(buffer);
     UINT done = 0;
     while (done < count) {
-        ssize_t got = pread(m_fd, p + done, count - done, static_cast<off_t>(m_pos + done));
+        ssize_t got = ReadAt(m_fd, p + done, count - done, m_pos + done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) Raise(errno);
         if (got == 0) break;
@@ -185,7 +198,7 @@ void CFile::Write(const void* buffer, UINT count)
     const auto* p = static_cast<const char*>(buffer);
     size_t done = 0;
     while (done < plan.store) {
-        ssize_t put = pwrite(m_fd, p + done, plan.store - done, static_cast<off_t>(m_pos + done));
+        ssize_t put = WriteAt(m_fd, p + done, plan.store - done, m_pos + done);
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) Raise(errno);
         if (put == 0) Raise(ENOSPC);

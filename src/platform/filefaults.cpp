@@ -41,6 +41,8 @@ struct SeamState {
     std::function<void()> action;
     int refuseErr[CFileFaults::kCallKinds] = {};
     long refuseLeft[CFileFaults::kCallKinds] = {};
+    size_t shortenBytes[CFileFaults::kCallKinds] = {};
+    long shortenLeft[CFileFaults::kCallKinds] = {};
     std::atomic<bool> powerLost{false};
     std::atomic<bool> diskSync{true};
     std::vector<Undo> undo;
@@ -202,6 +204,15 @@ void CFileFaults::RefuseCall(Call call, int err, long times)
     s.armed = true;
 }
 
+void CFileFaults::ShortenCall(Call call, size_t bytes, long times)
+{
+    SeamState& s = Seam();
+    std::lock_guard<std::mutex> g(s.lock);
+    s.shortenBytes[call] = bytes;
+    s.shortenLeft[call] = times;
+    s.armed = true;
+}
+
 void CFileFaults::SetDiskSync(bool on) { Seam().diskSync = on; }
 
 bool CFileFaults::DiskSync() { return Seam().diskSync.load(); }
@@ -221,6 +232,7 @@ void CFileFaults::Reset()
     s.actAt = 0;
     s.action = nullptr;
     std::fill(std::begin(s.refuseLeft), std::end(s.refuseLeft), 0);
+    std::fill(std::begin(s.shortenLeft), std::end(s.shortenLeft), 0);
     s.powerLost = false;
     s.undo.clear();
 }
@@ -299,6 +311,16 @@ int CFileFaults::Refusal(Call call)
     if (s.refuseLeft[call] == 0) return 0;
     --s.refuseLeft[call];
     return s.refuseErr[call];
+}
+
+size_t CFileFaults::CallBytes(Call call, size_t bytes)
+{
+    SeamState& s = Seam();
+    if (!s.armed.load()) return bytes;
+    std::lock_guard<std::mutex> g(s.lock);
+    if (s.shortenLeft[call] == 0) return bytes;
+    --s.shortenLeft[call];
+    return std::min(bytes, s.shortenBytes[call]);
 }
 
 void CFileFaults::OnFolderSync(const std::string& folder)

@@ -26,10 +26,13 @@ public:
     // operation, so a test can act while a file operation is under way. Operations that the
     // action makes itself are counted too.
     static void ActAt(long n, std::function<void()> action);
-    // System calls that some file systems lack or refuse. The next `times` calls of `call` fail
-    // with errno `err` and are not made.
-    enum Call { callRenameNoReplace, callLink, callUnlink, callRename, kCallKinds };
+    // System calls that some file systems lack or refuse, or that a signal interrupts. The next
+    // `times` calls of `call` fail with errno `err` and are not made.
+    enum Call { callRenameNoReplace, callLink, callUnlink, callRename, callRead, callWrite, kCallKinds };
     static void RefuseCall(Call call, int err, long times);
+    // The next `times` reads or writes (callRead, callWrite) move at most `bytes` bytes each, as
+    // the system may do; 0 makes a write that stores nothing.
+    static void ShortenCall(Call call, size_t bytes, long times);
     // True once the simulated power loss has happened.
     static bool PowerLost();
     // Operations counted since the last Reset.
@@ -54,6 +57,8 @@ public:
     static void OnRename(const std::string& from, const std::string& to);
     // The errno a system call is refused with, 0 when it is to be made.
     static int Refusal(Call call);
+    // How many of `bytes` a read or write is to move.
+    static size_t CallBytes(Call call, size_t bytes);
     // Called after the folder's entries were put on disk.
     static void OnFolderSync(const std::string& folder);
 };

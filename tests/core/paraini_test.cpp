@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,7 @@ TEST_F(ParaIniTest, AHeldVersionServesEveryGetterUntilReleased)
 {
     folder.Write("Para.ini", "[ECG]\nHR_ALM_H=120\nHR_ALM_L=50\n[REC]\nSYS_SAVE_FILE_NAME=a.dat\n");
     CParaIni ini;
+    ini.ReleaseFileVersion();  // without a hold: nothing to let go
     ini.HoldFileVersion();
     ini.HoldFileVersion();  // holds nest: the inner release keeps the version
     folder.Write("Para.ini", "[ECG]\nHR_ALM_H=80\nHR_ALM_L=70\n[REC]\nSYS_SAVE_FILE_NAME=b.dat\n");
@@ -169,9 +171,9 @@ TEST_F(ParaIniTest, RecordFilesDefaultToTheirNamesInTheExecutablesFolder)
     CParaIni ini;
     std::string data, nibp, alm, sys;
     EXPECT_EQ(ini.GetRecDataSaveFileName(data), 0);
-    ini.GetRecNibpSaveFileName(nibp);
-    ini.GetRecAlmSaveFileName(alm);
-    ini.GetRecSysSaveFileName(sys);
+    EXPECT_EQ(ini.GetRecNibpSaveFileName(nibp), 0);
+    EXPECT_EQ(ini.GetRecAlmSaveFileName(alm), 0);
+    EXPECT_EQ(ini.GetRecSysSaveFileName(sys), 0);
     EXPECT_EQ(data, folder.File("DataSave.dat"));
     EXPECT_EQ(nibp, folder.File("NIBPSave.dat"));
     EXPECT_EQ(alm, folder.File("AlmSave.dat"));
@@ -219,10 +221,13 @@ std::string NameOfBytes(size_t bytes) { return Repeat("监", bytes / 3) + std::s
 TEST_F(ParaIniTest, RecordFileNamesThatNameNoUsableFileTakeTheirDefaultsWithOneLine)
 {
     ASSERT_EQ(mkdir(folder.File("sub").c_str(), 0755), 0);
-    // The program's pictures: the headless one, and a snapshot named in a roundabout way.
+    // The program's pictures: the headless one, a snapshot named in a roundabout way, and one
+    // that is a link, which the picture replaces when it is written.
     const std::string picture = folder.File("screen.png");
     const std::string snapshot = folder.File("sub/../end.png");
-    theApp.m_vecPicturePaths = {picture, snapshot};
+    const std::string linked = folder.File("shot.png");
+    ASSERT_EQ(symlink("sub/far.png", linked.c_str()), 0);
+    theApp.m_vecPicturePaths = {picture, snapshot, linked};
     const std::string lastPart245 = NameOfBytes(245);
     const struct {
         std::string name;
@@ -236,13 +241,14 @@ TEST_F(ParaIniTest, RecordFileNamesThatNameNoUsableFileTakeTheirDefaultsWithOneL
         {"SCREEN.PNG", "SCREEN.PNG names the screen picture " + picture},
         {"./END.png.Part", "./END.png.Part names the temporary file of the screen picture " + snapshot},
         {"End.png", "End.png names the screen picture " + snapshot},
+        {"Shot.PNG", "Shot.PNG names the screen picture " + linked},
         {".", ". names a folder"},
         {"./", "./ names a folder"},
         {".\\", ".\\ names a folder"},
         {"sub/..", "sub/.. names a folder"},
         {"sub", "sub names a folder"},
         {"SysSave.dat.DAMAGED", "SysSave.dat.DAMAGED ends in .damaged, the name a damaged record file is kept under"},
-        {"SysSave.dat.Damaged.12", "SysSave.dat.Damaged.12 ends in .damaged.12, the name a damaged record file is kept under"},
+        {"SysSave.dat.Damaged.37", "SysSave.dat.Damaged.37 ends in .damaged.37, the name a damaged record file is kept under"},
         {lastPart245, Repeat("监", 60) + "... has a last part longer than 244 bytes, which leaves no room for the "
                                          "name a damaged copy is kept under"},
     };
@@ -259,10 +265,13 @@ TEST_F(ParaIniTest, RecordFileNamesThatNameNoUsableFileTakeTheirDefaultsWithOneL
 
 TEST_F(ParaIniTest, RecordFileNamesUpToTheirLimitsAndLikeOtherFilesAreUsed)
 {
-    theApp.m_vecPicturePaths = {folder.File("screen.png")};
+    // A picture that is a link replaces the link, never the file it leads to.
+    ASSERT_EQ(mkdir(folder.File("sub").c_str(), 0755), 0);
+    ASSERT_EQ(symlink("sub/far.png", folder.File("shot.png").c_str()), 0);
+    theApp.m_vecPicturePaths = {folder.File("screen.png"), folder.File("shot.png")};
     // A folder part may be as long as any file name; the last part leaves room for ".damaged.99".
-    const std::string names[] = {NameOfBytes(255) + "/Data.dat", NameOfBytes(244), "screen.png.dat",
-                                 "Para.ini.1.tmp.dat", "Data.damaged.dat", "Data.damaged.2x"};
+    const std::string names[] = {NameOfBytes(255) + "/Data.dat", NameOfBytes(244), "screen.png.dat", "sub/far.png",
+                                 "Para.ini.1.tmp.dat", "Data.damaged.dat", "Data.damaged.2x", "Data.damaged.", "Bed 1.dat"};
     for (const std::string& name : names) {
         folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + name + "\n");
         ::testing::internal::CaptureStderr();
@@ -307,6 +316,8 @@ TEST_F(ParaIniTest, PicturesThatWouldBeWrittenOverAFileTheMonitorKeepsAreRefused
     folder.Write("rec.dat", "records");
     folder.Write("NIBPSave.dat.damaged.3", "kept");
     ASSERT_EQ(link(folder.File("NIBPSave.dat.damaged.3").c_str(), folder.File("hard.png").c_str()), 0);
+    folder.Write("SysSave.dat.damaged.99", "kept last");
+    ASSERT_EQ(link(folder.File("SysSave.dat.damaged.99").c_str(), folder.File("hard99.png").c_str()), 0);
     ASSERT_EQ(symlink("rec.dat", folder.File("shot.png.part").c_str()), 0);
     ASSERT_EQ(symlink("Para.ini", folder.File("link.png").c_str()), 0);
     // A picture's own name is no record file's: rec.dat, where a picture's temporary file leads, is used.
@@ -326,6 +337,7 @@ TEST_F(ParaIniTest, PicturesThatWouldBeWrittenOverAFileTheMonitorKeepsAreRefused
         {"screen.png",
          over + "the record file " + folder.File("rec.dat") + " through " + folder.File("screen.png.part")},
         {"hard.png", over + "the kept file " + folder.File("NIBPSave.dat.damaged.3")},
+        {"hard99.png", over + "the kept file " + folder.File("SysSave.dat.damaged.99")},
         {"Sys.dat.Damaged", over + folder.File("Sys.dat.Damaged") + ", a name a damaged record file is kept under"},
         {"link.png", over + "the settings file " + folder.File("Para.ini")},
         {"Para.ini.77.3.tmp", over + "a temporary file of the settings file " + folder.File("Para.ini")},
@@ -334,6 +346,49 @@ TEST_F(ParaIniTest, PicturesThatWouldBeWrittenOverAFileTheMonitorKeepsAreRefused
     };
     for (const auto& c : cases)
         EXPECT_EQ(settings.m_ParaIni.RefusedPicturePath(folder.File(c.picture)), c.said) << c.picture;
+    // The data records not kept: every other record file is still kept from pictures.
+    theApp.m_strDataSavePath.clear();
+    for (const char* name : {"NIBPSave.dat", "AlmSave.dat", "SysSave.dat"})
+        EXPECT_EQ(settings.m_ParaIni.RefusedPicturePath(folder.File(name)), over + "the record file " + folder.File(name));
+    EXPECT_EQ(settings.m_ParaIni.RefusedPicturePath(folder.File("rec.dat")), "");
+}
+
+// One line for what keeps the settings file from being read whole, and whether it was.
+TEST_F(ParaIniTest, FileStateIsToldInOneLineEach)
+{
+    const std::string path = folder.File("Para.ini");
+    const std::string defaults = "; starting with default settings\n";
+    const struct {
+        const char* what;
+        std::string text;  // the file's content; "/" for a folder in its place, "" for no file
+        std::string said;
+    } cases[] = {
+        {"clean", "[ECG]\nHR_ALM_H=120\n", ""},
+        {"missing", "", "settings: " + path + " not found" + defaults},
+        {"unreadable", "/", "settings: " + path + " cannot be read" + defaults},
+        {"too large", std::string(1048577, ';'),
+         "settings: " + path + " is 1048577 bytes, larger than the 1048576 bytes a settings file may have; it is not "
+                               "read and is left as it is" + defaults},
+        {"lines that are no setting", "[ECG]\nHR_ALM_H=120\n\n; note\nnoise\nHR_ALM_L=50\nmore noise\n",
+         "settings: " + path + " has 2 line(s) that are no setting (first: line 5); those are ignored and missing "
+                               "settings take their defaults\n"},
+        {"settings that do not count", "X=1\nY=2\n[ECG]\nHR_ALM_H=120\nHR_ALM_H=130\n",
+         "settings: " + path + " has 3 setting line(s) outside any section, in a repeated section or repeating a key "
+                               "(first: line 1); only the first section and key of a name count\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(path);
+        if (c.text == "/") {
+            ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+        } else if (!c.text.empty()) {
+            folder.Write("Para.ini", c.text);
+        }
+        CParaIni ini;
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(ini.ReportFileState(), c.said.empty());
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.said);
+    }
 }
 
 TEST_F(ParaIniTest, LongRecordFileNameIsCutBetweenCharactersWithOneLine)

@@ -364,6 +364,23 @@ TEST_F(ProgramThreadTest, NoPictureIsWrittenOverARecordFile)
     EXPECT_EQ(access((folder + "/end.png").c_str(), F_OK), 0);
 }
 
+// The data records not kept (their file is a link to the picture): a snapshot over any other
+// record file is still refused, before anything is written.
+TEST_F(ProgramThreadTest, NoSnapshotOverARecordFileWhileTheDataRecordsAreNotKept)
+{
+    ASSERT_EQ(symlink("screen.png", (folder + "/DataSave.dat").c_str()), 0);
+    for (const char* name : {"NIBPSave.dat", "AlmSave.dat", "SysSave.dat"}) {
+        const std::string file = folder + "/" + name;
+        RunResult refused = RunProgram(exe, 1, file);
+        EXPECT_EQ(refused.status, 2) << refused.log;
+        EXPECT_NE(refused.log.find("tesmor: --snapshot " + file + " would be written over the record file " + file +
+                                   "; nothing is written\n"),
+                  std::string::npos)
+            << refused.log;
+        EXPECT_NE(access(file.c_str(), F_OK), 0) << name;
+    }
+}
+
 TEST_F(ProgramThreadTest, SecondCopyInTheSameFolderRunsWithoutTheLockedRecordFiles)
 {
     pid_t first = StartProgram(exe, {"--headless"}, folder + "/first.txt");

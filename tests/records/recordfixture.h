@@ -51,6 +51,9 @@ public:
     using CThreadDataAlmRec::m_u32SysWrite;
     using CThreadDataAlmRec::m_u8AlmQueryState;
     using CThreadDataAlmRec::m_u8NibpQueryState;
+    using CThreadDataAlmRec::CreateDataFile;
+    using CThreadDataAlmRec::m_stDataHead;
+    using CThreadDataAlmRec::OpenDataFile;
 
     // Runs passes until every producer queue is empty (at most `limit` passes).
     void Drain(int limit = 1000);

@@ -1,11 +1,14 @@
 // Byte layout of the four record files, written through the record thread and read back raw.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "appbase/tesmorapp.h"
 #include "platform/fakeclock.h"
 #include "platform/filefaults.h"
+#include "platform/textu16.h"
 #include "recordfixture.h"
 
 namespace {
@@ -23,6 +26,28 @@ std::u16string TextAt(const std::vector<uint8_t>& raw, size_t offset, size_t cha
     std::u16string s(chars, u'\0');
     std::memcpy(s.data(), raw.data() + offset, chars * 2);
     return s.substr(0, s.find(u'\0'));
+}
+
+// The CRC-32 of the reflected polynomial 0xEDB88320 (zlib's), worked out bit by bit.
+uint32_t Crc32(const uint8_t* bytes, size_t size)
+{
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i) {
+        c ^= bytes[i];
+        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    }
+    return ~c;
+}
+
+// The seal at `at` of a header copy or slot: its check value, the CRC-32 of every byte with the
+// seal's 8 read as zeros, beside the tag 0xC5E1A7D2 (after it in a slot, before it in a header).
+void ExpectSealed(std::vector<uint8_t> raw, size_t at, bool tagFirst)
+{
+    ASSERT_GE(raw.size(), at + 8);
+    const uint32_t check = At<uint32_t>(raw, tagFirst ? at + 4 : at);
+    EXPECT_EQ(At<uint32_t>(raw, tagFirst ? at : at + 4), 0xC5E1A7D2u);
+    std::fill_n(raw.begin() + static_cast<long>(at), 8, 0);
+    EXPECT_EQ(check, Crc32(raw.data(), raw.size()));
 }
 
 class RecordLayoutTest : public ::testing::Test {
@@ -77,6 +102,26 @@ TEST_F(RecordLayoutTest, DataSlotAndHeaderOffsets)
     auto headB = ReadRaw(path, 0x10000, 232);
     EXPECT_EQ(TextAt(headB, 0x00, 8), u"KWPD5NXQ");
     EXPECT_EQ(At<uint32_t>(headB, 0xE0), 0u);
+}
+
+// Files written by one build are read by the next: the check values are a fixed function of the
+// bytes, in bytes the format leaves undefined.
+TEST_F(RecordLayoutTest, SealsAreTheCrc32OfTheirBytes)
+{
+    const uint8_t digits[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    ASSERT_EQ(Crc32(digits, sizeof digits), 0xCBF43926u);  // the standard check value
+    DataRecordSource src(0x00030004);
+    ASSERT_EQ(thread->AddDataRecord(&src.rec), 0);
+    SYS_DATA ev{};
+    U16Copy(ev.szEvent, 20, u"监护仪开机");
+    thread->AddSysRecord(&ev);
+    thread->RunPass();
+    const std::string& data = theApp.m_strDataSavePath;
+    const size_t headSeal = offsetof(REC_FILE_HEAD, szWriteTime) + 28 * sizeof(char16_t);
+    ExpectSealed(ReadRaw(data, 0, sizeof(REC_FILE_HEAD)), headSeal, true);  // updated by the record
+    ExpectSealed(ReadRaw(data, 0x10000, sizeof(REC_FILE_HEAD)), headSeal, true);  // as made
+    ExpectSealed(ReadRaw(data, 0x20000, 0x2000), sizeof(REC_VALUES), false);
+    ExpectSealed(ReadRaw(theApp.m_strSysSavePath, 0x20000, 128), sizeof(SYS_DATA), false);
 }
 
 TEST_F(RecordLayoutTest, NibpAndSystemEventSlots)

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "appbase/tesmorapp.h"
 #include "platform/fakeclock.h"
@@ -67,18 +69,26 @@ TEST_F(RecordOpenTest, MissingFilesAreCreated)
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
 }
 
+// Each made file's name is put on disk by its own making, also without an alarm file after it.
 TEST_F(RecordOpenTest, CreatedFilesSurviveAPowerLoss)
 {
-    CFileFaults::PowerLossAt(100000, 0);  // from here the file layer keeps what a power loss takes back
-    Start();
-    CFileFaults::PowerLossAt(1, 0);
-    CFile next;
-    EXPECT_FALSE(next.Open(theApp.m_strDataSavePath.c_str(), CFile::modeRead));
-    ASSERT_TRUE(CFileFaults::PowerLost());
-    CFileFaults::Reset();
-    for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath,
-                                 &theApp.m_strAlmSavePath})
-        EXPECT_EQ(U16(ReadHead(*p, 0).szSignature, 8), u"KWPD5NXQ") << *p;
+    const std::string alarms = theApp.m_strAlmSavePath;
+    for (bool withAlarms : {false, true}) {
+        thread.reset();
+        theApp.m_strAlmSavePath = withAlarms ? alarms : "";
+        CFileFaults::PowerLossAt(100000, 0);  // from here the file layer keeps what a power loss takes back
+        Start();
+        CFileFaults::PowerLossAt(1, 0);
+        CFile next;
+        EXPECT_FALSE(next.Open(theApp.m_strDataSavePath.c_str(), CFile::modeRead));
+        ASSERT_TRUE(CFileFaults::PowerLost());
+        CFileFaults::Reset();
+        for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath})
+            EXPECT_EQ(U16(ReadHead(*p, 0).szSignature, 8), u"KWPD5NXQ") << *p;
+        for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath})
+            std::remove(p->c_str());
+    }
+    EXPECT_EQ(U16(ReadHead(alarms, 0).szSignature, 8), u"KWPD5NXQ");
     // The alarm file is made with its stubs, the last one included.
     const auto stub = ReadRaw(theApp.m_strAlmSavePath, 0x20000 + 199 * 0x1000, sizeof(ALM_INDEX));
     ASSERT_EQ(stub.size(), sizeof(ALM_INDEX));
@@ -178,6 +188,7 @@ TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
     Start();
     EXPECT_EQ(thread->m_u32DataWrite, 3u);
     EXPECT_EQ(thread->m_u32AlmWrite, 8u);
+    EXPECT_EQ(thread->m_u32AlmCount, 8u);
     EXPECT_EQ(thread->m_u32NibpWrite, 30u);
     EXPECT_EQ(thread->m_u32NibpCount, 30u);
     EXPECT_EQ(thread->m_u32SysWrite, 0xFFFFFFFFu);  // a huge never-wrapped index is still a ring position
@@ -189,6 +200,14 @@ TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
     Start();
     EXPECT_EQ(thread->m_u32SysWrite, 296u);
     EXPECT_EQ(thread->m_u32SysCount, 200u);
+    // A data copy whose index reaches the ring's length, or disagrees with a count below it; and
+    // a valid one further behind than one record.
+    for (auto [w, n] : {std::pair{43200u, 43200u}, {7u, 5u}, {1u, 1u}}) {
+        thread.reset();
+        Heads(theApp.m_strDataSavePath, w, n, 3, 3);
+        Start();
+        EXPECT_EQ(thread->m_u32DataWrite, 3u) << w;
+    }
 }
 
 TEST_F(RecordOpenTest, CopiesAtTheWrapTakeTheOneAhead)
@@ -248,8 +267,10 @@ TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
     WriteRaw(path, 0x20000, &stub, sizeof(stub));
     WriteRaw(path, 0xF8000, &stub, sizeof(stub));
     Extend(path, 0x738000);
-    WriteRaw(path, 0, "garbled header!!", 16);
-    WriteRaw(path, 0x10000, "garbled header!!", 16);
+    for (uint64_t copy : {uint64_t{0}, g_u64HeadBOffset}) {
+        WriteRaw(path, copy, "garbled header!!", 16);
+        WriteRaw(path, copy + offsetof(REC_FILE_HEAD, u8Reserved), "kept?", 5);
+    }
     ::testing::internal::CaptureStderr();
     Start();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
@@ -259,6 +280,7 @@ TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
     const auto* stubBytes = reinterpret_cast<const uint8_t*>(&stub);
     EXPECT_EQ(ReadRaw(path + ".damaged", 0xF8000, sizeof(stub)), std::vector<uint8_t>(stubBytes, stubBytes + sizeof(stub)));
     EXPECT_EQ(ReadHead(path, 0).u32WriteIndex, 0u);
+    for (int copy = 0; copy < 2; ++copy) EXPECT_EQ(ReadHead(path, copy).u8Reserved[0], 0) << copy;  // nothing of the old
     EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0xEE);
     EXPECT_EQ(ReadRaw(path, 0x20000, 50)[0x28], 0xEE);
 }
@@ -291,10 +313,13 @@ TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
     EXPECT_EQ(FileSize(path), 0x30000u);
     EXPECT_EQ(ReadRaw(path, 0, text.size()), std::vector<uint8_t>(text.begin(), text.end()));
     EXPECT_EQ(FileSize(path + ".damaged.99"), 0x30000u);
+    CFile other;  // a file that is not used is not held either
+    EXPECT_TRUE(other.Open(path.c_str(), CFile::modeReadWrite | CFile::shareDenyWrite));
 }
 
 // On a file system without no-replace renames the put-aside links and unlinks, or renames when
 // links are refused too; one that cannot be completed leaves the file as it was and unused.
+// Whichever way it went, the file is kept under one name only.
 TEST_F(RecordOpenTest, PutAsideWithoutNoReplaceRenamesKeepsTheFileOrLeavesItAlone)
 {
     struct Case {
@@ -302,6 +327,9 @@ TEST_F(RecordOpenTest, PutAsideWithoutNoReplaceRenamesKeepsTheFileOrLeavesItAlon
         bool kept;
         const char* tail;
     } cases[] = {
+        {{{CFileFaults::callRenameNoReplace, EINVAL}}, true, "; it is kept as %s and a new file is made\n"},
+        {{{CFileFaults::callRenameNoReplace, ENOSYS}}, true, "; it is kept as %s and a new file is made\n"},
+        {{{CFileFaults::callRenameNoReplace, EOPNOTSUPP}}, true, "; it is kept as %s and a new file is made\n"},
         {{{CFileFaults::callRenameNoReplace, EINVAL}, {CFileFaults::callUnlink, EIO}}, false,
          " and cannot be kept as %s (Input/output error); the file is not used\n"},
         {{{CFileFaults::callRenameNoReplace, ENOSYS}, {CFileFaults::callLink, EPERM}}, true,
@@ -328,6 +356,9 @@ TEST_F(RecordOpenTest, PutAsideWithoutNoReplaceRenamesKeepsTheFileOrLeavesItAlon
         EXPECT_EQ(ReadRaw(c.kept ? kept : path, 0, noise.size() + 1), noise) << c.tail;
         EXPECT_EQ(thread->m_bNibpFileErr, c.kept ? 0 : 1);
         if (c.kept) {
+            struct stat st {};
+            ASSERT_EQ(stat(kept.c_str(), &st), 0);
+            EXPECT_EQ(st.st_nlink, 1u);
             EXPECT_EQ(U16(ReadHead(path, 1).szSignature, 8), u"KWPD5NXQ");  // a new file in its place
         } else {
             EXPECT_NE(access(kept.c_str(), F_OK), 0) << c.tail;
@@ -509,14 +540,16 @@ TEST_F(RecordOpenTest, CutAlarmFileKeepsTheAlarmsItHoldsAndSaysSo)
 TEST_F(RecordOpenTest, AlarmFileOfEmptyStubsWithoutAHeaderIsMadeAnew)
 {
     const std::string& path = theApp.m_strAlmSavePath;
+    const uint64_t made = 0x20000 + 199 * 0x1000 + 50;  // a made file ends after its last stub
     struct Case {
         const char* what;
         uint64_t at;  // where one byte is written, 0 for none
         uint8_t byte;
+        bool kept;
     };
-    for (const Case& c : {Case{"empty stubs", 0, 0}, Case{"an alarm type in a stub", 0x20000 + 7 * 0x1000 + 0x29, 3},
-                          Case{"a header byte", 0x10000 + 0x40, 1}, Case{"a byte after a stub", 0x20000 + 0x100, 1},
-                          Case{"longer than a made file", 0x20000 + 199 * 0x1000 + 50, 0}}) {
+    for (const Case& c : {Case{"empty stubs", 0, 0, false}, Case{"an alarm type in a stub", 0x20000 + 7 * 0x1000 + 0x29, 3, true},
+                          Case{"a header byte", 0x10000 + 0x40, 1, true}, Case{"a byte after a stub", 0x20000 + 0x100, 1, true},
+                          Case{"as long as a made file", made - 1, 0, false}, Case{"longer than a made file", made, 0, true}}) {
         SCOPED_TRACE(c.what);
         for (uint32_t i = 0; i < 120; ++i) {
             ALM_INDEX stub{};
@@ -529,16 +562,138 @@ TEST_F(RecordOpenTest, AlarmFileOfEmptyStubsWithoutAHeaderIsMadeAnew)
         ::testing::internal::CaptureStderr();
         Start();
         const std::string err = ::testing::internal::GetCapturedStderr();
-        const bool kept = c.at != 0;
-        EXPECT_EQ(err.find("damaged") != std::string::npos, kept) << err;
-        EXPECT_EQ(access((path + ".damaged").c_str(), F_OK) == 0, kept);
+        EXPECT_EQ(err.find("damaged") != std::string::npos, c.kept) << err;
+        EXPECT_EQ(access((path + ".damaged").c_str(), F_OK) == 0, c.kept);
         EXPECT_EQ(U16(ReadHead(path, 0).szSignature, 8), u"KWPD5NXQ");
-        EXPECT_EQ(FileSize(path), 0x20000u + 199 * 0x1000 + 50);
+        EXPECT_EQ(FileSize(path), made);
         EXPECT_EQ(thread->m_bAlmFileErr, 0);
         thread.reset();
         ASSERT_EQ(unlink(path.c_str()), 0);
         unlink((path + ".damaged").c_str());
     }
+}
+
+// A start cut short while making an alarm file leaves one that counts no records and is shorter
+// than a made one: it is made anew. One of the made length is opened as it is.
+TEST_F(RecordOpenTest, AlarmFileCountingNoRecordsIsNewOnlyWhenShorterThanAMadeOne)
+{
+    const std::string& path = theApp.m_strAlmSavePath;
+    const uint64_t made = 0x20000 + 199 * 0x1000 + 50;
+    for (auto [length, created] : {std::pair{made - 1, u"2026-12-07 08:00:00"}, {made, u"2026-01-01 00:00:00"}}) {
+        SCOPED_TRACE(length);
+        thread.reset();
+        std::remove(path.c_str());
+        WriteHead(path, 0, 0, 0);
+        WriteHead(path, 1, 0, 0);
+        ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(length)), 0);
+        Start();
+        EXPECT_EQ(U16(ReadHead(path, 0).szCreateTime, 32), created);
+        EXPECT_EQ(FileSize(path), made);
+        EXPECT_EQ(thread->m_bAlmFileErr, 0);
+    }
+}
+
+// A copy cut while it was written (its check fails) loses to a copy sealed by a build before
+// copies carried the tag, whose check holds, and to one written without check values; beside a
+// copy that is not valid at all, it is all the file has and is taken.
+TEST_F(RecordOpenTest, CutCopyBesideAnOlderSealedOrAnInvalidOne)
+{
+    const std::string& path = theApp.m_strDataSavePath;
+    const uint32_t noTag = 0;
+    const size_t tagAt = offsetof(REC_FILE_HEAD, szWriteTime) + 28 * sizeof(char16_t);
+    REC_FILE_HEAD plain{};  // as a writer without check values leaves it
+    CRecordRing::StampSignature(&plain);
+    plain.u32WriteIndex = plain.u32Count = 1;
+    struct Case {
+        const char* what;
+        size_t at;  // what copy A gets there
+        const void* bytes;
+        size_t size;
+        uint32_t write;
+    } cases[] = {
+        {"beside a copy sealed before the tag", tagAt, &noTag, sizeof(noTag), 1},
+        {"beside a copy written without check values", 0, &plain, sizeof(plain), 1},
+        {"beside an invalid copy", 0, u"KWPD5NXX", 16, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        thread.reset();
+        std::remove(path.c_str());
+        Start();
+        WriteOneData();  // copy A 1
+        WriteOneData();  // copy B 2
+        thread.reset();
+        WriteRaw(path, c.at, c.bytes, c.size);
+        WriteRaw(path, g_u64HeadBOffset + offsetof(REC_FILE_HEAD, szWriteTime), u"1", sizeof(char16_t));  // B cut
+        ::testing::internal::CaptureStderr();
+        Start();
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(thread->m_u32DataWrite, c.write);
+        EXPECT_EQ(thread->m_u32DataCount, c.write);
+    }
+}
+
+// What the open found: both copies, one, neither (the file is kept aside and made anew), or a
+// file too short to hold a record.
+TEST_F(RecordOpenTest, OpenSaysWhichCopiesItFound)
+{
+    const std::string& path = theApp.m_strDataSavePath;
+    struct Case {
+        const char* what;
+        const char* copyA;  // written over the signature of copy A, B or both
+        const char* copyB;
+        uint64_t length;
+        int result;
+        uint32_t write;
+    } cases[] = {
+        {"both", nullptr, nullptr, 0x30000, CRecordRing::openBoth, 2},
+        {"A only", nullptr, "XXXXXXXX", 0x30000, CRecordRing::openOne, 2},
+        {"B only", "XXXXXXXX", nullptr, 0x30000, CRecordRing::openOne, 1},
+        {"neither", "XXXXXXXX", "XXXXXXXX", 0x30000, CRecordRing::openNoHeader, 0},
+        {"too short", nullptr, nullptr, 0x20000, CRecordRing::openNew, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        thread.reset();
+        std::remove(path.c_str());
+        std::remove((path + ".damaged").c_str());
+        Heads(path, 2, 2, 1, 1);
+        ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(c.length)), 0);
+        if (c.copyA != nullptr) WriteRaw(path, 0, c.copyA, 8);
+        if (c.copyB != nullptr) WriteRaw(path, g_u64HeadBOffset, c.copyB, 8);
+        thread = std::make_unique<TestRecThread>();
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(thread->OpenDataFile(), c.result);
+        ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(thread->m_u32DataWrite, c.write);
+    }
+}
+
+// Each header copy is made from its own copy in memory, its reserved bytes written back as held,
+// with the group's index and count; an error says 1, and a file that is not available is not
+// written at all.
+TEST_F(RecordOpenTest, CreateWritesEachCopyAsHeldAndNothingWhenUnavailable)
+{
+    const std::string& path = theApp.m_strDataSavePath;
+    Start();
+    thread->m_stDataHead[0].u8Reserved[0] = 'A';
+    thread->m_stDataHead[1].u8Reserved[0] = 'B';
+    EXPECT_EQ(thread->CreateDataFile(), 0);
+    EXPECT_EQ(ReadHead(path, 0).u8Reserved[0], 'A');
+    EXPECT_EQ(ReadHead(path, 1).u8Reserved[0], 'B');
+    thread->m_u32DataWrite = 5;  // and its index and count as they stand
+    thread->m_u32DataCount = 43200;
+    EXPECT_EQ(thread->CreateDataFile(), 0);
+    EXPECT_EQ(ReadHead(path, 1).u32WriteIndex, 5u);
+    EXPECT_EQ(ReadHead(path, 1).u32Count, 43200u);
+    CFileFaults::FailOperation(1);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(thread->CreateDataFile(), 1);  // a file error
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(thread->m_bDataFileErr, 1);
+    thread->m_stDataHead[0].u8Reserved[0] = 'C';
+    EXPECT_EQ(thread->CreateDataFile(), 0);
+    EXPECT_EQ(ReadHead(path, 0).u8Reserved[0], 'A');
 }
 
 TEST_F(RecordOpenTest, UnopenableOrLockedFileLeavesOthersWorking)
@@ -610,6 +765,8 @@ TEST_F(RecordOpenTest, ErrorWhileOpeningMarksOnlyThatGroup)
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
     EXPECT_NE(err.find(theApp.m_strNibpSavePath), std::string::npos);
     EXPECT_EQ(ReadHead(theApp.m_strNibpSavePath, 0).u32WriteIndex, 4u);  // left alone
+    CFile other;  // and no longer held
+    EXPECT_TRUE(other.Open(theApp.m_strNibpSavePath.c_str(), CFile::modeReadWrite | CFile::shareDenyWrite));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <tuple>
 
 #include "appbase/tesmorapp.h"
 #include "core/monitordefs.h"
@@ -210,13 +211,15 @@ TEST_F(RecordQueryTest, EmptyShortOrUnavailableDataFile)
     DataRecordSource d(9);
     thread->AddDataRecord(&d.rec);
     thread->RunPass();
+    ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000 + 0x1A00), 0);  // the bytes after the record cut
+    EXPECT_EQ(Data(3, 1), 9u);
     ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000 + 0x1000), 0);  // half a slot left
-    EXPECT_EQ(Data(3, 1) & 0xFFFF, 42u);
-    EXPECT_EQ(probe.answers, 2);
+    EXPECT_EQ(Data(3, 1), 9u);  // unchanged
+    EXPECT_EQ(probe.answers, 3);
 
     thread->m_bDataFileErr = 1;
     Data(3, 1);
-    EXPECT_EQ(probe.answers, 2);  // not answered
+    EXPECT_EQ(probe.answers, 3);  // not answered
     EXPECT_EQ(thread->m_listDataReq.size(), 1u);
     thread->ForgetRequester(&probe);
     EXPECT_TRUE(thread->m_listDataReq.empty());
@@ -267,9 +270,10 @@ TEST_F(RecordQueryTest, SystemPagesInAPartlyFilledRing)
     EXPECT_EQ(probe.answers, 6);
 }
 
+// The file is longer than its ring: what lies beyond the ring's last slot is no record of it.
 TEST_F(RecordQueryTest, SystemPagesInAFullRing)
 {
-    CraftSysSlots(theApp.m_strSysSavePath, 200);
+    CraftSysSlots(theApp.m_strSysSavePath, 250);
     WriteHead(theApp.m_strSysSavePath, 0, 237, 200);
     WriteHead(theApp.m_strSysSavePath, 1, 236, 200);
     Start();
@@ -359,13 +363,22 @@ TEST_F(RecordQueryTest, PagesFromAnUnavailableOrShortFile)
 }
 
 // A full ring in a file that ends before its oldest records: the newest page goes on from slot 0
-// to the last slot the file holds, never to a slot beyond the file's end.
+// to the last slot the file holds, never to a slot beyond the file's end; a file that ends where
+// its first event ends holds that one. A file that holds no whole slot answers an empty page.
 TEST_F(RecordQueryTest, PagesOfAFullRingInAShortFileLeaveOffWhatIsNotThere)
 {
-    StartOnShortSysFile(200, 205, 0x20000 + 100 * 128, 100);
     std::vector<int> newest = Range(4, 0);
     for (int slot : Range(99, 95)) newest.push_back(slot);
-    EXPECT_EQ(SysPage(3), newest);
+    const std::vector<int> first{0};
+    for (auto [length, held, page] : {std::tuple{0x20000 + 100 * 128, 100u, newest}, {0x20000 + 80, 1u, first},
+                                      {0x20000 + 79, 0u, {}}}) {
+        SCOPED_TRACE(held);
+        thread.reset();
+        StartOnShortSysFile(200, 205, length, held);
+        EXPECT_EQ(thread->m_u32SysCount, 200u);  // a full ring stays full
+        EXPECT_EQ(SysPage(3), page);
+    }
+    EXPECT_EQ(probe.answers, 3);
 }
 
 // A full ring cut to its first 50 slots, its write index at slot 10: the newest page holds slots
@@ -454,7 +467,7 @@ TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
         thread->RunPass();
     }
     const uint8_t flipped = 0x5A;
-    WriteRaw(theApp.m_strDataSavePath, 0x20000 + 5 * 0x2000 + 0x1000, &flipped, 1);
+    for (uint32_t slot : {1u, 5u}) WriteRaw(theApp.m_strDataSavePath, 0x20000 + slot * 0x2000 + 0x1000, &flipped, 1);
     WriteRaw(theApp.m_strSysSavePath, 0x20000 + 20 * 128 + 2, &flipped, 1);  // inside the newest page
     WriteRaw(theApp.m_strSysSavePath, 0x20000 + 7 * 128 + 2, &flipped, 1);   // inside an older one
     thread.reset();
@@ -462,9 +475,9 @@ TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
     EXPECT_EQ(Data(3, 1), 409u);
     std::vector<uint32_t> back, forward;
     for (int i = 0; i < 9; ++i) back.push_back(Data(2, 1));
-    EXPECT_EQ(back, (std::vector<uint32_t>{408, 407, 406, 404, 403, 402, 401, 400, 400}));
+    EXPECT_EQ(back, (std::vector<uint32_t>{408, 407, 406, 404, 403, 402, 400, 400, 400}));
     for (int i = 0; i < 6; ++i) forward.push_back(Data(1, 1));
-    EXPECT_EQ(forward, (std::vector<uint32_t>{401, 402, 403, 404, 406, 407}));
+    EXPECT_EQ(forward, (std::vector<uint32_t>{402, 403, 404, 406, 407, 408}));
     EXPECT_EQ(SysPage(3), (std::vector<int>{24, 23, 22, 21, 19, 18, 17, 16, 15}));
     EXPECT_EQ(SysPage(2), (std::vector<int>{14, 13, 12, 11, 10, 9, 8, 6, 5}));
 }
@@ -527,13 +540,13 @@ TEST_F(RecordQueryTest, TornOldestRecordsOfAFullRingAreLeftOff)
 }
 
 // A file that ends before the records its header counts keeps those it holds; the last slot,
-// cut inside the bytes after its record, still holds its record, and one cut inside its pleth
-// wave does not; new records follow.
+// cut inside the bytes after its record or right after it, still holds its record, and one cut
+// inside its pleth wave does not; new records follow.
 TEST_F(RecordQueryTest, ShortDataFileKeepsTheRecordsItHolds)
 {
     const std::string& path = theApp.m_strDataSavePath;
     const uint32_t plethEnd = g_u32DataWaveOffset + 6 * g_i32ECGWaveLen + g_i32RespWaveLen + g_i32PlethWaveLen;
-    for (auto [cut, held] : {std::pair{0x1A00u, 50u}, {plethEnd - 1, 49u}}) {
+    for (auto [cut, held] : {std::pair{0x1A00u, 50u}, {plethEnd, 50u}, {plethEnd - 1, 49u}}) {
         SCOPED_TRACE("last slot cut after " + std::to_string(cut) + " bytes");
         thread.reset();
         for (uint32_t i = 0; i < 100; ++i) CraftDataSlot(path, i, 600 + i);

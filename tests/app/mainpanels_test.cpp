@@ -24,17 +24,20 @@
 #include "platform/powerstatus.h"
 #include "platform/textu16.h"
 #include "platform/wnd.h"
+#include "support/columns.h"
+#include "support/picture.h"
 #include "support/tempfolder.h"
 
 namespace {
 
 using surfacecheck::ShowsOnly;
 
-// The settings a panel takes at start-up: limits, alarm switches, pace and heart-rate source.
+// The settings a panel takes at start-up: limits, alarm switches, pace and heart-rate source,
+// and the pace switch the ECG panel shows (a pace code other than 0 and 1 shows off).
 struct PANEL_SETTINGS {
     int hrH, hrL, sbpH, dbpH, sbpL, dbpL, tempH, tempL, spo2H, spo2L, prH, prL, rrH, rrL, oxyH, oxyL;
     int ecgSw, bpSw, tempSw, spo2Sw, respSw, faSw;
-    int pace, hrForm;
+    int pace, hrForm, paceShown;
 };
 
 void Apply(CMonitorData& d, const PANEL_SETTINGS& s)
@@ -65,24 +68,15 @@ void Apply(CMonitorData& d, const PANEL_SETTINGS& s)
     d.m_nEcgHrForm = s.hrForm;
 }
 
-// Every limit its own value, so a limit read from the wrong setting shows; the alarm switches
-// of the six groups follow the bits 011, 101, 110, 001, 010, 100 over the three rows, so any
-// two switches differ in some row and each is 0 in some row; the last row holds every limit
-// at 0, the value the panels' caches start with.
+// Every limit its own value, so a limit read from the wrong setting shows; over the four rows
+// every setting differs from every other in some row and takes two values at least; the third
+// row holds every limit at 0, the value the panels' caches start with.
 const PANEL_SETTINGS kSettingRows[] = {
-    {157, 43, 181, 117, 88, 52, 392, 351, 99, 91, 134, 47, 38, 9, 76, 24, 0, 1, 1, 0, 0, 1, 1, 1},
-    {212, 61, 163, 104, 97, 66, 385, 342, 96, 87, 151, 58, 44, 12, 68, 31, 1, 0, 1, 0, 1, 0, 0, 0},
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 0, 0, 0, 0},
+    {157, 43, 181, 117, 88, 52, 392, 351, 99, 91, 134, 47, 38, 9, 76, 24, 0, 1, 1, 0, 0, 1, 2, 1, 0},
+    {212, 61, 163, 104, 97, 66, 385, 342, 96, 87, 151, 58, 44, 12, 68, 31, 1, 0, 1, 0, 1, 0, 1, 0, 1},
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 0, 0, 0, 0, 0},
+    {133, 37, 174, 96, 101, 59, 377, 358, 93, 85, 127, 52, 41, 15, 59, 33, 1, 0, 0, 0, 0, 0, 1, 1, 1},
 };
-
-// Pixels that differ between two pictures within rect.
-int Differing(const CBitmap& a, const CBitmap& b, const CRect& rect)
-{
-    int n = 0;
-    for (int y = rect.top; y < rect.bottom; ++y)
-        for (int x = rect.left; x < rect.right; ++x) n += a.GetPixel(x, y) != b.GetPixel(x, y) ? 1 : 0;
-    return n;
-}
 
 // The parts of a panel's normal layout that differ from the reference: its items by index,
 // the bell, then anything else on the surface.
@@ -93,12 +87,12 @@ std::string DifferingParts(const CValuePanel& got, CValuePanel& want)
         const PANEL_ITEM& item = *want.Items()[i];
         if (item.rcBox[g_nLayoutNormal].IsRectEmpty()) continue;
         int n = 0;
-        for (const CRect& r : want.ClearRegion(item, g_nLayoutNormal)) n += Differing(got.Surface(), want.Surface(), r);
+        for (const CRect& r : want.ClearRegion(item, g_nLayoutNormal)) n += PixelsDiffering(got.Surface(), r, want.Surface());
         if (n != 0) parts += " item" + std::to_string(i);
     }
-    if (Differing(got.Surface(), want.Surface(), want.Look().rcBell) != 0) parts += " bell";
+    if (PixelsDiffering(got.Surface(), want.Look().rcBell, want.Surface()) != 0) parts += " bell";
     const CSize size = want.Look().szNormal;
-    if (Differing(got.Surface(), want.Surface(), CRect(0, 0, size.cx, size.cy)) != 0) parts += " surface";
+    if (PixelsDiffering(got.Surface(), CRect(0, 0, size.cx, size.cy), want.Surface()) != 0) parts += " surface";
     return parts;
 }
 
@@ -122,7 +116,7 @@ struct ReferencePanels {
         ecg.SetSt2(-10000, true);
         ecg.SetHrAlmH(static_cast<short>(s.hrH), true);
         ecg.SetHrAlmL(static_cast<short>(s.hrL), true);
-        ecg.SetPaceSw(static_cast<short>(s.pace), true);
+        ecg.SetPaceSw(static_cast<short>(s.paceShown), true);
         ecg.SetHrSource(static_cast<short>(s.hrForm), true);
         ecg.SetPvcs(0, true);
         ecg.SetAlmSw(s.ecgSw, true);
@@ -234,6 +228,8 @@ TEST_F(MainPanelsTest, EachPanelStartsWithItsOwnSettings)
     const std::vector<std::vector<int>> results = {{120, 80, 90, 80, 0}, {121, 80, 90, 80, 0}, {122, 80, 90, 80, 0},
                                                    {123, 80, 90, 80, 0}, {124, 80, 90, 80, 0}, {125, 80, 90, 80, 0},
                                                    {125, 80, 90, 80, 1}, {126, 80, 90, 80, 0}, {127, 80, 90, 80, 0}};
+    ExpectColumnsApart(IntColumns(kSettingRows, "hrH hrL sbpH dbpH sbpL dbpL tempH tempL spo2H spo2L prH prL rrH rrL "
+                                                "oxyH oxyL ecgSw bpSw tempSw spo2Sw respSw faSw pace hrForm paceShown"));
     int row = 0;
     for (const PANEL_SETTINGS& s : kSettingRows) {
         Apply(*data, s);
@@ -359,7 +355,7 @@ TEST_F(MainPanelsTest, StatusStripFollowsThePatientClockPowerAndAlarms)
                               {"battery", {1110, 0, 1170, 30}}, {"mains", {1110, 31, 1170, 60}},
                               {"clock", {1175, 0, 1280, 60}}};
     const CBitmap& strip = panels.StatusStrip()->Surface();
-    for (const REGION& r : regions) EXPECT_EQ(Differing(strip, want.Surface(), r.rect), 0) << r.name << " at start";
+    for (const REGION& r : regions) EXPECT_EQ(PixelsDiffering(strip, r.rect, want.Surface()), 0) << r.name << " at start";
     const CRect lineRects[4] = {{190, 0, 470, 29}, {470, 0, 750, 29}, {190, 29, 470, 58}, {470, 29, 750, 58}};
     const CPoint lineTexts[4] = {{191, 0}, {471, 0}, {191, 29}, {470, 29}};
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(surfacecheck::AllColour(strip, lineRects[i], 0)) << "line " << i + 1;
@@ -398,7 +394,7 @@ TEST_F(MainPanelsTest, StatusStripFollowsThePatientClockPowerAndAlarms)
         EXPECT_TRUE(panels.StatusStrip()->NeedsPaint()) << at;
         want.DrawDateTime();
         want.DrawPowerStatus(s.acLine, s.batteryFlag, s.percent);
-        for (const REGION& r : regions) EXPECT_EQ(Differing(strip, want.Surface(), r.rect), 0) << r.name << ", " << at;
+        for (const REGION& r : regions) EXPECT_EQ(PixelsDiffering(strip, r.rect, want.Surface()), 0) << r.name << ", " << at;
         for (int i = 0; i < 4; ++i) {
             if (s.lines[i] == nullptr) {
                 EXPECT_TRUE(surfacecheck::AllColour(strip, lineRects[i], 0)) << "line " << i + 1 << ", " << at;

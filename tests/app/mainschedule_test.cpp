@@ -1,6 +1,8 @@
 // The main dialog's 50 ms schedule, tick by tick on the fake clock.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "app/mainpanels.h"
@@ -9,8 +11,9 @@
 #include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "display/displayfield.h"
+#include "display/staticbpvaluenormal.h"
 #include "platform/fakeclock.h"
-#include "platform/headlessscreen.h"
+#include "platform/uiloop.h"
 #include "support/tempfolder.h"
 
 namespace {
@@ -61,37 +64,48 @@ std::vector<uint32_t> Pixels(const CBitmap& bitmap)
     return std::vector<uint32_t>(bits, bits + static_cast<size_t>(bitmap.Width()) * bitmap.Height());
 }
 
-// The dialog itself, tick by tick, with its threads running. The NIBP alarm is the probe: no
-// NIBP result ever arrives, so with its alarm switched on the no-value marker lies below the
-// low limit from the first alarm step on, whatever the link thread does meanwhile; the status
-// strip shows its line from the next second step on, and changes at no other tick.
-TEST(MainDialogThreadTest, TicksRunTheAlarmStepEvery500MsAndTheSecondStepEverySecond)
+// A clock that moves only when the test moves it, while the worker threads really sleep.
+class SteppedClock : public FakeClock {
+public:
+    using FakeClock::FakeClock;
+    void SleepFor(DWORD ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+// The dialog itself, on its own timer, with its threads running, over three seconds of the
+// clock moved 10 ms at a time: when it ticks, when its alarm step blinks the NIBP panel and
+// when its second step redraws the status strip. The NIBP alarm is the probe: no NIBP result
+// ever arrives, so with its alarm switched on the no-value marker lies below the low limit from
+// the first alarm step on, whatever the link thread does meanwhile; its frame blinks at every
+// alarm step, and the strip's clock and alarm line change at every second step and at no other.
+TEST(MainDialogThreadTest, TicksEvery50MsRunTheAlarmStepEvery500MsAndTheSecondStepEverySecond)
 {
     TempFolder folder;
     folder.Write("Para.ini", "[BP]\nALM_SW=1\n");
     theApp.ResetForTests();
     theApp.m_pMonitorData = new CMonitorData();
     {
-        CHeadlessScreen screen(CTesmorDlg::kWidth, CTesmorDlg::kHeight);
+        SteppedClock clock(0);
         CTesmorDlg dlg;
         ASSERT_TRUE(dlg.CreateMain());
         theApp.m_pMonitorData->EndStartupPhase();
-        const CDisplayField& strip = *dlg.Panels().StatusStrip();
-        std::vector<int> alarmOnAt;
-        std::vector<int> stripChangedAt;
-        for (int tick = 1; tick <= 40; ++tick) {
-            const std::vector<uint32_t> before = Pixels(strip.Surface());
-            dlg.OnTimer(CTesmorDlg::kTimerMain);
-            if (theApp.m_pMonitorData->IsNibpAlmOn() && alarmOnAt.empty()) alarmOnAt.push_back(tick);
-            if (before != Pixels(strip.Surface())) stripChangedAt.push_back(tick);
+        const CBitmap& strip = dlg.Panels().StatusStrip()->Surface();
+        const CBitmap& nibp = dlg.Panels().BpPanel()->Surface();
+        std::vector<DWORD> ticks, blinks, stripChanges;
+        for (DWORD now = 10; now <= 3000; now += 10) {
+            const uint32_t tickCount = dlg.TickCount();
+            const std::vector<uint32_t> stripBefore = Pixels(strip), nibpBefore = Pixels(nibp);
+            clock.Advance(10);
+            CUiLoop::Instance().FireDueTimers();
+            if (dlg.TickCount() != tickCount) ticks.push_back(now);
+            if (Pixels(nibp) != nibpBefore) blinks.push_back(now);
+            if (Pixels(strip) != stripBefore) stripChanges.push_back(now);
         }
         dlg.DestroyWindow();
-        EXPECT_EQ(alarmOnAt, std::vector<int>{10});
-        // The clock and the alarm lines are drawn at every second step; the alarm line first
-        // shows at tick 20, and nothing changes the strip in between.
-        ASSERT_FALSE(stripChangedAt.empty());
-        EXPECT_EQ(stripChangedAt.front(), 20);
-        for (int tick : stripChangedAt) EXPECT_EQ(tick % 20, 0) << tick;
+        std::vector<DWORD> every50;
+        for (DWORD t = 50; t <= 3000; t += 50) every50.push_back(t);
+        EXPECT_EQ(ticks, every50);
+        EXPECT_EQ(blinks, kAlarmTimes);
+        EXPECT_EQ(stripChanges, kSecondTimes);
     }
     delete theApp.m_pMonitorData;
     theApp.m_pMonitorData = nullptr;

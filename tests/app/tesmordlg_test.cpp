@@ -33,6 +33,8 @@
 #include "platform/headlessscreen.h"
 #include "platform/textu16.h"
 #include "records/threaddataalmrec.h"
+#include "support/columns.h"
+#include "support/picture.h"
 #include "support/tempfolder.h"
 #include "support/waitfor.h"
 
@@ -180,11 +182,7 @@ protected:
 // What the screen shows of a control: its part of the composed frame against its own picture.
 int ScreenMismatches(const CHeadlessScreen& screen, const CWnd& control, const CBitmap& picture)
 {
-    const CRect at = control.ScreenRect();
-    int n = 0;
-    for (int y = 0; y < at.Height(); ++y)
-        for (int x = 0; x < at.Width(); ++x) n += screen.Frame().GetPixel(at.left + x, at.top + y) != picture.GetPixel(x, y);
-    return n;
+    return PixelsDiffering(screen.Frame(), control.ScreenRect(), picture, CPoint(0, 0));
 }
 
 struct SHOWN {
@@ -283,15 +281,6 @@ TEST_F(MainDialogValuesThreadTest, EveryWaveIsFlatDuringStartupThenTheTracesShow
     EXPECT_LT(PaintedRow(trace2), trace2.Height() / 2);  // lead I
 }
 
-// Pixels that differ between two pictures of one size.
-int Mismatches(const CBitmap& a, const CBitmap& b)
-{
-    int n = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x) n += a.GetPixel(x, y) != b.GetPixel(x, y);
-    return n;
-}
-
 // Every item of every trend tile, against a tile made from the screen's table and fed each
 // parameter's own value by its id: a second of the start-up phase (markers but for the
 // pressures, no PVCs), then a second with every value.
@@ -332,7 +321,9 @@ TEST_F(MainDialogValuesThreadTest, TrendTilesPlotEveryItemFromItsOwnValue)
         }
         ASSERT_EQ(tiles[t]->GetItemCount(), expected.GetItemCount()) << "tile " << t;
         for (int sel = 0; sel < expected.GetItemCount(); ++sel) {
-            EXPECT_EQ(Mismatches(BitmapOf(*tiles[t]->GetPicture()), BitmapOf(*expected.GetPicture())), 0)
+            ASSERT_EQ(tiles[t]->GetSel(), sel) << "tile " << t;
+            ASSERT_EQ(expected.GetSel(), sel) << "tile " << t;
+            EXPECT_EQ(PixelsDiffering(BitmapOf(*tiles[t]->GetPicture()), BitmapOf(*expected.GetPicture())), 0)
                 << "tile " << t << ", item " << sel;
             DoubleClick(*tiles[t]);
             DoubleClick(expected);
@@ -360,7 +351,8 @@ TEST_F(MainDialogValuesThreadTest, MiniTrendDrawsEachRateFromItsOwnValue)
         {"respiration rate", g_crRespValue, 150, 220, 219 - kRr * 17 / 30},
     };
     const auto along = [](const SERIES& s, int left, int right) { return CRect(left, s.row - 1, right, s.row + 2); };
-    // Until the thread has drawn all three points (the oldest segment starts at x 911).
+    // Until the thread has drawn all three points in every strip, wherever (the oldest segment
+    // starts at x 911); where they stand is checked below.
     CBitmap drawnBitmap;
     drawnBitmap.CreateBitmap(938, 265);
     CDC drawn;
@@ -368,8 +360,9 @@ TEST_F(MainDialogValuesThreadTest, MiniTrendDrawsEachRateFromItsOwnValue)
     drawn.SelectObject(&drawnBitmap);
     ASSERT_TRUE(WaitFor([&] {
         return theApp.m_pThreadDraw->BlitTo(&drawn) == 0 &&
-               std::all_of(std::begin(series), std::end(series),
-                           [&](const SERIES& s) { return CountInRect(drawn, along(s, 911, 914), s.colour) > 0; });
+               std::all_of(std::begin(series), std::end(series), [&](const SERIES& s) {
+                   return CountInRect(drawn, CRect(911, s.top, 914, s.bottom), s.colour) > 0;
+               });
     }));
 
     const std::vector<CECGRespSpo2Trend*> trend = ChildrenOf<CECGRespSpo2Trend>(dlg);
@@ -422,26 +415,81 @@ TEST_F(MainDialogValuesThreadTest, DataRecordCarriesEachValueFromItsOwnSource)
     EXPECT_EQ(v.i8FiO2, kAirOxy);
 }
 
-TEST_F(MainDialogValuesThreadTest, AnAlarmThatStaysIsRecordedOnce)
+// During the start-up phase no alarm is evaluated, shown or recorded, though every group's
+// value lies beyond its limit (and every no-value marker below every low limit). After it,
+// each group's alarm is raised, shown on its line of the status strip and recorded once, as
+// long as it stays.
+TEST_F(MainDialogValuesThreadTest, AlarmsWaitForTheEndOfStartupThenEachIsShownAndRecordedOnce)
 {
-    data->SetTemp(391);  // above the high limit of 38.5
-    data->EndStartupPhase();
+    CMonitorData& d = *data;
+    for (int* on : {&d.m_nEcgAlmSw, &d.m_nRespAlmSw, &d.m_nOxyAlmSw, &d.m_nBpAlmSw, &d.m_nAirOxyAlmSw, &d.m_nEcgAlmRec,
+                    &d.m_nRespAlmRec, &d.m_nOxyAlmRec, &d.m_nBpAlmRec, &d.m_nAirOxyAlmRec})
+        *on = 1;
+    d.SetEcgHr(130);   // above 121
+    d.SetRespRr(40);   // above 36
+    d.SetTemp(391);    // above 38.5
+    d.SetSpo2(80);     // below 83
+    d.SetAirOxy(70);   // above 67
+    {
+        CSingleLock guard(d.m_csNibp);
+        d.m_i16NibpSbp = 125;  // above 117
+    }
+    const auto alarmsOn = [&] {
+        return std::vector<int>{d.IsAnyEcgAlmOn(), d.IsRespAlmOn(), d.IsTempAlmOn(),
+                                d.IsSpo2AlmOn(), d.IsNibpAlmOn(), d.IsAirOxyAlmOn()};
+    };
+    const CBitmap& strip = dlg.Panels().StatusStrip()->Surface();
+    const CRect lines[4] = {{190, 0, 470, 29}, {470, 0, 750, 29}, {190, 29, 470, 58}, {470, 29, 750, 58}};
     ASSERT_TRUE(WaitFor([] { return RecordCount(theApp.m_strSysSavePath) >= 1; }));  // the power-on event
+    for (int step = 0; step < 3; ++step) AlarmStepWritten();
+    EXPECT_EQ(alarmsOn(), std::vector<int>(6, 0));
+    for (const CRect& line : lines) EXPECT_TRUE(surfacecheck::AllColour(strip, line, 0)) << "start-up";
+    EXPECT_EQ(RecordCount(theApp.m_strAlmSavePath), 0u);
+
+    d.EndStartupPhase();
     for (int step = 0; step < 4; ++step) AlarmStepWritten();
-    EXPECT_EQ(data->IsTempAlmOn(), 1);
-    EXPECT_EQ(RecordCount(theApp.m_strAlmSavePath), 1u);
+    EXPECT_EQ(alarmsOn(), std::vector<int>(6, 1));
+    for (const CRect& line : lines) EXPECT_FALSE(surfacecheck::AllColour(strip, line, 0)) << "after start-up";
+    EXPECT_EQ(RecordCount(theApp.m_strAlmSavePath), 6u);
 }
 
-// Wave, start-up and caption settings, each unlike the others of its round; across the three
-// rounds every two of the settings that take only 0 and 1 differ at least once.
+// The ECG panel's heart shows on the tick after the link reports a beat, and only then; the
+// SpO2 panel's pulse bar follows the pulse strength.
+TEST_F(MainDialogValuesThreadTest, BeatHeartAndPulseBarFollowTheLink)
+{
+    const auto picture = [](const CValuePanel* panel) {
+        const CBitmap& b = panel->Surface();
+        return std::vector<uint32_t>(b.Bits(), b.Bits() + static_cast<size_t>(b.Width()) * b.Height());
+    };
+    const CValuePanel* ecg = dlg.Panels().EcgPanel();
+    const CValuePanel* spo2 = dlg.Panels().Spo2Panel();
+    Ticks(1);
+    const std::vector<uint32_t> ecgCalm = picture(ecg), spo2Calm = picture(spo2);
+    data->SetEcgBeat(1);
+    Ticks(1);
+    EXPECT_NE(picture(ecg), ecgCalm);
+    EXPECT_EQ(picture(spo2), spo2Calm);
+    Ticks(1);
+    EXPECT_EQ(picture(ecg), ecgCalm);  // the beat is taken once
+    data->SetSpo2Strength(9);
+    Ticks(1);
+    EXPECT_NE(picture(spo2), spo2Calm);
+    EXPECT_EQ(picture(ecg), ecgCalm);
+}
+
+// Wave, start-up and caption settings. Across the four rounds every setting differs from every
+// other in some round and takes two values, three where it has three or more; the pace, filter
+// and apnoea-time codes include ones the program sends as others (pace 2 as off, filter 3 as
+// diagnosis, apnoea time 3 as 30 s), and the last three columns hold what each sends.
 struct DISPLAY_SETTINGS {
-    int ecgSpeed, plethSpeed, respSpeed, hrLead, trap, leadMode;  // 0 or 1
-    int ecgGain, respGain, trace1, trace2, paceSw, filter, apnea;
+    int ecgSpeed, plethSpeed, respSpeed, hrLead, trap, leadMode, ecgGain, respGain, trace1, trace2;
+    int paceSw, filter, apnea, paceSent, filterSent, apneaSent;
 };
 const DISPLAY_SETTINGS kRounds[] = {
-    {1, 0, 0, 1, 1, 0, /**/ 2, 4, 3, 5, 1, 2, 0},
-    {0, 1, 0, 1, 0, 1, /**/ 2, 3, 5, 6, 0, 1, 2},
-    {0, 0, 1, 0, 1, 1, /**/ 2, 4, 6, 7, 1, 0, 1},  // trace lead 7 is none of the seven channels
+    {1, 0, 0, 1, 1, 0, 0, 4, 3, 5, /**/ 1, 2, 0, /**/ 1, 2, 0},
+    {0, 1, 0, 0, 1, 1, 2, 1, 5, 6, /**/ 2, 3, 2, /**/ 0, 0, 2},
+    {0, 0, 1, 0, 0, 1, 1, 3, 6, 7, /**/ 1, 1, 3, /**/ 1, 1, 1},  // trace lead 7 is none of the seven channels
+    {1, 1, 1, 0, 0, 0, 2, 0, 0, 2, /**/ 0, 0, 1, /**/ 0, 0, 1},
 };
 
 void PrintTo(const DISPLAY_SETTINGS& s, std::ostream* out)
@@ -542,14 +590,9 @@ TEST_P(MainDialogSettingsThreadTest, EveryWaveViewDrawsItsOwnSignalAtItsOwnSetti
             view->ClearNeedsPaint();
         }
         CBitmap shownPicture, expectedPicture;
-        for (auto [view, picture] : {std::pair{views[v].shown, &shownPicture}, std::pair{&expected, &expectedPicture}}) {
-            picture->CreateBitmap(view->Width(), view->Height());
-            CDC dc;
-            dc.CreateCompatibleDC(nullptr);
-            dc.SelectObject(picture);
-            view->OnPaint(&dc);
-        }
-        EXPECT_EQ(Mismatches(shownPicture, expectedPicture), 0) << "view " << v;
+        PaintInto(*views[v].shown, shownPicture);
+        PaintInto(expected, expectedPicture);
+        EXPECT_EQ(PixelsDiffering(shownPicture, expectedPicture), 0) << "view " << v;
     }
 }
 
@@ -566,10 +609,10 @@ std::vector<std::vector<uint8_t>> Queued(CCommandQueue& queue)
     return frames;
 }
 
-// The frames of the `issued` commands, sorted: those still queued and, when one is missing,
-// the one the link thread has taken to send. The thread takes at most one before it awaits
-// its acknowledgement (500 ms), so a snapshot taken while the count stands still is whole.
-std::vector<std::vector<uint8_t>> Commands(CCommandQueue& queue, int issued)
+// The frames of the `issued` commands in the order they were queued: the one the link thread
+// may have taken to send (it takes at most one, the head, before it awaits its acknowledgement
+// for 500 ms), then those still queued. A snapshot taken while the count stands still is whole.
+std::vector<std::vector<uint8_t>> Commands(CCommandQueue& queue, size_t issued)
 {
     int queued = 0;
     std::vector<std::vector<uint8_t>> frames;
@@ -577,69 +620,72 @@ std::vector<std::vector<uint8_t>> Commands(CCommandQueue& queue, int issued)
         queued = queue.Count();
         frames = Queued(queue);
     } while (queue.Count() != queued);
-    if (queued < issued) {
+    if (frames.size() < issued) {
         std::vector<uint8_t> frame{queue.AwaitedLetter()};
         frame.insert(frame.end(), queue.CurFrame(), queue.CurFrame() + queue.CurLength());
-        frames.push_back(frame);
+        frames.insert(frames.begin(), frame);
     }
-    std::sort(frames.begin(), frames.end());
     return frames;
 }
 
-// Every start-up command, letter and bytes, carries its own setting.
-TEST_P(MainDialogSettingsThreadTest, StartupCommandsCarryTheirOwnSettings)
+// A command with one data byte below 0x80, as its letter followed by its frame: the letter, the
+// two high-bit bytes, the byte with bit 7 set, and the checksum (bit 7 set over the low seven
+// bits of the sum of the bytes before it).
+std::vector<uint8_t> Command(char letter, int byte)
 {
-    const DISPLAY_SETTINGS& s = GetParam();
-    UartDataThread reference;
-    reference.SendEcgHrLead(static_cast<uint8_t>(s.hrLead));
-    reference.SendEcgWaveGain(static_cast<uint8_t>(s.ecgGain));
-    reference.SendEcgPaceSw(static_cast<uint8_t>(s.paceSw));
-    reference.SendEcgTrap(static_cast<uint8_t>(s.trap));
-    reference.SendEcgWaveFilter(static_cast<uint8_t>(s.filter));
-    reference.SendEcgLeadMode(static_cast<uint8_t>(s.leadMode));
-    reference.SendRespGain(static_cast<uint8_t>(s.respGain));
-    reference.SendRespApneaTime(static_cast<uint8_t>(s.apnea));
-    reference.SendCmdW(0);
-    reference.SendNibpReset();
-    const int issued = reference.Queue().Count();
-    EXPECT_EQ(Commands(theApp.m_pUartDataThread->Queue(), issued), Commands(reference.Queue(), issued));
+    const auto l = static_cast<uint8_t>(letter);
+    return {l, l, 0x80, 0x80, static_cast<uint8_t>(0x80 | byte), static_cast<uint8_t>(0x80 | ((l + byte) & 0x7F))};
 }
 
-// The four captions over the wave views, each against a caption made as the screen names it.
+// Every start-up command, letter and bytes, carries its own setting, in the order the front
+// end is set up.
+TEST_P(MainDialogSettingsThreadTest, StartupCommandsCarryTheirOwnSettings)
+{
+    ExpectColumnsApart(IntColumns(kRounds, "ecgSpeed plethSpeed respSpeed hrLead trap leadMode ecgGain:3 respGain:3 "
+                                           "trace1 trace2 paceSw filter:3 apnea paceSent filterSent:3 apneaSent"));
+    const DISPLAY_SETTINGS& s = GetParam();
+    const std::vector<std::vector<uint8_t>> expected = {
+        Command('M', s.hrLead),    Command('H', s.ecgGain),   Command('K', s.paceSent),
+        Command('J', s.trap),      Command('G', s.filterSent), Command('E', s.leadMode),
+        Command('P', s.respGain),  Command('R', s.apneaSent), Command('W', 0),
+        {'Y', 0x59, 0x80, 0x80, 0xD9},  // the NIBP reset, without data
+    };
+    EXPECT_EQ(Commands(theApp.m_pUartDataThread->Queue(), expected.size()), expected);
+}
+
+// The four captions over the wave views, each against a caption made where and as the screen
+// names it.
 TEST_F(MainDialogValuesThreadTest, WaveCaptionsNameTheirWavesInTheirColours)
 {
     const std::vector<CColorText_Static*> captions = ChildrenOf<CColorText_Static>(dlg);
     struct CAPTION {
         const char16_t* text;
         COLORREF colour;
-        bool shown;
+        CRect place;
     };
-    const CAPTION expected[] = {
-        {u"ECG", 0x00E100, true}, {u"ECG", 0x00E100, true}, {u"PLETH", 0xFFCD80, true}, {u"RESP", 0x62EEEE, true}};
+    const CAPTION expected[] = {{u"ECG", 0x00E100, {10, 60, 50, 80}},
+                                {u"ECG", 0x00E100, {10, 260, 50, 280}},
+                                {u"PLETH", 0xFFCD80, {10, 460, 70, 480}},
+                                {u"RESP", 0x62EEEE, {10, 600, 70, 620}}};
     ASSERT_EQ(captions.size(), std::size(expected));
     CWnd parent;
     parent.Create(nullptr, CRect(0, 0, CTesmorDlg::kWidth, CTesmorDlg::kHeight), 1);
     for (size_t i = 0; i < captions.size(); ++i) {
         CColorText_Static reference;
-        CRect place;
-        captions[i]->GetWindowRect(&place);
-        reference.Create(expected[i].text, WS_CHILD | WS_VISIBLE, place, &parent, 0x10202);
+        reference.Create(expected[i].text, WS_CHILD | WS_VISIBLE, expected[i].place, &parent, 0x10202);
         reference.SetTextColor(expected[i].colour);
         reference.SetBkColor(0);
         reference.SetFontPointSize(160, u"宋体", TRUE);
-        EXPECT_EQ(captions[i]->IsWindowVisible() != FALSE, expected[i].shown) << "caption " << i;
+        CRect place;
+        captions[i]->GetWindowRect(&place);
+        EXPECT_EQ(place, expected[i].place) << "caption " << i;
+        EXPECT_TRUE(captions[i]->IsWindowVisible()) << "caption " << i;
         EXPECT_EQ(captions[i]->GetDlgCtrlID(), reference.GetDlgCtrlID()) << "caption " << i;
         EXPECT_EQ(captions[i]->GetWindowText(), reference.GetWindowText()) << "caption " << i;
         CBitmap shown, made;
-        for (auto [caption, picture] : {std::pair<CWnd*, CBitmap*>{captions[i], &shown}, {&reference, &made}}) {
-            picture->CreateBitmap(place.Width(), place.Height());
-            CDC dc;
-            dc.CreateCompatibleDC(nullptr);
-            dc.SelectObject(picture);
-            caption->OnEraseBkgnd(&dc);
-            caption->OnPaint(&dc);
-        }
-        EXPECT_EQ(Mismatches(shown, made), 0) << "caption " << i;
+        PaintInto(*captions[i], shown);
+        PaintInto(reference, made);
+        EXPECT_EQ(PixelsDiffering(shown, made), 0) << "caption " << i;
     }
 }
 

@@ -125,10 +125,14 @@ protected:
     // Settings changed by hand between loading the settings file and creating the dialog.
     virtual void ChooseSettings(CMonitorData& /*settings*/) {}
 
+    // Groups of three time points each wave gets before a tick.
+    struct FRAMES {
+        int ecg, pleth, resp;
+    };
     // n ticks of the 50 ms timer, each after `frames` groups of three time points of every wave:
     // the ECG channels at `ecg`, the pleth wave at `level`, the respiration wave at `resp`
     // (at `level` too when not given).
-    void Ticks(int n, const EcgFrame& ecg = kFlat, uint8_t level = 0, int frames = 1, int resp = -1)
+    void Ticks(int n, const EcgFrame& ecg = kFlat, uint8_t level = 0, FRAMES frames = {1, 1, 1}, int resp = -1)
     {
         std::array<uint16_t, 21> ecgSamples{};
         for (size_t i = 0; i < ecgSamples.size(); ++i) ecgSamples[i] = ecg[i % 7];
@@ -136,11 +140,9 @@ protected:
         const uint8_t respLevel = resp < 0 ? level : static_cast<uint8_t>(resp);
         const uint8_t breath[3] = {respLevel, respLevel, respLevel};
         for (int t = 0; t < n; ++t) {
-            for (int f = 0; f < frames; ++f) {
-                data->SetEcgWave(ecgSamples.data());
-                data->SetPlethWave(pleth);
-                data->SetRespWave(breath);
-            }
+            for (int f = 0; f < frames.ecg; ++f) data->SetEcgWave(ecgSamples.data());
+            for (int f = 0; f < frames.pleth; ++f) data->SetPlethWave(pleth);
+            for (int f = 0; f < frames.resp; ++f) data->SetRespWave(breath);
             dlg.OnTimer(CTesmorDlg::kTimerMain);
         }
     }
@@ -227,7 +229,6 @@ TEST_F(MainDialogValuesThreadTest, PanelsShowEachValueAndEachLimitInItsOwnPlace)
                                                                   p.Spo2Panel(), p.RespPanel(), p.FaPanel()}) {
         EXPECT_EQ(ScreenMismatches(screen, *panel, panel->Surface()), 0) << ToUtf8(panel->Look().pszCaption);
     }
-    EXPECT_EQ(screen.Frame().GetPixel(1340, 400), 0u);  // the dialog's own background, beside the panels
 }
 
 // An alarm raised after the start-up phase reaches its line of the status strip, on the
@@ -337,7 +338,7 @@ TEST_F(MainDialogValuesThreadTest, TrendTilesPlotEveryItemFromItsOwnValue)
 TEST_F(MainDialogValuesThreadTest, MiniTrendDrawsEachRateFromItsOwnValue)
 {
     data->EndStartupPhase();
-    Ticks(25, kFlat, 0, 5);  // 375 respiration samples: three trend points
+    Ticks(25, kFlat, 0, {5, 5, 5});  // 375 respiration samples: three trend points
     struct SERIES {
         const char* name;
         COLORREF colour;
@@ -370,7 +371,7 @@ TEST_F(MainDialogValuesThreadTest, MiniTrendDrawsEachRateFromItsOwnValue)
     CDC& picture = trend[0]->m_dcMem;
     picture.FillSolidRect(CRect(0, 0, 938, 265), 0);
     trend[0]->ClearNeedsPaint();
-    Ticks(20, kFlat, 0, 0);  // a second step, with no new trend point
+    Ticks(20, kFlat, 0, {0, 0, 0});  // a second step, with no new trend point
     EXPECT_TRUE(trend[0]->NeedsPaint());
     for (const SERIES& s : series) {
         EXPECT_GT(CountInRect(picture, along(s, 911, 936), s.colour), 0) << s.name;
@@ -382,21 +383,22 @@ TEST_F(MainDialogValuesThreadTest, MiniTrendDrawsEachRateFromItsOwnValue)
 // The bottom strip of the mini-trend shows the compressed respiration wave: 375 samples at 200
 // during the start-up phase, then 375 at 0 (75 compressed points, three trend points). Only
 // the second part may reach the drawing thread: a line along the bottom from the right edge
-// to x 900, and nothing above it.
+// to x 900, and nothing above it or further left.
 TEST_F(MainDialogValuesThreadTest, MiniTrendGetsNothingDuringStartup)
 {
     CThreadDraw& draw = *theApp.m_pThreadDraw;
     draw.SetViewMode(1);
-    Ticks(25, kFlat, 200, 5);
+    Ticks(25, kFlat, 200, {7, 2, 5});  // more ECG samples than respiration samples, fewer pleth
     data->EndStartupPhase();
-    Ticks(25, kFlat, 0, 5);
+    Ticks(25, kFlat, 0, {7, 2, 5});
     const std::vector<CECGRespSpo2Trend*> trend = ChildrenOf<CECGRespSpo2Trend>(dlg);
     ASSERT_EQ(trend.size(), 1u);
     CDC& picture = trend[0]->m_dcMem;
     ASSERT_TRUE(WaitFor([&] {
         return draw.BlitTo(&picture) == 0 && CountInRect(picture, CRect(900, 216, 903, 222), g_crRespValue) > 0;
     }));
-    EXPECT_EQ(CountInRect(picture, CRect(850, 151, 936, 212), g_crRespValue), 0);
+    EXPECT_EQ(CountInRect(picture, CRect(36, 151, 938, 265), g_crRespValue),
+              CountInRect(picture, CRect(900, 212, 938, 222), g_crRespValue));
 }
 
 TEST_F(MainDialogValuesThreadTest, DataRecordCarriesEachValueFromItsOwnSource)
@@ -534,6 +536,7 @@ TEST_P(MainDialogSettingsThreadTest, EveryWaveViewDrawsItsOwnSignalAtItsOwnSetti
     const auto plethAt = [](int t) { return 100 + 3 * t; };
     const auto respAt = [](int t) { return 10 + 2 * t; };
     const int startupTicks = 5;  // the same signals, shown flat
+    const FRAMES frames = {2, 1, 3};  // samples a tick: 6 of each ECG channel, 3 pleth, 9 respiration
     for (int v = 0; v < CTesmorDlg::kEcgViews; ++v) dlg.EcgView(v)->ClearNeedsPaint();
     dlg.PlethView()->ClearNeedsPaint();
     dlg.RespView()->ClearNeedsPaint();
@@ -541,7 +544,7 @@ TEST_P(MainDialogSettingsThreadTest, EveryWaveViewDrawsItsOwnSignalAtItsOwnSetti
         if (t == 0) data->EndStartupPhase();
         EcgFrame ecg;
         for (size_t c = 0; c < ecg.size(); ++c) ecg[c] = ecgAt(static_cast<int>(c), std::max(t, 0));
-        Ticks(1, ecg, static_cast<uint8_t>(plethAt(std::max(t, 0))), 1, respAt(std::max(t, 0)));
+        Ticks(1, ecg, static_cast<uint8_t>(plethAt(std::max(t, 0))), frames, respAt(std::max(t, 0)));
     }
 
     struct VIEW {
@@ -549,6 +552,7 @@ TEST_P(MainDialogSettingsThreadTest, EveryWaveViewDrawsItsOwnSignalAtItsOwnSetti
         std::unique_ptr<CSweepWave> expected;
         std::function<int(int)> sampleAt;  // by tick
         int flat;                          // its baseline, shown during the start-up phase
+        int perTick;                       // samples a tick
     };
     const unsigned styles[] = {1, 0, 2, 3, 4, 4, 4};  // lead labels II, I, III, aVF, aVL
     // A trace lead outside the seven channels shows lead II.
@@ -561,28 +565,29 @@ TEST_P(MainDialogSettingsThreadTest, EveryWaveViewDrawsItsOwnSignalAtItsOwnSetti
         view->SetSpeed(s.ecgSpeed);
         view->SetGain(s.ecgGain);
         const int channel = channels[v];
-        views.push_back({dlg.EcgView(v), std::move(view), [&ecgAt, channel](int t) { return ecgAt(channel, t); }, 2048});
+        views.push_back({dlg.EcgView(v), std::move(view), [&ecgAt, channel](int t) { return ecgAt(channel, t); }, 2048, 3 * frames.ecg});
     }
     auto plethView = std::make_unique<CPlethWave>(0, 0, 0);
     plethView->SetScaleUnit(105);
     plethView->SetScaleDivisor(120);
     plethView->SetSpeed(s.plethSpeed);
     plethView->SetGain(1);
-    views.push_back({dlg.PlethView(), std::move(plethView), plethAt, 0});
+    views.push_back({dlg.PlethView(), std::move(plethView), plethAt, 0, 3 * frames.pleth});
     auto respView = std::make_unique<CRespWave>(0, 0, 0);
     respView->SetScaleUnit(105);
     respView->SetScaleDivisor(256);
     respView->SetSpeed(s.respSpeed);
     respView->SetGain(s.respGain);
-    views.push_back({dlg.RespView(), std::move(respView), respAt, 0});
+    views.push_back({dlg.RespView(), std::move(respView), respAt, 0, 3 * frames.resp});
 
     CWnd parent;
     parent.Create(nullptr, CRect(0, 0, CTesmorDlg::kWidth, CTesmorDlg::kHeight), 1);
     for (size_t v = 0; v < views.size(); ++v) {
         CSweepWave& expected = *views[v].expected;
         PlaceControl(expected, PLACEMENT{0, 0, views[v].shown->Width(), views[v].shown->Height(), true}, &parent);
-        for (int i = 0; i < startupTicks * 3; ++i) expected.AddSample(views[v].flat);
-        for (int i = 0; i < ticks * 3; ++i) expected.AddSample(views[v].sampleAt(i / 3));
+        const int perTick = views[v].perTick;
+        for (int i = 0; i < startupTicks * perTick; ++i) expected.AddSample(views[v].flat);
+        for (int i = 0; i < ticks * perTick; ++i) expected.AddSample(views[v].sampleAt(i / perTick));
         ASSERT_EQ(views[v].shown->PendingCount(), expected.PendingCount()) << "view " << v;
         EXPECT_TRUE(views[v].shown->NeedsPaint()) << "view " << v;
         for (CSweepWave* view : {views[v].shown, &expected}) {
@@ -699,6 +704,15 @@ TEST_F(MainDialogValuesThreadTest, MainWindowAnswersItsMessagesAndTakesEverythin
     EXPECT_EQ(rect, CRect(0, 0, CTesmorDlg::kWidth, CTesmorDlg::kHeight));
     for (UINT message = WM_PANEL_ECG_DBLCLK; message <= WM_PANEL_FA_DBLCLK + 1; ++message)
         EXPECT_EQ(dlg.OnUserMessage(message, 0, 0), 0) << "message " << message;
+    // Its background is black whatever stood there before; a timer of another id runs nothing.
+    CBitmap background;
+    background.CreateBitmap(CTesmorDlg::kWidth, CTesmorDlg::kHeight);
+    scratch.SelectObject(&background);
+    scratch.FillSolidRect(rect, 0xFFFFFF);
+    EXPECT_TRUE(dlg.OnEraseBkgnd(&scratch));
+    EXPECT_TRUE(surfacecheck::AllColour(background, rect, 0));
+    dlg.OnTimer(CTesmorDlg::kTimerMain + 1);
+    EXPECT_EQ(dlg.TickCount(), 0u);
 
     // The link thread waits at its simulator step, 48 ms after it started, while this test
     // holds the simulator's lock. The window is destroyed on a second thread meanwhile: it
@@ -737,6 +751,8 @@ TEST(MainDialogTest, WithoutTheMonitoringDataObjectTheWindowIsNotMadeAndSaysWhy)
     EXPECT_FALSE(dlg.CreateMain());
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "tesmor: the monitoring data object is missing; cannot start\n");
+    dlg.OnTimer(CTesmorDlg::kTimerMain);  // a timer that still fired would find nothing to read
+    EXPECT_EQ(dlg.TickCount(), 0u);
     EXPECT_EQ(theApp.m_pUartDataThread, nullptr);
 }
 

@@ -10,25 +10,18 @@
 #include <utility>
 
 #include "appbase/tesmorapp.h"
-#include "platform/fakeclock.h"
-#include "platform/filefaults.h"
 #include "recordfixture.h"
+#include "support/columns.h"
 
 namespace {
 
-class RecordOpenTest : public ::testing::Test {
+class RecordOpenTest : public RecordFixture {
 protected:
     void SetUp() override
     {
-        CFileFaults::Reset();
+        RecordFixture::SetUp();
         clock.SetLocalTime(LocalTime{2026, 12, 7, 8, 0, 0, 0});
         theApp.m_vecPicturePaths.clear();
-    }
-    TestRecThread& Start()
-    {
-        thread = std::make_unique<TestRecThread>();
-        thread->InitInstance();
-        return *thread;
     }
     // Makes a file that is long enough to be opened rather than created.
     static void Extend(const std::string& path, uint64_t size = 0x30000)
@@ -41,15 +34,11 @@ protected:
         WriteHead(path, 1, wb, nb);
         Extend(path);
     }
-    void WriteOneData()
+    void WriteOneData() { ASSERT_EQ(thread->StoreData(77), 0); }
+    void StoreAlarms(uint32_t n)
     {
-        DataRecordSource src(77);
-        ASSERT_EQ(thread->AddDataRecord(&src.rec), 0);
-        thread->RunPass();
+        for (uint32_t i = 0; i < n; ++i) thread->StoreAlarm(1, "2026-12-07 07:00:00", i);
     }
-    FakeClock clock;
-    RecordFolder folder;
-    std::unique_ptr<TestRecThread> thread;
 };
 
 TEST_F(RecordOpenTest, MissingFilesAreCreated)
@@ -226,37 +215,6 @@ TEST_F(RecordOpenTest, CopiesAtTheWrapTakeTheOneAhead)
     EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
 }
 
-// Both copies' checks failing (damage from outside; a cut leaves one): the fields decide. Copies
-// sealed by a build before header copies carried the tag (a check value, no tag): the newer is
-// taken, and one whose check fails beside one whose check holds was cut and is refused.
-TEST_F(RecordOpenTest, CopiesBothFailingOrSealedWithoutTheTag)
-{
-    const std::string& path = theApp.m_strDataSavePath;
-    Start();
-    WriteOneData();  // copy A 1
-    WriteOneData();  // copy B 2
-    thread.reset();
-    auto writeBoth = [&path](size_t at, const void* bytes, size_t size) {
-        for (uint64_t copy : {uint64_t{0}, g_u64HeadBOffset}) WriteRaw(path, copy + at, bytes, size);
-    };
-    const size_t createTime = offsetof(REC_FILE_HEAD, szCreateTime);
-    writeBoth(createTime, u"1", sizeof(char16_t));
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(thread->m_u32DataWrite, 2u);
-    thread.reset();
-    writeBoth(createTime, u"2", sizeof(char16_t));  // as it was: "2026-..."
-    const uint32_t noTag = 0;
-    writeBoth(offsetof(REC_FILE_HEAD, szWriteTime) + 28 * sizeof(char16_t), &noTag, sizeof(noTag));
-    Start();
-    EXPECT_EQ(thread->m_u32DataWrite, 2u);
-    thread.reset();
-    WriteRaw(path, g_u64HeadBOffset + createTime, u"1", sizeof(char16_t));
-    Start();
-    EXPECT_EQ(thread->m_u32DataWrite, 1u);
-}
-
 TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
 {
     const std::string& path = theApp.m_strAlmSavePath;
@@ -282,7 +240,7 @@ TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
     EXPECT_EQ(ReadHead(path, 0).u32WriteIndex, 0u);
     for (int copy = 0; copy < 2; ++copy) EXPECT_EQ(ReadHead(path, copy).u8Reserved[0], 0) << copy;  // nothing of the old
     EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0xEE);
-    EXPECT_EQ(ReadRaw(path, 0x20000, 50)[0x28], 0xEE);
+    EXPECT_EQ(StubState(path, 0), 0xEE);
 }
 
 // The last name free is taken; once every name is taken, the damaged file is left alone.
@@ -473,15 +431,9 @@ TEST_F(RecordOpenTest, LinkToAPictureThatIsNotThereYetKeepsNoRecords)
 
 TEST_F(RecordOpenTest, StubsNotCommittedOrNotMatchingTheirRecordAreEmpty)
 {
-    {
-        Start();
-        for (uint32_t i = 0; i < 3; ++i) {
-            AlmRecordSource src(1, 2, "2026-12-07 07:00:00", i);
-            thread->AddAlmRecord(&src.rec);
-            thread->RunPass();
-        }
-        thread.reset();
-    }
+    Start();
+    StoreAlarms(3);
+    thread.reset();
     const std::string& path = theApp.m_strAlmSavePath;
     uint8_t ee = 0xEE;
     WriteRaw(path, 0x20000 + 0x28, &ee, 1);                 // slot 0: interrupted before its commit
@@ -500,11 +452,7 @@ TEST_F(RecordOpenTest, CutAlarmFileKeepsTheAlarmsItHoldsAndSaysSo)
 {
     const std::string& path = theApp.m_strAlmSavePath;
     Start();
-    for (uint32_t i = 0; i < 5; ++i) {
-        AlmRecordSource src(1, 2, "2026-12-07 07:00:00", i);
-        thread->AddAlmRecord(&src.rec);
-        thread->RunPass();
-    }
+    StoreAlarms(5);
     thread.reset();
     const auto line = [&path](int held) {
         return "record file " + path + " holds " + std::to_string(held) +
@@ -519,9 +467,7 @@ TEST_F(RecordOpenTest, CutAlarmFileKeepsTheAlarmsItHoldsAndSaysSo)
     std::vector<int> states;
     for (uint32_t i = 0; i < 5; ++i) states.push_back(thread->m_pAlmIndex[i].u8State);
     EXPECT_EQ(states, (std::vector<int>{0, 0, 0, 0xEE, 0xEE}));
-    AlmRecordSource next(1, 2, "2026-12-07 07:01:00", 9);
-    thread->AddAlmRecord(&next.rec);
-    thread->RunPass();
+    thread->StoreAlarm(1, "2026-12-07 07:01:00", 9);
     EXPECT_TRUE(AlmRecordIntact(ReadRaw(path, 0xF8000 + 3 * 0x8000, 0x8000)));
     EXPECT_EQ(ReadHead(path, 1).u32WriteIndex, 4u);
 
@@ -593,43 +539,52 @@ TEST_F(RecordOpenTest, AlarmFileCountingNoRecordsIsNewOnlyWhenShorterThanAMadeOn
     }
 }
 
-// A copy cut while it was written (its check fails) loses to a copy sealed by a build before
-// copies carried the tag, whose check holds, and to one written without check values; beside a
-// copy that is not valid at all, it is all the file has and is taken.
-TEST_F(RecordOpenTest, CutCopyBesideAnOlderSealedOrAnInvalidOne)
+// Header copies are sealed with a check value behind a tag; builds before the tag sealed them
+// without it, and older ones not at all. A copy whose check fails beside one whose check holds was
+// cut while it was written and is refused, and so is a tagged copy that fails beside a valid one
+// written without check values; beside a copy that is not valid at all it is all the file has.
+// When neither check holds and neither copy is told cut, the copies' own fields decide.
+TEST_F(RecordOpenTest, HeaderCopiesSealedOrCutEachWay)
 {
     const std::string& path = theApp.m_strDataSavePath;
-    const uint32_t noTag = 0;
-    const size_t tagAt = offsetof(REC_FILE_HEAD, szWriteTime) + 28 * sizeof(char16_t);
-    REC_FILE_HEAD plain{};  // as a writer without check values leaves it
-    CRecordRing::StampSignature(&plain);
-    plain.u32WriteIndex = plain.u32Count = 1;
-    struct Case {
-        const char* what;
-        size_t at;  // what copy A gets there
-        const void* bytes;
-        size_t size;
-        uint32_t write;
-    } cases[] = {
-        {"beside a copy sealed before the tag", tagAt, &noTag, sizeof(noTag), 1},
-        {"beside a copy written without check values", 0, &plain, sizeof(plain), 1},
-        {"beside an invalid copy", 0, u"KWPD5NXX", 16, 2},
+    enum Copy { cut, olderSealed, olderCut, plain, invalid };
+    // Written into copy A (write index 1) and copy B (2); the write index the open restores.
+    // Each comment gives what the neighbouring rule would answer (0: the file kept aside, new).
+    const struct Row {
+        int copyA, copyB, write;
+    } rows[] = {
+        {cut, cut, 2},                  // were a cut copy refused beside any copy: 0
+        {olderSealed, olderSealed, 2},  // were a copy without the tag taken for cut: 0
+        {olderSealed, olderCut, 1},     // were untagged copies judged by their fields alone: 2
+        {olderSealed, cut, 1},          // were a tagged cut copy refused only beside a tagged one: 2
+        {plain, cut, 1},                // were the fields to decide when neither check holds: 2
+        {invalid, cut, 2},              // were a cut copy refused beside any copy: 0
+        {cut, invalid, 1},              // were the larger index to win: 2
+        {olderCut, invalid, 1},         // were the larger index to win: 2
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    ExpectColumnsApart(IntColumns(rows, "copyA:3 copyB:3 write"));
+    const size_t tagAt = offsetof(REC_FILE_HEAD, szWriteTime) + 28 * sizeof(char16_t);
+    const uint64_t zeros = 0;
+    auto make = [&path, tagAt, &zeros](uint64_t at, int copy) {
+        if (copy == olderSealed || copy == olderCut || copy == plain) WriteRaw(path, at + tagAt, &zeros, copy == plain ? 8 : 4);
+        if (copy == cut || copy == olderCut) WriteRaw(path, at + offsetof(REC_FILE_HEAD, szCreateTime), u"1", 2);
+        if (copy == invalid) WriteRaw(path, at, u"KWPD5NXX", 16);
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "copy A " << row.copyA << ", copy B " << row.copyB);
         thread.reset();
         std::remove(path.c_str());
         Start();
         WriteOneData();  // copy A 1
         WriteOneData();  // copy B 2
         thread.reset();
-        WriteRaw(path, c.at, c.bytes, c.size);
-        WriteRaw(path, g_u64HeadBOffset + offsetof(REC_FILE_HEAD, szWriteTime), u"1", sizeof(char16_t));  // B cut
+        make(0, row.copyA);
+        make(g_u64HeadBOffset, row.copyB);
         ::testing::internal::CaptureStderr();
         Start();
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-        EXPECT_EQ(thread->m_u32DataWrite, c.write);
-        EXPECT_EQ(thread->m_u32DataCount, c.write);
+        EXPECT_EQ(thread->m_u32DataWrite, static_cast<uint32_t>(row.write));
+        EXPECT_EQ(thread->m_u32DataCount, static_cast<uint32_t>(row.write));
     }
 }
 

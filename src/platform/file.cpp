@@ -98,7 +98,7 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error)
         return FALSE;
     }
     int mode = (flags & modeReadWrite) ? O_RDWR : (flags & modeWrite) ? O_WRONLY : O_RDONLY;
-    if (flags & modeCreate) mode |= O_CREAT | 0;
+    if (flags & modeCreate) mode |= O_CREAT | ((flags & modeNoTruncate) ? 0 : O_TRUNC);
     int fd = OpenCreating(mode);
     int err = errno;
     if (fd >= 0 && (flags & (shareExclusive | shareDenyWrite)) && flock(fd, LOCK_EX | LOCK_NB) != 0) {

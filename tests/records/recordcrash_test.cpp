@@ -238,9 +238,7 @@ TEST_F(RecordCrashTest, PowerLossWhileACommittedAlarmIsOverwritten)
                 TestRecThread t;
                 t.InitInstance();
                 CFileFaults::PowerLossAt(n, torn);
-                ::testing::internal::CaptureStderr();
-                t.StoreAlarm(1, "2026-12-07 09:00:00", 200);
-                ::testing::internal::GetCapturedStderr();
+                Said([&] { t.StoreAlarm(1, "2026-12-07 09:00:00", 200); });
             }
             lost = CFileFaults::PowerLost();
             CFileFaults::Reset();
@@ -317,9 +315,7 @@ TEST_F(RecordCrashTest, HeaderCopyCutAtAnyByteNeverWinsOverTheLastCommitted)
                 // The data header write is the last but one operation of a pass: a write, then its flush.
                 CFileFaults::Reset();
                 CFileFaults::PowerLossAt(opsPerRecord - 1, cut);
-                ::testing::internal::CaptureStderr();
-                t.StoreData(3);
-                ::testing::internal::GetCapturedStderr();
+                Said([&] { t.StoreData(3); });
             }
             ASSERT_TRUE(CFileFaults::PowerLost());
             CFileFaults::Reset();
@@ -366,9 +362,7 @@ TEST(RecordKillSweepTest, PowerLossAtEveryOperationOfAStartLeavesNoFileCalledDam
         {
             RecordFolder folder;
             if (damaged) WriteRaw(theApp.m_strDataSavePath, 0, noise.data(), noise.size());
-            ::testing::internal::CaptureStderr();
-            StartOnce();
-            ::testing::internal::GetCapturedStderr();
+            Said([&] { StartOnce(); });
             operations = CFileFaults::Operations();
         }
         // With a damaged data file, what differs is the data file's part of the start: its open,
@@ -385,9 +379,7 @@ TEST(RecordKillSweepTest, PowerLossAtEveryOperationOfAStartLeavesNoFileCalledDam
                 if (damaged) WriteRaw(data, 0, noise.data(), noise.size());
                 CFileFaults::Reset();
                 CFileFaults::PowerLossAt(n, 10);
-                ::testing::internal::CaptureStderr();
-                StartOnce();
-                ::testing::internal::GetCapturedStderr();
+                Said([&] { StartOnce(); });
                 CFileFaults::Reset();
 
                 // The kept file of the damaged start may still be to make, once.

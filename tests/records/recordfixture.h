@@ -67,18 +67,28 @@ public:
     int StoreEvent(const char* format, uint32_t n = 0);
 };
 
+// What `action` said on standard error.
+template <class Action>
+std::string Said(const Action& action)
+{
+    ::testing::internal::CaptureStderr();
+    action();
+    return ::testing::internal::GetCapturedStderr();
+}
+
 // A test of the record thread driven pass by pass, on record files in a folder of its own.
 class RecordFixture : public ::testing::Test {
 protected:
     void SetUp() override { CFileFaults::Reset(); }
     void TearDown() override { CFileFaults::Reset(); }
-    // A new record thread that has opened or made its files.
-    TestRecThread& Start()
+    // A new record thread that has opened or made its files; what that start said.
+    virtual TestRecThread& Start()
     {
         thread = std::make_unique<TestRecThread>();
         thread->InitInstance();
         return *thread;
     }
+    std::string StartSaying() { return Said([this] { Start(); }); }
     FakeClock clock;
     RecordFolder folder;
     std::unique_ptr<TestRecThread> thread;

@@ -96,9 +96,7 @@ TEST_F(RecordOpenTest, ShortOrEmptyFilesAreNewAndDamagedOnesAreKeptAside)
     WriteRaw(theApp.m_strSysSavePath, 0, "", 0);
     WriteHead(theApp.m_strAlmSavePath, 0, 0, 0);  // made but never written: no records
     ASSERT_EQ(truncate(theApp.m_strAlmSavePath.c_str(), 0x100E8), 0);
-    ::testing::internal::CaptureStderr();
-    Start();
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string err = StartSaying();
     EXPECT_EQ(thread->m_u32DataWrite, 0u);
     EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
     EXPECT_EQ(ReadHead(theApp.m_strNibpSavePath, 1).u32Count, 0u);
@@ -229,10 +227,7 @@ TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
         WriteRaw(path, copy, "garbled header!!", 16);
         WriteRaw(path, copy + offsetof(REC_FILE_HEAD, u8Reserved), "kept?", 5);
     }
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file " + path + " is damaged (no valid header); it is kept as " + path +
+    EXPECT_EQ(StartSaying(), "record file " + path + " is damaged (no valid header); it is kept as " + path +
                   ".damaged and a new file is made\n");
     EXPECT_EQ(FileSize(path + ".damaged"), 0x738000u);  // every old byte kept
     const auto* stubBytes = reinterpret_cast<const uint8_t*>(&stub);
@@ -252,9 +247,7 @@ TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
     Extend(path);
     ASSERT_EQ(mkdir((path + ".damaged").c_str(), 0755), 0);  // a folder takes a name too
     for (int n = 2; n < CRecordRing::kKeptNamesMax; ++n) WriteRaw(CRecordRing::KeptName(path, n), 0, "k", 1);
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file " + path +
+    EXPECT_EQ(StartSaying(), "record file " + path +
                                                             " is damaged (no valid header); it is kept as " + path +
                                                             ".damaged.99 and a new file is made\n");
     EXPECT_EQ(FileSize(path + ".damaged.99"), 0x30000u);
@@ -262,10 +255,7 @@ TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
     ASSERT_EQ(truncate(path.c_str(), 0), 0);
     WriteRaw(path, 0, text.data(), text.size());
     Extend(path);
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file " + path + " is damaged (no valid header) and cannot be kept: " + path + ".damaged to " +
+    EXPECT_EQ(StartSaying(), "record file " + path + " is damaged (no valid header) and cannot be kept: " + path + ".damaged to " +
                   path + ".damaged.99 are all taken; the file is not used\n");
     EXPECT_EQ(thread->m_bNibpFileErr, 1);
     EXPECT_EQ(FileSize(path), 0x30000u);
@@ -328,9 +318,7 @@ TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)
 {
     // Data, NIBP and system events write two header copies each; the 101st alarm stub fails.
     CFileFaults::CutWrite(6 + 101, 10);
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file error, file no longer used: injected fault: " +
+    EXPECT_EQ(StartSaying(), "record file error, file no longer used: injected fault: " +
                                                             theApp.m_strAlmSavePath +
                                                             "; the unfinished file is removed\n");
     EXPECT_NE(access(theApp.m_strAlmSavePath.c_str(), F_OK), 0);
@@ -340,10 +328,7 @@ TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)
     thread.reset();
     ASSERT_EQ(truncate(theApp.m_strNibpSavePath.c_str(), 0), 0);
     CFileFaults::CutWrite(4, 10);  // the NIBP file's second header copy
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file error, file no longer used: injected fault: " + theApp.m_strNibpSavePath + "\n");
+    EXPECT_EQ(StartSaying(), "record file error, file no longer used: injected fault: " + theApp.m_strNibpSavePath + "\n");
     EXPECT_EQ(access(theApp.m_strNibpSavePath.c_str(), F_OK), 0);
     EXPECT_EQ(thread->m_bAlmFileErr, 0);
 
@@ -352,9 +337,7 @@ TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)
     ASSERT_EQ(unlink(theApp.m_strDataSavePath.c_str()), 0);
     ASSERT_EQ(symlink("Elsewhere.dat", theApp.m_strDataSavePath.c_str()), 0);
     CFileFaults::CutWrite(2, 10);  // the data file's second header copy
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file error, file no longer used: injected fault: " +
+    EXPECT_EQ(StartSaying(), "record file error, file no longer used: injected fault: " +
                                                             theApp.m_strDataSavePath +
                                                             "; the unfinished file is removed\n");
     EXPECT_NE(access(folder.Path("Elsewhere.dat").c_str(), F_OK), 0);
@@ -369,9 +352,7 @@ TEST_F(RecordOpenTest, LinkToTheSettingsFileIsNeverWritten)
     WriteRaw(ini, 0, settings.data(), settings.size());
     ASSERT_EQ(link(ini.c_str(), theApp.m_strDataSavePath.c_str()), 0);
     ASSERT_EQ(symlink("Para.ini", theApp.m_strSysSavePath.c_str()), 0);
-    ::testing::internal::CaptureStderr();
-    Start();
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string err = StartSaying();
     EXPECT_EQ(err, "record file " + theApp.m_strDataSavePath + " of [REC] DATA_SAVE_FILE_NAME is the settings file " +
                        ini + "; the data records are not kept\n" + "record file " + theApp.m_strSysSavePath +
                        " of [REC] SYS_SAVE_FILE_NAME is the settings file " + ini +
@@ -391,10 +372,7 @@ TEST_F(RecordOpenTest, LinkToAMissingSettingsFileMakesNoSettingsFile)
 {
     const std::string ini = folder.Path("Para.ini");
     ASSERT_EQ(symlink("Para.ini", theApp.m_strNibpSavePath.c_str()), 0);
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file " + theApp.m_strNibpSavePath + " of [REC] NIBP_SAVE_FILE_NAME is the settings file " + ini +
+    EXPECT_EQ(StartSaying(), "record file " + theApp.m_strNibpSavePath + " of [REC] NIBP_SAVE_FILE_NAME is the settings file " + ini +
                   "; the NIBP records are not kept\n");
     EXPECT_EQ(thread->m_bNibpFileErr, 1);
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
@@ -413,10 +391,7 @@ TEST_F(RecordOpenTest, LinkToAPictureThatIsNotThereYetKeepsNoRecords)
     ASSERT_EQ(symlink("screen.png", theApp.m_strDataSavePath.c_str()), 0);
     ASSERT_EQ(symlink("screen.png.part", theApp.m_strAlmSavePath.c_str()), 0);
     theApp.m_strNibpSavePath.clear();
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file " + theApp.m_strDataSavePath + " of [REC] DATA_SAVE_FILE_NAME is the screen picture " +
+    EXPECT_EQ(StartSaying(), "record file " + theApp.m_strDataSavePath + " of [REC] DATA_SAVE_FILE_NAME is the screen picture " +
                   picture + "; the data records are not kept\nrecord file " + theApp.m_strAlmSavePath +
                   " of [REC] ALM_SAVE_FILE_NAME is the temporary file of the screen picture " + picture +
                   "; the alarm records are not kept\n");
@@ -459,9 +434,7 @@ TEST_F(RecordOpenTest, CutAlarmFileKeepsTheAlarmsItHoldsAndSaysSo)
                " of the 5 records its header counts; the records it holds are kept\n";
     };
     ASSERT_EQ(truncate(path.c_str(), 0xF8000 + 3 * 0x8000 + 0x6A00), 0);  // inside the fourth record's waves
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), line(3));
+    EXPECT_EQ(StartSaying(), line(3));
     EXPECT_EQ(thread->m_u32AlmWrite, 3u);
     EXPECT_EQ(thread->m_u32AlmCount, 3u);
     std::vector<int> states;
@@ -473,9 +446,7 @@ TEST_F(RecordOpenTest, CutAlarmFileKeepsTheAlarmsItHoldsAndSaysSo)
 
     thread.reset();  // copy A still counts 5
     ASSERT_EQ(truncate(path.c_str(), 0x20000 + 2 * 0x1000 + 20), 0);  // inside the third stub
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), line(0));
+    EXPECT_EQ(StartSaying(), line(0));
     EXPECT_EQ(thread->m_u32AlmCount, 0u);
     EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0xEE);
 }
@@ -505,9 +476,7 @@ TEST_F(RecordOpenTest, AlarmFileOfEmptyStubsWithoutAHeaderIsMadeAnew)
             WriteRaw(path, 0x20000 + uint64_t{i} * 0x1000, &stub, sizeof(stub));
         }
         if (c.at != 0) WriteRaw(path, c.at, &c.byte, 1);
-        ::testing::internal::CaptureStderr();
-        Start();
-        const std::string err = ::testing::internal::GetCapturedStderr();
+        const std::string err = StartSaying();
         EXPECT_EQ(err.find("damaged") != std::string::npos, c.kept) << err;
         EXPECT_EQ(access((path + ".damaged").c_str(), F_OK) == 0, c.kept);
         EXPECT_EQ(U16(ReadHead(path, 0).szSignature, 8), u"KWPD5NXQ");
@@ -580,9 +549,7 @@ TEST_F(RecordOpenTest, HeaderCopiesSealedOrCutEachWay)
         thread.reset();
         make(0, row.copyA);
         make(g_u64HeadBOffset, row.copyB);
-        ::testing::internal::CaptureStderr();
-        Start();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(StartSaying(), "");
         EXPECT_EQ(thread->m_u32DataWrite, static_cast<uint32_t>(row.write));
         EXPECT_EQ(thread->m_u32DataCount, static_cast<uint32_t>(row.write));
     }
@@ -617,9 +584,7 @@ TEST_F(RecordOpenTest, OpenSaysWhichCopiesItFound)
         if (c.copyA != nullptr) WriteRaw(path, 0, c.copyA, 8);
         if (c.copyB != nullptr) WriteRaw(path, g_u64HeadBOffset, c.copyB, 8);
         thread = std::make_unique<TestRecThread>();
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(thread->OpenDataFile(), c.result);
-        ::testing::internal::GetCapturedStderr();
+        Said([&] { EXPECT_EQ(thread->OpenDataFile(), c.result); });
         EXPECT_EQ(thread->m_u32DataWrite, c.write);
     }
 }
@@ -657,9 +622,7 @@ TEST_F(RecordOpenTest, UnopenableOrLockedFileLeavesOthersWorking)
     CFile holder;  // another holder of the alarm file's lock
     ASSERT_TRUE(holder.Open(theApp.m_strAlmSavePath.c_str(),
                             CFile::modeCreate | CFile::modeReadWrite | CFile::shareDenyWrite));
-    ::testing::internal::CaptureStderr();
-    Start();
-    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string err = StartSaying();
     EXPECT_NE(err.find(theApp.m_strDataSavePath), std::string::npos);
     EXPECT_NE(err.find(theApp.m_strAlmSavePath), std::string::npos);
     EXPECT_EQ(thread->m_bDataFileErr, 1);
@@ -682,9 +645,7 @@ TEST_F(RecordOpenTest, ReadOnlyFolderMakesEveryFileUnavailable)
 {
     if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
     ASSERT_EQ(chmod(folder.Dir().c_str(), 0555), 0);
-    ::testing::internal::CaptureStderr();
-    Start();
-    ::testing::internal::GetCapturedStderr();
+    StartSaying();
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 4);
     thread->AddPowerOnRecord();
     thread->RunPass();
@@ -694,9 +655,7 @@ TEST_F(RecordOpenTest, ReadOnlyFolderMakesEveryFileUnavailable)
 TEST_F(RecordOpenTest, TwoKeysNamingOneFileLeaveTheLaterGroupOutAndSaySo)
 {
     theApp.m_strAlmSavePath = folder.Dir() + "/./" + "DataSave.dat";
-    ::testing::internal::CaptureStderr();
-    Start();
-    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string err = StartSaying();
     EXPECT_EQ(err, "record file " + theApp.m_strAlmSavePath +
                        " is named by both [REC] DATA_SAVE_FILE_NAME and [REC] ALM_SAVE_FILE_NAME;"
                        " the alarm records are not kept\n");
@@ -713,9 +672,7 @@ TEST_F(RecordOpenTest, ErrorWhileOpeningMarksOnlyThatGroup)
     Heads(theApp.m_strNibpSavePath, 4, 4, 3, 3);
     // Data: open, length, two seeks and reads; NIBP: open, length, seek, then its first read.
     CFileFaults::FailOperation(10);
-    ::testing::internal::CaptureStderr();
-    Start();
-    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string err = StartSaying();
     EXPECT_EQ(thread->m_bNibpFileErr, 1);
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
     EXPECT_NE(err.find(theApp.m_strNibpSavePath), std::string::npos);

@@ -46,10 +46,11 @@ protected:
         RecordFixture::SetUp();
         CUiLoop::Instance().DispatchPosted();
     }
-    void Start()
+    TestRecThread& Start() override
     {
         RecordFixture::Start().m_pNibpWnd = &probe;
         thread->m_pSysWnd = &probe;
+        return *thread;
     }
     // Places a data request and serves it; returns the id of the record in the answer.
     uint32_t Data(int mode, int step)
@@ -85,9 +86,7 @@ protected:
         CraftSysSlots(path, slots);
         WriteHeads(path, write, std::min(write, g_u32SysSaveMax), g_u32SysSaveMax);
         EXPECT_EQ(length == 0 ? 0 : truncate(path.c_str(), static_cast<off_t>(length)), 0);
-        ::testing::internal::CaptureStderr();
-        Start();
-        return ::testing::internal::GetCapturedStderr();
+        return StartSaying();
     }
     // What a start says of a file that ends before the records its header counts.
     static std::string Holds(const std::string& path, uint32_t held, uint32_t counted)
@@ -176,9 +175,7 @@ TEST_F(RecordQueryTest, TornDataSlotIsPassedOverInAFileWrittenBefore)
     Start();
     EXPECT_EQ(Data(2, 50000), 7000u);  // the oldest, written before, read as it is
     CFileFaults::CutWrite(1, 0x1000);
-    ::testing::internal::CaptureStderr();
-    thread->StoreData(9);
-    ::testing::internal::GetCapturedStderr();
+    Said([&] { thread->StoreData(9); });
     CFileFaults::Reset();
     REC_VALUES torn;
     std::memcpy(&torn, ReadRaw(path, 0x20000, sizeof(torn)).data(), sizeof(torn));
@@ -288,9 +285,7 @@ TEST_F(RecordQueryTest, TornSystemEventIsLeftOffItsPage)
     Start();
     for (uint32_t i = 0; i <= 200; ++i) thread->StoreEvent("EV%03u", i % 200);
     CFileFaults::CutWrite(1, 40);  // into slot 1, the oldest
-    ::testing::internal::CaptureStderr();
-    thread->StoreEvent("EV999");
-    ::testing::internal::GetCapturedStderr();
+    Said([&] { thread->StoreEvent("EV999"); });
     CFileFaults::Reset();
 
     thread.reset();
@@ -399,9 +394,7 @@ TEST_F(RecordQueryTest, FilesWrittenWithoutCheckValuesServeEveryRecord)
         WriteHeads(*path, 5, 5, 200);
         for (uint64_t copy : {uint64_t{0}, g_u64HeadBOffset}) noise(*path, copy + 0x60 + 40, 24);
     }
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(StartSaying(), "");
     EXPECT_EQ(thread->m_u32DataWrite, 5u);
     EXPECT_EQ(Data(3, 1), 304u);
     for (uint32_t id = 303; id >= 300; --id) EXPECT_EQ(Data(2, 1), id);
@@ -496,9 +489,7 @@ TEST_F(RecordQueryTest, ShortDataFileKeepsTheRecordsItHolds)
         for (uint32_t i = 0; i < 100; ++i) CraftDataSlot(path, i, 600 + i);
         WriteHeads(path, 100, 100, g_u32DataSaveMax);
         ASSERT_EQ(truncate(path.c_str(), 0x20000 + 49 * 0x2000 + cut), 0);
-        ::testing::internal::CaptureStderr();
-        Start();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), Holds(path, held, 100));
+        EXPECT_EQ(StartSaying(), Holds(path, held, 100));
         const uint32_t newest = 600 + held - 1;
         EXPECT_EQ(Data(3, 1), newest);
         EXPECT_EQ(Data(2, 30), newest - 30);

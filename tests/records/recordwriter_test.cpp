@@ -128,9 +128,7 @@ TEST_F(RecordWriterTest, AlarmSlotCommitsAfterRecordAndHeader)
         Start();
         WriteAlarm(1);
         CFileFaults::FailOperation(st.failAt);  // seek, write, flush of stub; of record; of header; of stub
-        ::testing::internal::CaptureStderr();
-        WriteAlarm(2);
-        ::testing::internal::GetCapturedStderr();
+        Said([&] { WriteAlarm(2); });
         CFileFaults::Reset();
         EXPECT_EQ(thread->m_bAlmFileErr, 1) << st.failAt;
         EXPECT_EQ(StubState(theApp.m_strAlmSavePath, 1), 0xEE) << st.failAt;

@@ -54,7 +54,6 @@ protected:
     void SetUp() override
     {
         RecordFixture::SetUp();
-        CUiLoop::Instance().DispatchPosted();
         Start().m_pAlmWnd = &receiver;
     }
     // Writes records 0..n-1 (numbered from `first`); record i has type typeOf(i) and time TimeOf(i).

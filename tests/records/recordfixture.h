@@ -12,6 +12,7 @@
 
 #include "platform/fakeclock.h"
 #include "platform/filefaults.h"
+#include "platform/uiloop.h"
 #include "records/threaddataalmrec.h"
 #include "support/tempfolder.h"
 
@@ -79,7 +80,11 @@ std::string Said(const Action& action)
 // A test of the record thread driven pass by pass, on record files in a folder of its own.
 class RecordFixture : public ::testing::Test {
 protected:
-    void SetUp() override { CFileFaults::Reset(); }
+    void SetUp() override
+    {
+        CFileFaults::Reset();
+        CUiLoop::Instance().DispatchPosted();  // nothing left over for a window of an earlier test
+    }
     void TearDown() override { CFileFaults::Reset(); }
     // A new record thread that has opened or made its files; what that start said.
     virtual TestRecThread& Start()

@@ -183,7 +183,6 @@ TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
     thread->AddPowerOnRecord();
     thread->RunPass();  // the index would overflow: it goes on at the next slot, 0xFFFFFFFF % 200 + 1
     EXPECT_EQ(thread->m_u32SysWrite, 200u + 96);
-    thread.reset();
     Start();
     EXPECT_EQ(thread->m_u32SysWrite, 296u);
     EXPECT_EQ(thread->m_u32SysCount, 200u);

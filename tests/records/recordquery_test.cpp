@@ -41,11 +41,6 @@ void CraftSysSlots(const std::string& path, uint32_t slots)
 
 class RecordQueryTest : public RecordFixture {
 protected:
-    void SetUp() override
-    {
-        RecordFixture::SetUp();
-        CUiLoop::Instance().DispatchPosted();
-    }
     TestRecThread& Start() override
     {
         RecordFixture::Start().m_pNibpWnd = &probe;
@@ -180,8 +175,6 @@ TEST_F(RecordQueryTest, TornDataSlotIsPassedOverInAFileWrittenBefore)
     REC_VALUES torn;
     std::memcpy(&torn, ReadRaw(path, 0x20000, sizeof(torn)).data(), sizeof(torn));
     ASSERT_EQ(DataId(torn), 9u);  // new values over old waves
-
-    thread.reset();
     Start();
     EXPECT_EQ(thread->m_u32DataWrite, 0u);
     EXPECT_EQ(Data(3, 1), 7000u + 43199);
@@ -287,8 +280,6 @@ TEST_F(RecordQueryTest, TornSystemEventIsLeftOffItsPage)
     CFileFaults::CutWrite(1, 40);  // into slot 1, the oldest
     Said([&] { thread->StoreEvent("EV999"); });
     CFileFaults::Reset();
-
-    thread.reset();
     Start();
     for (int i = 0; i < 25; ++i) SysPage(2);
     EXPECT_EQ(SysPage(2), Range(10, 2));
@@ -337,7 +328,6 @@ TEST_F(RecordQueryTest, PagesOfAFullRingInAShortFileLeaveOffWhatIsNotThere)
     for (auto [length, held, page] : {std::tuple{0x20000 + 100 * 128, 100u, newest}, {0x20000 + 80, 1u, first},
                                       {0x20000 + 79, 0u, {}}}) {
         SCOPED_TRACE(held);
-        thread.reset();
         EXPECT_EQ(StartOnSysFile(200, 205, length), Holds(theApp.m_strSysSavePath, held, 200));
         EXPECT_EQ(thread->m_u32SysCount, 200u);  // a full ring stays full
         EXPECT_EQ(SysPage(3), page);
@@ -363,7 +353,6 @@ TEST_F(RecordQueryTest, PagesOfACutFullRingPassOverTheMissingSlots)
 
     // Cut while the monitor runs, its write slot 149 beyond the cut: the newest page ends at the
     // last slot held.
-    thread.reset();
     StartOnSysFile(200, 349);
     ASSERT_EQ(truncate(path.c_str(), 0x20000 + 50 * 128), 0);
     EXPECT_EQ(SysPage(1), Range(49, 40));
@@ -412,7 +401,6 @@ TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
     for (uint32_t slot : {1u, 5u}) WriteRaw(theApp.m_strDataSavePath, 0x20000 + slot * 0x2000 + 0x1000, &flipped, 1);
     WriteRaw(theApp.m_strSysSavePath, 0x20000 + 20 * 128 + 2, &flipped, 1);  // inside the newest page
     WriteRaw(theApp.m_strSysSavePath, 0x20000 + 7 * 128 + 2, &flipped, 1);   // inside an older one
-    thread.reset();
     Start();
     EXPECT_EQ(Data(3, 1), 409u);
     std::vector<uint32_t> back, forward;
@@ -457,7 +445,6 @@ TEST_F(RecordQueryTest, SlotsOfZerosAreNoRecords)
         thread->CopyNibpResult(&page);
         ASSERT_EQ(page.size(), 3u);
         EXPECT_EQ(page.back().i16Sys, 105);
-        thread.reset();
         Start();
     }
 }
@@ -470,7 +457,6 @@ TEST_F(RecordQueryTest, TornOldestRecordsOfAFullRingAreLeftOff)
     for (uint32_t i = 0; i < 205; ++i) thread->StoreEvent("EV%03u", i % 200);
     const uint8_t flipped = 0x5A;
     for (uint32_t slot : {5u, 6u}) WriteRaw(theApp.m_strSysSavePath, 0x20000 + slot * 128 + 2, &flipped, 1);
-    thread.reset();
     Start();
     for (int i = 0; i < 19; ++i) SysPage(2);
     EXPECT_EQ(SysPage(2), Range(14, 7));
@@ -497,7 +483,6 @@ TEST_F(RecordQueryTest, ShortDataFileKeepsTheRecordsItHolds)
         thread->StoreData(7);
         EXPECT_EQ(Data(3, 1), 7u);
         EXPECT_EQ(Data(2, 1), newest);
-        thread.reset();
         Start();
         EXPECT_EQ(thread->m_u32DataWrite, held + 1);
         EXPECT_EQ(thread->m_u32DataCount, held + 1);

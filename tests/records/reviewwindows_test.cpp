@@ -17,7 +17,6 @@ protected:
     void SetUp() override
     {
         RecordFixture::SetUp();
-        CUiLoop::Instance().DispatchPosted();
         theApp.m_pThreadDataAlmRec = &Start();
     }
     void TearDown() override { theApp.m_pThreadDataAlmRec = nullptr; }

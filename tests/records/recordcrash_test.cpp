@@ -202,13 +202,11 @@ TEST_F(RecordCrashTest, SimulatedPowerLossAtRandomOperations)
 {
     CrashRounds(7122026, "power losses simulated", [](uint32_t base, std::mt19937& rng) {
         CFileFaults::PowerLossAt(1 + static_cast<long>(rng() % 700), rng() % 0x8001);
-        ::testing::internal::CaptureStderr();
-        {
+        Said([base] {
             TestRecThread t;
             t.InitInstance();
             for (uint32_t n = base; n < base + 100 && !CFileFaults::PowerLost(); ++n) FeedAndPass(t, n);
-        }
-        ::testing::internal::GetCapturedStderr();
+        });
         const bool lost = CFileFaults::PowerLost();
         CFileFaults::Reset();
         return lost;
@@ -390,10 +388,8 @@ TEST(RecordKillSweepTest, PowerLossAtEveryOperationOfAStartLeavesNoFileCalledDam
 
                 // The kept file of the damaged start may still be to make, once.
                 const bool keptBefore = FilesIn(folder.Dir()).count("DataSave.dat.damaged") != 0;
-                ::testing::internal::CaptureStderr();
                 TestRecThread t;
-                t.InitInstance();
-                const std::string err = ::testing::internal::GetCapturedStderr();
+                const std::string err = Said([&t] { t.InitInstance(); });
                 const std::string keptLine = "record file " + data + " is damaged (no valid header); it is kept as " +
                                              data + ".damaged and a new file is made\n";
                 EXPECT_EQ(err, damaged && !keptBefore ? keptLine : "");

@@ -79,9 +79,7 @@ TEST_F(RecordOpenTest, CreatedFilesSurviveAPowerLoss)
     }
     EXPECT_EQ(U16(ReadHead(alarms, 0).szSignature, 8), u"KWPD5NXQ");
     // The alarm file is made with its stubs, the last one included.
-    const auto stub = ReadRaw(theApp.m_strAlmSavePath, 0x20000 + 199 * 0x1000, sizeof(ALM_INDEX));
-    ASSERT_EQ(stub.size(), sizeof(ALM_INDEX));
-    EXPECT_EQ(stub[offsetof(ALM_INDEX, u8State)], 0xEE);
+    EXPECT_EQ(StubState(theApp.m_strAlmSavePath, 199), 0xEE);
 }
 
 // A file that can hold no record is new whatever its headers say; a larger one without a valid
@@ -295,11 +293,10 @@ TEST_F(RecordOpenTest, PutAsideWithoutNoReplaceRenamesKeepsTheFileOrLeavesItAlon
         WriteRaw(path, 0, noise.data(), noise.size());
         CFileFaults::Reset();
         for (const auto& call : c.refused) CFileFaults::RefuseCall(call.first, call.second, 1);
-        ::testing::internal::CaptureStderr();
-        Start();
+        const std::string err = StartSaying();
         char tail[200];
         std::snprintf(tail, sizeof tail, c.tail, kept.c_str());
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file " + path + " is damaged (no valid header)" + tail);
+        EXPECT_EQ(err, "record file " + path + " is damaged (no valid header)" + tail);
         EXPECT_EQ(ReadRaw(c.kept ? kept : path, 0, noise.size() + 1), noise) << c.tail;
         EXPECT_EQ(thread->m_bNibpFileErr, c.kept ? 0 : 1);
         if (c.kept) {
@@ -606,9 +603,7 @@ TEST_F(RecordOpenTest, CreateWritesEachCopyAsHeldAndNothingWhenUnavailable)
     EXPECT_EQ(ReadHead(path, 1).u32WriteIndex, 5u);
     EXPECT_EQ(ReadHead(path, 1).u32Count, 43200u);
     CFileFaults::FailOperation(1);
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(thread->CreateDataFile(), 1);  // a file error
-    ::testing::internal::GetCapturedStderr();
+    Said([this] { EXPECT_EQ(thread->CreateDataFile(), 1); });  // a file error
     EXPECT_EQ(thread->m_bDataFileErr, 1);
     thread->m_stDataHead[0].u8Reserved[0] = 'C';
     EXPECT_EQ(thread->CreateDataFile(), 0);

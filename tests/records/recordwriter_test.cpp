@@ -162,10 +162,7 @@ TEST_F(RecordWriterTest, WriteErrorMakesOnlyThatFileUnavailableAndIsReportedOnce
     thread->AddDataRecord(&d.rec);
     thread->AddPowerOnRecord();
     CFileFaults::FailOperation(5);  // sys: seek, write, flush, seek, header write
-    ::testing::internal::CaptureStderr();
-    thread->RunPass();
-    thread->RunPass();
-    std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string err = Said([this] { thread->RunPass(), thread->RunPass(); });
     EXPECT_EQ(thread->m_bSysFileErr, 1);
     EXPECT_EQ(thread->m_bDataFileErr, 0);
     EXPECT_EQ(thread->m_u32DataCount, 2u);

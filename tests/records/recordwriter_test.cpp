@@ -6,6 +6,7 @@
 
 #include "appbase/tesmorapp.h"
 #include "recordfixture.h"
+#include "support/columns.h"
 
 namespace {
 
@@ -119,10 +120,11 @@ TEST_F(RecordWriterTest, AlarmSlotCommitsAfterRecordAndHeader)
 
     // Stop the second alarm at each step of its protocol: the stub stays marked until the end.
     struct Step {
-        long failAt;        // operation that fails
-        bool recordOnDisk;  // the record of slot 1 is complete
-        uint32_t head;      // write index in the copy updated by the second record (B)
+        int failAt;        // operation that fails
+        int recordOnDisk;  // the record of slot 1 is complete
+        int head;          // write index in the copy updated by the second record (B)
     } steps[] = {{2, false, 0}, {5, false, 0}, {8, true, 0}, {9, true, 2}, {11, true, 2}};
+    ExpectColumnsApart(IntColumns(steps, "failAt:3 recordOnDisk head"));
     for (const Step& st : steps) {
         RecordFolder fresh;
         Start();
@@ -132,9 +134,9 @@ TEST_F(RecordWriterTest, AlarmSlotCommitsAfterRecordAndHeader)
         CFileFaults::Reset();
         EXPECT_EQ(thread->m_bAlmFileErr, 1) << st.failAt;
         EXPECT_EQ(StubState(theApp.m_strAlmSavePath, 1), 0xEE) << st.failAt;
-        EXPECT_EQ(AlmRecordIntact(ReadRaw(theApp.m_strAlmSavePath, 0xF8000 + 0x8000, 0x8000)), st.recordOnDisk)
+        EXPECT_EQ(AlmRecordIntact(ReadRaw(theApp.m_strAlmSavePath, 0xF8000 + 0x8000, 0x8000)), st.recordOnDisk != 0)
             << st.failAt;
-        EXPECT_EQ(ReadHead(theApp.m_strAlmSavePath, 1).u32WriteIndex, st.head) << st.failAt;
+        EXPECT_EQ(ReadHead(theApp.m_strAlmSavePath, 1).u32WriteIndex, static_cast<uint32_t>(st.head)) << st.failAt;
         EXPECT_EQ(thread->m_pAlmIndex[1].u8State, 0xEE);
         EXPECT_EQ(thread->m_pAlmIndex[1].u16Slot, 1);  // the slot it was written into, not the producer's 0
     }

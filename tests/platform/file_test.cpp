@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +17,22 @@
 
 #include "platform/file.h"
 #include "platform/filefaults.h"
+
+// The system's file syncs, counted with the file each was last made for; the file layer linked
+// into this program reaches the system's through these.
+struct SyncLog {
+    std::atomic<long> calls{0};
+    std::atomic<ino_t> file{0};
+    int Forward(const char* name, int fd)
+    {
+        struct stat st {};
+        file = fstat(fd, &st) == 0 ? st.st_ino : 0;
+        ++calls;
+        return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, name))(fd);
+    }
+} g_dataSyncs, g_fileSyncs;
+extern "C" int fdatasync(int fd) { return g_dataSyncs.Forward("fdatasync", fd); }
+extern "C" int fsync(int fd) { return g_fileSyncs.Forward("fsync", fd); }
 
 namespace {
 
@@ -57,6 +75,11 @@ protected:
     {
         struct stat st {};
         return stat(name.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
+    }
+    static ino_t InodeOf(const std::string& name)
+    {
+        struct stat st {};
+        return stat(name.c_str(), &st) == 0 ? st.st_ino : 1;
     }
     static constexpr UINT kRw = CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite;
     std::string dir, path;
@@ -112,6 +135,37 @@ TEST_F(FileTest, OpenKeepsContentReadStopsAtEnd)
     CFile reader;
     ASSERT_TRUE(reader.Open(path.c_str(), CFile::modeRead));
     EXPECT_FALSE(reader.WasCreated());
+    // Opened to be created and emptied, a longer file left there keeps none of its bytes.
+    ASSERT_TRUE(f.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite));
+    EXPECT_EQ(f.GetLength(), 0u);
+    Put(f, 0, "new");
+    EXPECT_EQ(Content(), "new");
+}
+
+// Flush puts a real file's data on disk through the system's sync of that file, also when nothing
+// was written through this object (another writer's bytes are the file's too), unless the disk
+// sync is turned off; a folder's entries go to disk through a sync of the folder.
+TEST_F(FileTest, FlushAndFolderSyncReachTheSystemsSync)
+{
+    CFileFaults::SetDiskSync(true);
+    CFile f, other;
+    ASSERT_TRUE(f.Open(path.c_str(), kRw));
+    ASSERT_TRUE(other.Open(path.c_str(), kRw));
+    const long before = g_dataSyncs.calls;
+    Put(f, 0, "data");
+    f.Flush();
+    EXPECT_EQ(g_dataSyncs.calls - before, 1);
+    EXPECT_EQ(g_dataSyncs.file, InodeOf(path));
+    g_dataSyncs.file = 0;
+    other.Flush();
+    EXPECT_EQ(g_dataSyncs.calls - before, 2);
+    EXPECT_EQ(g_dataSyncs.file, InodeOf(path));
+    CFileFaults::SetDiskSync(false);
+    f.Flush();
+    EXPECT_EQ(g_dataSyncs.calls - before, 2);
+    CFileFaults::SetDiskSync(true);
+    CFile::SyncFolder(path);
+    EXPECT_EQ(g_fileSyncs.file, InodeOf(dir));
 }
 
 TEST_F(FileTest, ErrorsRaiseWithPathAndCause)

@@ -175,13 +175,17 @@ TEST(UiLoopTest, MessageForADestroyedWindowIsDropped)
     EXPECT_EQ(CUiLoop::Instance().DispatchPosted(), 0);
 }
 
-TEST(UiLoopTest, TimerFiresAtItsPeriodOnTheFakeClock)
-{
+// A window with timer 1 set to 50 ms, on the fake clock.
+class UiLoopTimerTest : public ::testing::Test {
+protected:
+    void SetUp() override { wnd.Create(nullptr, CRect(0, 0, 10, 10), 1), wnd.SetTimer(1, 50); }
     FakeClock clock;
     RecordingWnd wnd;
-    wnd.Create(nullptr, CRect(0, 0, 10, 10), 1);
-    wnd.SetTimer(1, 50);
     CUiLoop& loop = CUiLoop::Instance();
+};
+
+TEST_F(UiLoopTimerTest, TimerFiresAtItsPeriodOnTheFakeClock)
+{
     EXPECT_EQ(loop.FireDueTimers(), 0);
     clock.Advance(49);
     EXPECT_EQ(loop.FireDueTimers(), 0);
@@ -200,13 +204,8 @@ TEST(UiLoopTest, TimerFiresAtItsPeriodOnTheFakeClock)
 
 // A timer stalled exactly two periods fires once and starts its period again from then; a
 // running timer set again starts its period again from that moment.
-TEST(UiLoopTest, StalledTimerStartsAgainFromNowAndSettingItAgainRestartsItsPeriod)
+TEST_F(UiLoopTimerTest, StalledTimerStartsAgainFromNowAndSettingItAgainRestartsItsPeriod)
 {
-    FakeClock clock;
-    RecordingWnd wnd;
-    wnd.Create(nullptr, CRect(0, 0, 10, 10), 1);
-    wnd.SetTimer(1, 50);
-    CUiLoop& loop = CUiLoop::Instance();
     clock.Advance(100);
     EXPECT_EQ(loop.FireDueTimers(), 1);
     EXPECT_EQ(loop.FireDueTimers(), 0);  // no catching up on the missed period

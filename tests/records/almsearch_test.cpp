@@ -7,8 +7,6 @@
 
 #include "appbase/tesmorapp.h"
 #include "core/monitordefs.h"
-#include "platform/fakeclock.h"
-#include "platform/filefaults.h"
 #include "platform/uiloop.h"
 #include "records/almrecreceiver.h"
 #include "recordfixture.h"
@@ -51,24 +49,17 @@ std::string TimeOf(uint32_t i)
 constexpr const char* kAllStart = "2026-12-07 00:00:00";
 constexpr const char* kAllEnd = "2026-12-07 23:59:59";
 
-class AlarmSearchTest : public ::testing::Test {
+class AlarmSearchTest : public RecordFixture {
 protected:
     void SetUp() override
     {
-        CFileFaults::Reset();
-        CUiLoop::Instance().DispatchPosted();
-        thread = std::make_unique<TestRecThread>();
-        thread->InitInstance();
-        thread->m_pAlmWnd = &receiver;
+        RecordFixture::SetUp();
+        Start().m_pAlmWnd = &receiver;
     }
     // Writes records 0..n-1 (numbered from `first`); record i has type typeOf(i) and time TimeOf(i).
     void Fill(uint32_t n, const std::function<uint8_t(uint32_t)>& typeOf, uint32_t first = 0)
     {
-        for (uint32_t i = first; i < first + n; ++i) {
-            AlmRecordSource src(typeOf(i), 2, TimeOf(i).c_str(), i);
-            ASSERT_EQ(thread->AddAlmRecord(&src.rec), 0);
-            thread->RunPass();
-        }
+        for (uint32_t i = first; i < first + n; ++i) ASSERT_EQ(thread->StoreAlarm(typeOf(i), TimeOf(i).c_str(), i), 0);
     }
     // Places a request, serves it and returns the id of the answer, or -1 for "no hit".
     long Ask(uint8_t kind, uint8_t type, const char* start = kAllStart, const char* end = kAllEnd)
@@ -80,10 +71,7 @@ protected:
         const ALM_INDEX& idx = receiver.sink.rec.idx;
         return idx.u8State == g_u8AlmStateNoHit ? -1 : static_cast<long>(AlmId(idx));
     }
-    FakeClock clock;
-    RecordFolder folder;
     ReceiverWnd receiver;
-    std::unique_ptr<TestRecThread> thread;
 };
 
 TEST_F(AlarmSearchTest, EmptyFileAnswersNoHitToEveryStep)
@@ -153,9 +141,7 @@ TEST_F(AlarmSearchTest, OlderStepStopsAtTheOldestRecord)
     EXPECT_EQ(thread->m_u32AlmCur, 110u);
 
     RecordFolder fresh;
-    thread = std::make_unique<TestRecThread>();
-    thread->InitInstance();
-    thread->m_pAlmWnd = &receiver;
+    Start().m_pAlmWnd = &receiver;
     Fill(12, [](uint32_t i) { return static_cast<uint8_t>(i == 2 ? 1 : 2); });
     EXPECT_EQ(Ask(1, 1), 2);
     EXPECT_EQ(Ask(2, 1), 2);  // slots 1 and 0, then no further

@@ -5,14 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
-#include <gtest/gtest.h>
-
 #include "appbase/tesmorapp.h"
-#include "platform/filefaults.h"
 #include "platform/textu16.h"
 
 RecordFolder::RecordFolder()
@@ -54,7 +52,7 @@ uint32_t AlmId(const ALM_INDEX& idx)
     return static_cast<uint16_t>(idx.i16Limit) | (static_cast<uint32_t>(static_cast<uint16_t>(idx.i16Value)) << 16);
 }
 
-DataRecordSource::DataRecordSource(uint32_t id) : resp(g_i32RespWaveLen), pleth(g_i32PlethWaveLen)
+DataRecordSource::DataRecordSource(uint32_t id)
 {
     rec.val.i16HR = static_cast<int16_t>(id & 0xFFFF);
     rec.val.i16PR = static_cast<int16_t>(id >> 16);
@@ -62,19 +60,10 @@ DataRecordSource::DataRecordSource(uint32_t id) : resp(g_i32RespWaveLen), pleth(
     rec.val.i16SpO2 = -100;
     rec.val.i8FiO2 = 21;
     U16Copy(rec.val.szPatientName, 9, u"张三李四王五赵六");
-    for (int c = 0; c < 3; ++c) {
-        ecg[c].resize(g_i32ECGWaveLen);
-        for (int k = 0; k < g_i32ECGWaveLen; ++k) ecg[c][k] = EcgSample(id, c, k);
-        rec.pEcgWave[c] = ecg[c].data();
-    }
-    for (int k = 0; k < g_i32RespWaveLen; ++k) resp[k] = ByteSample(id, 0, k);
-    for (int k = 0; k < g_i32PlethWaveLen; ++k) pleth[k] = ByteSample(id, 1, k);
-    rec.pRespWave = resp.data();
-    rec.pPlethWave = pleth.data();
+    FillWaves(id);
 }
 
 AlmRecordSource::AlmRecordSource(uint8_t type, uint8_t code, const char* time, uint32_t id)
-    : resp(g_i32AlmRespWaveLen), pleth(g_i32AlmPlethWaveLen)
 {
     U16Format(rec.idx.szTime, 20, "%s", time);
     rec.idx.u8AlmType = type;
@@ -83,35 +72,32 @@ AlmRecordSource::AlmRecordSource(uint8_t type, uint8_t code, const char* time, u
     rec.idx.i16Value = static_cast<int16_t>(id >> 16);
     rec.val.i16HR = 150;
     U16Format(rec.val.szTime, 20, "%s", time);
-    for (int c = 0; c < 2; ++c) {
-        ecg[c].resize(g_i32AlmECGWaveLen);
-        for (int k = 0; k < g_i32AlmECGWaveLen; ++k) ecg[c][k] = EcgSample(id, c, k);
-        rec.pEcgWave[c] = ecg[c].data();
-    }
-    for (int k = 0; k < g_i32AlmRespWaveLen; ++k) resp[k] = ByteSample(id, 0, k);
-    for (int k = 0; k < g_i32AlmPlethWaveLen; ++k) pleth[k] = ByteSample(id, 1, k);
-    rec.pRespWave = resp.data();
-    rec.pPlethWave = pleth.data();
+    FillWaves(id);
 }
 
-DataRecordSink::DataRecordSink() : resp(g_i32RespWaveLen), pleth(g_i32PlethWaveLen)
+int TestRecThread::StoreData(uint32_t id)
 {
-    for (int c = 0; c < 3; ++c) {
-        ecg[c].assign(g_i32ECGWaveLen, 0);
-        rec.pEcgWave[c] = ecg[c].data();
-    }
-    rec.pRespWave = resp.data();
-    rec.pPlethWave = pleth.data();
+    DataRecordSource d(id);
+    const int answer = AddDataRecord(&d.rec);
+    RunPass();
+    return answer;
 }
 
-AlmRecordSink::AlmRecordSink() : resp(g_i32AlmRespWaveLen), pleth(g_i32AlmPlethWaveLen)
+int TestRecThread::StoreAlarm(uint8_t type, const char* time, uint32_t id)
 {
-    for (int c = 0; c < 2; ++c) {
-        ecg[c].assign(g_i32AlmECGWaveLen, 0);
-        rec.pEcgWave[c] = ecg[c].data();
-    }
-    rec.pRespWave = resp.data();
-    rec.pPlethWave = pleth.data();
+    AlmRecordSource a(type, 2, time, id);
+    const int answer = AddAlmRecord(&a.rec);
+    RunPass();
+    return answer;
+}
+
+int TestRecThread::StoreEvent(const char* format, uint32_t n)
+{
+    SYS_DATA ev{};
+    U16Format(ev.szEvent, 20, format, n);
+    const int answer = AddSysRecord(&ev);
+    RunPass();
+    return answer;
 }
 
 namespace {
@@ -186,6 +172,12 @@ void WriteRaw(const std::string& path, uint64_t offset, const void* data, size_t
     close(fd);
 }
 
+int StubState(const std::string& path, uint32_t slot)
+{
+    const auto stub = ReadRaw(path, 0x20000 + uint64_t{slot} * 0x1000, sizeof(ALM_INDEX));
+    return stub.size() == sizeof(ALM_INDEX) ? stub[offsetof(ALM_INDEX, u8State)] : -1;
+}
+
 uint64_t FileSize(const std::string& path)
 {
     struct stat st {};
@@ -208,6 +200,12 @@ void WriteHead(const std::string& path, int copy, uint32_t write, uint32_t count
     h.u32WriteIndex = write;
     h.u32Count = count;
     WriteRaw(path, copy == 0 ? 0 : g_u64HeadBOffset, &h, sizeof(h));
+}
+
+void WriteHeads(const std::string& path, uint32_t write, uint32_t count, uint32_t ringLen)
+{
+    WriteHead(path, 0, write, count);
+    WriteHead(path, 1, write == 0 ? ringLen - 1 : write - 1, count == ringLen ? count : count - 1);
 }
 
 std::u16string U16(const char16_t* s, size_t cap)

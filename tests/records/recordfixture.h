@@ -8,6 +8,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "platform/fakeclock.h"
+#include "platform/filefaults.h"
+#include "platform/uiloop.h"
 #include "records/threaddataalmrec.h"
 #include "support/tempfolder.h"
 
@@ -57,50 +62,88 @@ public:
 
     // Runs passes until every producer queue is empty (at most `limit` passes).
     void Drain(int limit = 1000);
+    // Queue one record (alarms of code 2) and run one pass; the queue's answer, 1 when it dropped it.
+    int StoreData(uint32_t id);
+    int StoreAlarm(uint8_t type, const char* time, uint32_t id);
+    int StoreEvent(const char* format, uint32_t n = 0);
 };
 
-// A data record whose values and waves are derived from id.
-class DataRecordSource {
+// What `action` said on standard error.
+template <class Action>
+std::string Said(const Action& action)
+{
+    ::testing::internal::CaptureStderr();
+    action();
+    return ::testing::internal::GetCapturedStderr();
+}
+
+// A test of the record thread driven pass by pass, on record files in a folder of its own.
+class RecordFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CFileFaults::Reset();
+        CUiLoop::Instance().DispatchPosted();  // nothing left over for a window of an earlier test
+    }
+    void TearDown() override { CFileFaults::Reset(); }
+    // A new record thread that has opened or made its files; what that start said.
+    virtual TestRecThread& Start()
+    {
+        thread = std::make_unique<TestRecThread>();
+        thread->InitInstance();
+        return *thread;
+    }
+    std::string StartSaying() { return Said([this] { Start(); }); }
+    FakeClock clock;
+    RecordFolder folder;
+    std::unique_ptr<TestRecThread> thread;
+};
+
+// Sample k of wave `which` of the record with this id.
+WORD EcgSample(uint32_t id, int which, int k);
+BYTE ByteSample(uint32_t id, int which, int k);
+
+// A record with wave buffers of the full sizes, all zeros (one that receives an answer), or
+// filled as derived from an id.
+template <class Rec, int kChannels, int kEcgLen, int kByteLen>
+class RecordBuffers {
 public:
-    explicit DataRecordSource(uint32_t id);
-    SAVE_DATA rec{};
-    std::vector<WORD> ecg[3];
+    RecordBuffers() : resp(kByteLen), pleth(kByteLen)
+    {
+        for (int c = 0; c < kChannels; ++c) {
+            ecg[c].assign(kEcgLen, 0);
+            rec.pEcgWave[c] = ecg[c].data();
+        }
+        rec.pRespWave = resp.data();
+        rec.pPlethWave = pleth.data();
+    }
+    void FillWaves(uint32_t id)
+    {
+        for (int c = 0; c < kChannels; ++c)
+            for (int k = 0; k < kEcgLen; ++k) ecg[c][k] = EcgSample(id, c, k);
+        for (int k = 0; k < kByteLen; ++k) resp[k] = ByteSample(id, 0, k), pleth[k] = ByteSample(id, 1, k);
+    }
+    Rec rec{};
+    std::vector<WORD> ecg[kChannels];
     std::vector<BYTE> resp, pleth;
+};
+using DataRecordSink = RecordBuffers<SAVE_DATA, 3, g_i32ECGWaveLen, g_i32RespWaveLen>;
+using AlmRecordSink = RecordBuffers<SAVE_ALM, 2, g_i32AlmECGWaveLen, g_i32AlmRespWaveLen>;
+
+// A data record whose values and waves are derived from id.
+struct DataRecordSource : DataRecordSink {
+    explicit DataRecordSource(uint32_t id);
 };
 
 // An alarm record of type and code at time text `time`, waves derived from id.
-class AlmRecordSource {
-public:
+struct AlmRecordSource : AlmRecordSink {
     AlmRecordSource(uint8_t type, uint8_t code, const char* time, uint32_t id);
-    SAVE_ALM rec{};
-    std::vector<WORD> ecg[2];
-    std::vector<BYTE> resp, pleth;
-};
-
-// Buffers of the full sizes for a record that receives an answer.
-class DataRecordSink {
-public:
-    DataRecordSink();
-    SAVE_DATA rec{};
-    std::vector<WORD> ecg[3];
-    std::vector<BYTE> resp, pleth;
-};
-
-class AlmRecordSink {
-public:
-    AlmRecordSink();
-    SAVE_ALM rec{};
-    std::vector<WORD> ecg[2];
-    std::vector<BYTE> resp, pleth;
 };
 
 // The id a record carries in its values (HR and PR words).
 uint32_t DataId(const REC_VALUES& v);
 // The id an alarm record carries in its index (limit and value words).
 uint32_t AlmId(const ALM_INDEX& idx);
-// Sample k of wave `which` of the record with this id.
-WORD EcgSample(uint32_t id, int which, int k);
-BYTE ByteSample(uint32_t id, int which, int k);
 // True when the data slot bytes hold a whole record of the id in its values.
 bool DataSlotIntact(const std::vector<uint8_t>& slot);
 // True when the alarm record bytes hold a whole record of the id in their index.
@@ -112,9 +155,12 @@ void CraftDataSlot(const std::string& path, uint32_t slot, uint32_t id);
 std::vector<uint8_t> ReadRaw(const std::string& path, uint64_t offset, size_t size);
 void WriteRaw(const std::string& path, uint64_t offset, const void* data, size_t size);
 uint64_t FileSize(const std::string& path);
+// The commit mark of the alarm stub of slot, as on disk; -1 when the file ends before it.
+int StubState(const std::string& path, uint32_t slot);
 REC_FILE_HEAD ReadHead(const std::string& path, int copy);
-// Writes a valid header copy with the given index and count.
+// Writes a valid header copy with the given index and count; both copies, B one record behind A.
 void WriteHead(const std::string& path, int copy, uint32_t write, uint32_t count);
+void WriteHeads(const std::string& path, uint32_t write, uint32_t count, uint32_t ringLen);
 std::u16string U16(const char16_t* s, size_t cap);
 // An alarm search condition.
 ALM_SEARCH Search(uint8_t kind, uint8_t type, const char* start, const char* end);

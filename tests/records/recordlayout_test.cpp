@@ -6,8 +6,6 @@
 #include <cstring>
 
 #include "appbase/tesmorapp.h"
-#include "platform/fakeclock.h"
-#include "platform/filefaults.h"
 #include "platform/textu16.h"
 #include "recordfixture.h"
 
@@ -50,18 +48,14 @@ void ExpectSealed(std::vector<uint8_t> raw, size_t at, bool tagFirst)
     EXPECT_EQ(check, Crc32(raw.data(), raw.size()));
 }
 
-class RecordLayoutTest : public ::testing::Test {
+class RecordLayoutTest : public RecordFixture {
 protected:
     void SetUp() override
     {
-        CFileFaults::Reset();
+        RecordFixture::SetUp();
         clock.SetLocalTime(LocalTime{2026, 12, 7, 10, 30, 15, 0});
-        thread = std::make_unique<TestRecThread>();
-        thread->InitInstance();
+        Start();
     }
-    FakeClock clock;
-    RecordFolder folder;
-    std::unique_ptr<TestRecThread> thread;
 };
 
 TEST_F(RecordLayoutTest, DataSlotAndHeaderOffsets)

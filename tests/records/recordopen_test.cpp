@@ -10,25 +10,18 @@
 #include <utility>
 
 #include "appbase/tesmorapp.h"
-#include "platform/fakeclock.h"
-#include "platform/filefaults.h"
 #include "recordfixture.h"
+#include "support/columns.h"
 
 namespace {
 
-class RecordOpenTest : public ::testing::Test {
+class RecordOpenTest : public RecordFixture {
 protected:
     void SetUp() override
     {
-        CFileFaults::Reset();
+        RecordFixture::SetUp();
         clock.SetLocalTime(LocalTime{2026, 12, 7, 8, 0, 0, 0});
         theApp.m_vecPicturePaths.clear();
-    }
-    TestRecThread& Start()
-    {
-        thread = std::make_unique<TestRecThread>();
-        thread->InitInstance();
-        return *thread;
     }
     // Makes a file that is long enough to be opened rather than created.
     static void Extend(const std::string& path, uint64_t size = 0x30000)
@@ -41,15 +34,11 @@ protected:
         WriteHead(path, 1, wb, nb);
         Extend(path);
     }
-    void WriteOneData()
+    void WriteOneData() { ASSERT_EQ(thread->StoreData(77), 0); }
+    void StoreAlarms(uint32_t n)
     {
-        DataRecordSource src(77);
-        ASSERT_EQ(thread->AddDataRecord(&src.rec), 0);
-        thread->RunPass();
+        for (uint32_t i = 0; i < n; ++i) thread->StoreAlarm(1, "2026-12-07 07:00:00", i);
     }
-    FakeClock clock;
-    RecordFolder folder;
-    std::unique_ptr<TestRecThread> thread;
 };
 
 TEST_F(RecordOpenTest, MissingFilesAreCreated)
@@ -90,9 +79,7 @@ TEST_F(RecordOpenTest, CreatedFilesSurviveAPowerLoss)
     }
     EXPECT_EQ(U16(ReadHead(alarms, 0).szSignature, 8), u"KWPD5NXQ");
     // The alarm file is made with its stubs, the last one included.
-    const auto stub = ReadRaw(theApp.m_strAlmSavePath, 0x20000 + 199 * 0x1000, sizeof(ALM_INDEX));
-    ASSERT_EQ(stub.size(), sizeof(ALM_INDEX));
-    EXPECT_EQ(stub[offsetof(ALM_INDEX, u8State)], 0xEE);
+    EXPECT_EQ(StubState(theApp.m_strAlmSavePath, 199), 0xEE);
 }
 
 // A file that can hold no record is new whatever its headers say; a larger one without a valid
@@ -107,9 +94,7 @@ TEST_F(RecordOpenTest, ShortOrEmptyFilesAreNewAndDamagedOnesAreKeptAside)
     WriteRaw(theApp.m_strSysSavePath, 0, "", 0);
     WriteHead(theApp.m_strAlmSavePath, 0, 0, 0);  // made but never written: no records
     ASSERT_EQ(truncate(theApp.m_strAlmSavePath.c_str(), 0x100E8), 0);
-    ::testing::internal::CaptureStderr();
-    Start();
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string err = StartSaying();
     EXPECT_EQ(thread->m_u32DataWrite, 0u);
     EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
     EXPECT_EQ(ReadHead(theApp.m_strNibpSavePath, 1).u32Count, 0u);
@@ -196,7 +181,6 @@ TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
     thread->AddPowerOnRecord();
     thread->RunPass();  // the index would overflow: it goes on at the next slot, 0xFFFFFFFF % 200 + 1
     EXPECT_EQ(thread->m_u32SysWrite, 200u + 96);
-    thread.reset();
     Start();
     EXPECT_EQ(thread->m_u32SysWrite, 296u);
     EXPECT_EQ(thread->m_u32SysCount, 200u);
@@ -226,37 +210,6 @@ TEST_F(RecordOpenTest, CopiesAtTheWrapTakeTheOneAhead)
     EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
 }
 
-// Both copies' checks failing (damage from outside; a cut leaves one): the fields decide. Copies
-// sealed by a build before header copies carried the tag (a check value, no tag): the newer is
-// taken, and one whose check fails beside one whose check holds was cut and is refused.
-TEST_F(RecordOpenTest, CopiesBothFailingOrSealedWithoutTheTag)
-{
-    const std::string& path = theApp.m_strDataSavePath;
-    Start();
-    WriteOneData();  // copy A 1
-    WriteOneData();  // copy B 2
-    thread.reset();
-    auto writeBoth = [&path](size_t at, const void* bytes, size_t size) {
-        for (uint64_t copy : {uint64_t{0}, g_u64HeadBOffset}) WriteRaw(path, copy + at, bytes, size);
-    };
-    const size_t createTime = offsetof(REC_FILE_HEAD, szCreateTime);
-    writeBoth(createTime, u"1", sizeof(char16_t));
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(thread->m_u32DataWrite, 2u);
-    thread.reset();
-    writeBoth(createTime, u"2", sizeof(char16_t));  // as it was: "2026-..."
-    const uint32_t noTag = 0;
-    writeBoth(offsetof(REC_FILE_HEAD, szWriteTime) + 28 * sizeof(char16_t), &noTag, sizeof(noTag));
-    Start();
-    EXPECT_EQ(thread->m_u32DataWrite, 2u);
-    thread.reset();
-    WriteRaw(path, g_u64HeadBOffset + createTime, u"1", sizeof(char16_t));
-    Start();
-    EXPECT_EQ(thread->m_u32DataWrite, 1u);
-}
-
 TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
 {
     const std::string& path = theApp.m_strAlmSavePath;
@@ -271,10 +224,7 @@ TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
         WriteRaw(path, copy, "garbled header!!", 16);
         WriteRaw(path, copy + offsetof(REC_FILE_HEAD, u8Reserved), "kept?", 5);
     }
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file " + path + " is damaged (no valid header); it is kept as " + path +
+    EXPECT_EQ(StartSaying(), "record file " + path + " is damaged (no valid header); it is kept as " + path +
                   ".damaged and a new file is made\n");
     EXPECT_EQ(FileSize(path + ".damaged"), 0x738000u);  // every old byte kept
     const auto* stubBytes = reinterpret_cast<const uint8_t*>(&stub);
@@ -282,7 +232,7 @@ TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
     EXPECT_EQ(ReadHead(path, 0).u32WriteIndex, 0u);
     for (int copy = 0; copy < 2; ++copy) EXPECT_EQ(ReadHead(path, copy).u8Reserved[0], 0) << copy;  // nothing of the old
     EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0xEE);
-    EXPECT_EQ(ReadRaw(path, 0x20000, 50)[0x28], 0xEE);
+    EXPECT_EQ(StubState(path, 0), 0xEE);
 }
 
 // The last name free is taken; once every name is taken, the damaged file is left alone.
@@ -294,9 +244,7 @@ TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
     Extend(path);
     ASSERT_EQ(mkdir((path + ".damaged").c_str(), 0755), 0);  // a folder takes a name too
     for (int n = 2; n < CRecordRing::kKeptNamesMax; ++n) WriteRaw(CRecordRing::KeptName(path, n), 0, "k", 1);
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file " + path +
+    EXPECT_EQ(StartSaying(), "record file " + path +
                                                             " is damaged (no valid header); it is kept as " + path +
                                                             ".damaged.99 and a new file is made\n");
     EXPECT_EQ(FileSize(path + ".damaged.99"), 0x30000u);
@@ -304,10 +252,7 @@ TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
     ASSERT_EQ(truncate(path.c_str(), 0), 0);
     WriteRaw(path, 0, text.data(), text.size());
     Extend(path);
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file " + path + " is damaged (no valid header) and cannot be kept: " + path + ".damaged to " +
+    EXPECT_EQ(StartSaying(), "record file " + path + " is damaged (no valid header) and cannot be kept: " + path + ".damaged to " +
                   path + ".damaged.99 are all taken; the file is not used\n");
     EXPECT_EQ(thread->m_bNibpFileErr, 1);
     EXPECT_EQ(FileSize(path), 0x30000u);
@@ -348,11 +293,10 @@ TEST_F(RecordOpenTest, PutAsideWithoutNoReplaceRenamesKeepsTheFileOrLeavesItAlon
         WriteRaw(path, 0, noise.data(), noise.size());
         CFileFaults::Reset();
         for (const auto& call : c.refused) CFileFaults::RefuseCall(call.first, call.second, 1);
-        ::testing::internal::CaptureStderr();
-        Start();
+        const std::string err = StartSaying();
         char tail[200];
         std::snprintf(tail, sizeof tail, c.tail, kept.c_str());
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file " + path + " is damaged (no valid header)" + tail);
+        EXPECT_EQ(err, "record file " + path + " is damaged (no valid header)" + tail);
         EXPECT_EQ(ReadRaw(c.kept ? kept : path, 0, noise.size() + 1), noise) << c.tail;
         EXPECT_EQ(thread->m_bNibpFileErr, c.kept ? 0 : 1);
         if (c.kept) {
@@ -370,9 +314,7 @@ TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)
 {
     // Data, NIBP and system events write two header copies each; the 101st alarm stub fails.
     CFileFaults::CutWrite(6 + 101, 10);
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file error, file no longer used: injected fault: " +
+    EXPECT_EQ(StartSaying(), "record file error, file no longer used: injected fault: " +
                                                             theApp.m_strAlmSavePath +
                                                             "; the unfinished file is removed\n");
     EXPECT_NE(access(theApp.m_strAlmSavePath.c_str(), F_OK), 0);
@@ -382,10 +324,7 @@ TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)
     thread.reset();
     ASSERT_EQ(truncate(theApp.m_strNibpSavePath.c_str(), 0), 0);
     CFileFaults::CutWrite(4, 10);  // the NIBP file's second header copy
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file error, file no longer used: injected fault: " + theApp.m_strNibpSavePath + "\n");
+    EXPECT_EQ(StartSaying(), "record file error, file no longer used: injected fault: " + theApp.m_strNibpSavePath + "\n");
     EXPECT_EQ(access(theApp.m_strNibpSavePath.c_str(), F_OK), 0);
     EXPECT_EQ(thread->m_bAlmFileErr, 0);
 
@@ -394,9 +333,7 @@ TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)
     ASSERT_EQ(unlink(theApp.m_strDataSavePath.c_str()), 0);
     ASSERT_EQ(symlink("Elsewhere.dat", theApp.m_strDataSavePath.c_str()), 0);
     CFileFaults::CutWrite(2, 10);  // the data file's second header copy
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "record file error, file no longer used: injected fault: " +
+    EXPECT_EQ(StartSaying(), "record file error, file no longer used: injected fault: " +
                                                             theApp.m_strDataSavePath +
                                                             "; the unfinished file is removed\n");
     EXPECT_NE(access(folder.Path("Elsewhere.dat").c_str(), F_OK), 0);
@@ -411,9 +348,7 @@ TEST_F(RecordOpenTest, LinkToTheSettingsFileIsNeverWritten)
     WriteRaw(ini, 0, settings.data(), settings.size());
     ASSERT_EQ(link(ini.c_str(), theApp.m_strDataSavePath.c_str()), 0);
     ASSERT_EQ(symlink("Para.ini", theApp.m_strSysSavePath.c_str()), 0);
-    ::testing::internal::CaptureStderr();
-    Start();
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string err = StartSaying();
     EXPECT_EQ(err, "record file " + theApp.m_strDataSavePath + " of [REC] DATA_SAVE_FILE_NAME is the settings file " +
                        ini + "; the data records are not kept\n" + "record file " + theApp.m_strSysSavePath +
                        " of [REC] SYS_SAVE_FILE_NAME is the settings file " + ini +
@@ -433,10 +368,7 @@ TEST_F(RecordOpenTest, LinkToAMissingSettingsFileMakesNoSettingsFile)
 {
     const std::string ini = folder.Path("Para.ini");
     ASSERT_EQ(symlink("Para.ini", theApp.m_strNibpSavePath.c_str()), 0);
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file " + theApp.m_strNibpSavePath + " of [REC] NIBP_SAVE_FILE_NAME is the settings file " + ini +
+    EXPECT_EQ(StartSaying(), "record file " + theApp.m_strNibpSavePath + " of [REC] NIBP_SAVE_FILE_NAME is the settings file " + ini +
                   "; the NIBP records are not kept\n");
     EXPECT_EQ(thread->m_bNibpFileErr, 1);
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
@@ -455,10 +387,7 @@ TEST_F(RecordOpenTest, LinkToAPictureThatIsNotThereYetKeepsNoRecords)
     ASSERT_EQ(symlink("screen.png", theApp.m_strDataSavePath.c_str()), 0);
     ASSERT_EQ(symlink("screen.png.part", theApp.m_strAlmSavePath.c_str()), 0);
     theApp.m_strNibpSavePath.clear();
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file " + theApp.m_strDataSavePath + " of [REC] DATA_SAVE_FILE_NAME is the screen picture " +
+    EXPECT_EQ(StartSaying(), "record file " + theApp.m_strDataSavePath + " of [REC] DATA_SAVE_FILE_NAME is the screen picture " +
                   picture + "; the data records are not kept\nrecord file " + theApp.m_strAlmSavePath +
                   " of [REC] ALM_SAVE_FILE_NAME is the temporary file of the screen picture " + picture +
                   "; the alarm records are not kept\n");
@@ -473,15 +402,9 @@ TEST_F(RecordOpenTest, LinkToAPictureThatIsNotThereYetKeepsNoRecords)
 
 TEST_F(RecordOpenTest, StubsNotCommittedOrNotMatchingTheirRecordAreEmpty)
 {
-    {
-        Start();
-        for (uint32_t i = 0; i < 3; ++i) {
-            AlmRecordSource src(1, 2, "2026-12-07 07:00:00", i);
-            thread->AddAlmRecord(&src.rec);
-            thread->RunPass();
-        }
-        thread.reset();
-    }
+    Start();
+    StoreAlarms(3);
+    thread.reset();
     const std::string& path = theApp.m_strAlmSavePath;
     uint8_t ee = 0xEE;
     WriteRaw(path, 0x20000 + 0x28, &ee, 1);                 // slot 0: interrupted before its commit
@@ -500,36 +423,26 @@ TEST_F(RecordOpenTest, CutAlarmFileKeepsTheAlarmsItHoldsAndSaysSo)
 {
     const std::string& path = theApp.m_strAlmSavePath;
     Start();
-    for (uint32_t i = 0; i < 5; ++i) {
-        AlmRecordSource src(1, 2, "2026-12-07 07:00:00", i);
-        thread->AddAlmRecord(&src.rec);
-        thread->RunPass();
-    }
+    StoreAlarms(5);
     thread.reset();
     const auto line = [&path](int held) {
         return "record file " + path + " holds " + std::to_string(held) +
                " of the 5 records its header counts; the records it holds are kept\n";
     };
     ASSERT_EQ(truncate(path.c_str(), 0xF8000 + 3 * 0x8000 + 0x6A00), 0);  // inside the fourth record's waves
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), line(3));
+    EXPECT_EQ(StartSaying(), line(3));
     EXPECT_EQ(thread->m_u32AlmWrite, 3u);
     EXPECT_EQ(thread->m_u32AlmCount, 3u);
     std::vector<int> states;
     for (uint32_t i = 0; i < 5; ++i) states.push_back(thread->m_pAlmIndex[i].u8State);
     EXPECT_EQ(states, (std::vector<int>{0, 0, 0, 0xEE, 0xEE}));
-    AlmRecordSource next(1, 2, "2026-12-07 07:01:00", 9);
-    thread->AddAlmRecord(&next.rec);
-    thread->RunPass();
+    thread->StoreAlarm(1, "2026-12-07 07:01:00", 9);
     EXPECT_TRUE(AlmRecordIntact(ReadRaw(path, 0xF8000 + 3 * 0x8000, 0x8000)));
     EXPECT_EQ(ReadHead(path, 1).u32WriteIndex, 4u);
 
     thread.reset();  // copy A still counts 5
     ASSERT_EQ(truncate(path.c_str(), 0x20000 + 2 * 0x1000 + 20), 0);  // inside the third stub
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), line(0));
+    EXPECT_EQ(StartSaying(), line(0));
     EXPECT_EQ(thread->m_u32AlmCount, 0u);
     EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0xEE);
 }
@@ -559,9 +472,7 @@ TEST_F(RecordOpenTest, AlarmFileOfEmptyStubsWithoutAHeaderIsMadeAnew)
             WriteRaw(path, 0x20000 + uint64_t{i} * 0x1000, &stub, sizeof(stub));
         }
         if (c.at != 0) WriteRaw(path, c.at, &c.byte, 1);
-        ::testing::internal::CaptureStderr();
-        Start();
-        const std::string err = ::testing::internal::GetCapturedStderr();
+        const std::string err = StartSaying();
         EXPECT_EQ(err.find("damaged") != std::string::npos, c.kept) << err;
         EXPECT_EQ(access((path + ".damaged").c_str(), F_OK) == 0, c.kept);
         EXPECT_EQ(U16(ReadHead(path, 0).szSignature, 8), u"KWPD5NXQ");
@@ -593,43 +504,50 @@ TEST_F(RecordOpenTest, AlarmFileCountingNoRecordsIsNewOnlyWhenShorterThanAMadeOn
     }
 }
 
-// A copy cut while it was written (its check fails) loses to a copy sealed by a build before
-// copies carried the tag, whose check holds, and to one written without check values; beside a
-// copy that is not valid at all, it is all the file has and is taken.
-TEST_F(RecordOpenTest, CutCopyBesideAnOlderSealedOrAnInvalidOne)
+// Header copies are sealed with a check value behind a tag; builds before the tag sealed them
+// without it, and older ones not at all. A copy whose check fails beside one whose check holds was
+// cut while it was written and is refused, and so is a tagged copy that fails beside a valid one
+// written without check values; beside a copy that is not valid at all it is all the file has.
+// When neither check holds and neither copy is told cut, the copies' own fields decide.
+TEST_F(RecordOpenTest, HeaderCopiesSealedOrCutEachWay)
 {
     const std::string& path = theApp.m_strDataSavePath;
-    const uint32_t noTag = 0;
-    const size_t tagAt = offsetof(REC_FILE_HEAD, szWriteTime) + 28 * sizeof(char16_t);
-    REC_FILE_HEAD plain{};  // as a writer without check values leaves it
-    CRecordRing::StampSignature(&plain);
-    plain.u32WriteIndex = plain.u32Count = 1;
-    struct Case {
-        const char* what;
-        size_t at;  // what copy A gets there
-        const void* bytes;
-        size_t size;
-        uint32_t write;
-    } cases[] = {
-        {"beside a copy sealed before the tag", tagAt, &noTag, sizeof(noTag), 1},
-        {"beside a copy written without check values", 0, &plain, sizeof(plain), 1},
-        {"beside an invalid copy", 0, u"KWPD5NXX", 16, 2},
+    enum Copy { cut, olderSealed, olderCut, plain, invalid };
+    // Written into copy A (write index 1) and copy B (2); the write index the open restores.
+    // Each comment gives what the neighbouring rule would answer (0: the file kept aside, new).
+    const struct Row {
+        int copyA, copyB, write;
+    } rows[] = {
+        {cut, cut, 2},                  // were a cut copy refused beside any copy: 0
+        {olderSealed, olderSealed, 2},  // were a copy without the tag taken for cut: 0
+        {olderSealed, olderCut, 1},     // were untagged copies judged by their fields alone: 2
+        {olderSealed, cut, 1},          // were a tagged cut copy refused only beside a tagged one: 2
+        {plain, cut, 1},                // were the fields to decide when neither check holds: 2
+        {invalid, cut, 2},              // were a cut copy refused beside any copy: 0
+        {cut, invalid, 1},              // were the larger index to win: 2
+        {olderCut, invalid, 1},         // were the larger index to win: 2
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    ExpectColumnsApart(IntColumns(rows, "copyA:3 copyB:3 write"));
+    const size_t tagAt = offsetof(REC_FILE_HEAD, szWriteTime) + 28 * sizeof(char16_t);
+    const uint64_t zeros = 0;
+    auto make = [&path, tagAt, &zeros](uint64_t at, int copy) {
+        if (copy == olderSealed || copy == olderCut || copy == plain) WriteRaw(path, at + tagAt, &zeros, copy == plain ? 8 : 4);
+        if (copy == cut || copy == olderCut) WriteRaw(path, at + offsetof(REC_FILE_HEAD, szCreateTime), u"1", 2);
+        if (copy == invalid) WriteRaw(path, at, u"KWPD5NXX", 16);
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "copy A " << row.copyA << ", copy B " << row.copyB);
         thread.reset();
         std::remove(path.c_str());
         Start();
         WriteOneData();  // copy A 1
         WriteOneData();  // copy B 2
         thread.reset();
-        WriteRaw(path, c.at, c.bytes, c.size);
-        WriteRaw(path, g_u64HeadBOffset + offsetof(REC_FILE_HEAD, szWriteTime), u"1", sizeof(char16_t));  // B cut
-        ::testing::internal::CaptureStderr();
-        Start();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-        EXPECT_EQ(thread->m_u32DataWrite, c.write);
-        EXPECT_EQ(thread->m_u32DataCount, c.write);
+        make(0, row.copyA);
+        make(g_u64HeadBOffset, row.copyB);
+        EXPECT_EQ(StartSaying(), "");
+        EXPECT_EQ(thread->m_u32DataWrite, static_cast<uint32_t>(row.write));
+        EXPECT_EQ(thread->m_u32DataCount, static_cast<uint32_t>(row.write));
     }
 }
 
@@ -662,9 +580,7 @@ TEST_F(RecordOpenTest, OpenSaysWhichCopiesItFound)
         if (c.copyA != nullptr) WriteRaw(path, 0, c.copyA, 8);
         if (c.copyB != nullptr) WriteRaw(path, g_u64HeadBOffset, c.copyB, 8);
         thread = std::make_unique<TestRecThread>();
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(thread->OpenDataFile(), c.result);
-        ::testing::internal::GetCapturedStderr();
+        Said([&] { EXPECT_EQ(thread->OpenDataFile(), c.result); });
         EXPECT_EQ(thread->m_u32DataWrite, c.write);
     }
 }
@@ -687,9 +603,7 @@ TEST_F(RecordOpenTest, CreateWritesEachCopyAsHeldAndNothingWhenUnavailable)
     EXPECT_EQ(ReadHead(path, 1).u32WriteIndex, 5u);
     EXPECT_EQ(ReadHead(path, 1).u32Count, 43200u);
     CFileFaults::FailOperation(1);
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(thread->CreateDataFile(), 1);  // a file error
-    ::testing::internal::GetCapturedStderr();
+    Said([this] { EXPECT_EQ(thread->CreateDataFile(), 1); });  // a file error
     EXPECT_EQ(thread->m_bDataFileErr, 1);
     thread->m_stDataHead[0].u8Reserved[0] = 'C';
     EXPECT_EQ(thread->CreateDataFile(), 0);
@@ -702,9 +616,7 @@ TEST_F(RecordOpenTest, UnopenableOrLockedFileLeavesOthersWorking)
     CFile holder;  // another holder of the alarm file's lock
     ASSERT_TRUE(holder.Open(theApp.m_strAlmSavePath.c_str(),
                             CFile::modeCreate | CFile::modeReadWrite | CFile::shareDenyWrite));
-    ::testing::internal::CaptureStderr();
-    Start();
-    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string err = StartSaying();
     EXPECT_NE(err.find(theApp.m_strDataSavePath), std::string::npos);
     EXPECT_NE(err.find(theApp.m_strAlmSavePath), std::string::npos);
     EXPECT_EQ(thread->m_bDataFileErr, 1);
@@ -727,9 +639,7 @@ TEST_F(RecordOpenTest, ReadOnlyFolderMakesEveryFileUnavailable)
 {
     if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
     ASSERT_EQ(chmod(folder.Dir().c_str(), 0555), 0);
-    ::testing::internal::CaptureStderr();
-    Start();
-    ::testing::internal::GetCapturedStderr();
+    StartSaying();
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 4);
     thread->AddPowerOnRecord();
     thread->RunPass();
@@ -739,9 +649,7 @@ TEST_F(RecordOpenTest, ReadOnlyFolderMakesEveryFileUnavailable)
 TEST_F(RecordOpenTest, TwoKeysNamingOneFileLeaveTheLaterGroupOutAndSaySo)
 {
     theApp.m_strAlmSavePath = folder.Dir() + "/./" + "DataSave.dat";
-    ::testing::internal::CaptureStderr();
-    Start();
-    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string err = StartSaying();
     EXPECT_EQ(err, "record file " + theApp.m_strAlmSavePath +
                        " is named by both [REC] DATA_SAVE_FILE_NAME and [REC] ALM_SAVE_FILE_NAME;"
                        " the alarm records are not kept\n");
@@ -758,9 +666,7 @@ TEST_F(RecordOpenTest, ErrorWhileOpeningMarksOnlyThatGroup)
     Heads(theApp.m_strNibpSavePath, 4, 4, 3, 3);
     // Data: open, length, two seeks and reads; NIBP: open, length, seek, then its first read.
     CFileFaults::FailOperation(10);
-    ::testing::internal::CaptureStderr();
-    Start();
-    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string err = StartSaying();
     EXPECT_EQ(thread->m_bNibpFileErr, 1);
     EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
     EXPECT_NE(err.find(theApp.m_strNibpSavePath), std::string::npos);

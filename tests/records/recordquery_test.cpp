@@ -10,8 +10,6 @@
 
 #include "appbase/tesmorapp.h"
 #include "core/monitordefs.h"
-#include "platform/fakeclock.h"
-#include "platform/filefaults.h"
 #include "platform/uiloop.h"
 #include "recordfixture.h"
 
@@ -41,19 +39,13 @@ void CraftSysSlots(const std::string& path, uint32_t slots)
     }
 }
 
-class RecordQueryTest : public ::testing::Test {
+class RecordQueryTest : public RecordFixture {
 protected:
-    void SetUp() override
+    TestRecThread& Start() override
     {
-        CFileFaults::Reset();
-        CUiLoop::Instance().DispatchPosted();
-    }
-    void Start()
-    {
-        thread = std::make_unique<TestRecThread>();
-        thread->InitInstance();
-        thread->m_pNibpWnd = &probe;
+        RecordFixture::Start().m_pNibpWnd = &probe;
         thread->m_pSysWnd = &probe;
+        return *thread;
     }
     // Places a data request and serves it; returns the id of the record in the answer.
     uint32_t Data(int mode, int step)
@@ -81,20 +73,21 @@ protected:
         }
         return slots;
     }
-    // Starts on a file of `slots` system events whose header counts records up to index `write`
-    // and which is cut to `length` bytes; the start says that it holds `held` of them.
-    void StartOnShortSysFile(uint32_t slots, uint32_t write, uint64_t length, uint32_t held)
+    // Starts on a file of `slots` system events whose header copies count records up to index
+    // `write` (B one behind), cut to `length` bytes unless 0; returns what the start said.
+    std::string StartOnSysFile(uint32_t slots, uint32_t write, uint64_t length = 0)
     {
         const std::string& path = theApp.m_strSysSavePath;
         CraftSysSlots(path, slots);
-        WriteHead(path, 0, write, std::min(write, g_u32SysSaveMax));
-        ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(length)), 0);
-        ::testing::internal::CaptureStderr();
-        Start();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-                  "record file " + path + " holds " + std::to_string(held) + " of the " +
-                      std::to_string(std::min(write, g_u32SysSaveMax)) +
-                      " records its header counts; the records it holds are kept\n");
+        WriteHeads(path, write, std::min(write, g_u32SysSaveMax), g_u32SysSaveMax);
+        EXPECT_EQ(length == 0 ? 0 : truncate(path.c_str(), static_cast<off_t>(length)), 0);
+        return StartSaying();
+    }
+    // What a start says of a file that ends before the records its header counts.
+    static std::string Holds(const std::string& path, uint32_t held, uint32_t counted)
+    {
+        return "record file " + path + " holds " + std::to_string(held) + " of the " + std::to_string(counted) +
+               " records its header counts; the records it holds are kept\n";
     }
     static std::vector<int> Range(int from, int to)  // from down to to
     {
@@ -102,19 +95,15 @@ protected:
         for (int i = from; i >= to; --i) v.push_back(i);
         return v;
     }
-    FakeClock clock;
-    RecordFolder folder;
     ProbeWnd probe;
     DataRecordSink sink;
-    std::unique_ptr<TestRecThread> thread;
 };
 
 TEST_F(RecordQueryTest, DataStepsInAPartlyFilledRing)
 {
     const std::string& path = theApp.m_strDataSavePath;
     for (uint32_t i = 0; i <= 100; ++i) CraftDataSlot(path, i, 1000 + i);
-    WriteHead(path, 0, 101, 101);
-    WriteHead(path, 1, 100, 100);
+    WriteHeads(path, 101, 101, g_u32DataSaveMax);
     Start();
     EXPECT_EQ(Data(3, 1), 1100u);
     EXPECT_EQ(probe.answers, 1);
@@ -145,8 +134,7 @@ TEST_F(RecordQueryTest, DataStepsInAFullRing)
     const std::string& path = theApp.m_strDataSavePath;
     const uint32_t w = 10;
     for (uint32_t s : {9u, 10u, 11u, 15u}) CraftDataSlot(path, s, 5000 + s);
-    WriteHead(path, 0, w, 43200);
-    WriteHead(path, 1, w - 1, 43200);
+    WriteHeads(path, w, 43200, g_u32DataSaveMax);
     ASSERT_EQ(truncate(path.c_str(), 0x20000 + 43200LL * 0x2000), 0);
     Start();
     EXPECT_EQ(Data(3, 1), 5009u);
@@ -159,8 +147,7 @@ TEST_F(RecordQueryTest, DataStepsAtWriteIndexZero)
 {
     const std::string& path = theApp.m_strDataSavePath;
     for (uint32_t s : {0u, 1u, 43198u, 43199u}) CraftDataSlot(path, s, 7000 + s);
-    WriteHead(path, 0, 0, 43200);
-    WriteHead(path, 1, 43199, 43200);
+    WriteHeads(path, 0, 43200, g_u32DataSaveMax);
     ASSERT_EQ(truncate(path.c_str(), 0x20000 + 43200LL * 0x2000), 0);
     Start();
     EXPECT_EQ(Data(3, 1), 7000u + 43199);
@@ -182,18 +169,12 @@ TEST_F(RecordQueryTest, TornDataSlotIsPassedOverInAFileWrittenBefore)
     WriteHead(path, 1, 0, 43200);
     Start();
     EXPECT_EQ(Data(2, 50000), 7000u);  // the oldest, written before, read as it is
-    DataRecordSource d(9);
-    thread->AddDataRecord(&d.rec);
     CFileFaults::CutWrite(1, 0x1000);
-    ::testing::internal::CaptureStderr();
-    thread->RunPass();
-    ::testing::internal::GetCapturedStderr();
+    Said([&] { thread->StoreData(9); });
     CFileFaults::Reset();
     REC_VALUES torn;
     std::memcpy(&torn, ReadRaw(path, 0x20000, sizeof(torn)).data(), sizeof(torn));
     ASSERT_EQ(DataId(torn), 9u);  // new values over old waves
-
-    thread.reset();
     Start();
     EXPECT_EQ(thread->m_u32DataWrite, 0u);
     EXPECT_EQ(Data(3, 1), 7000u + 43199);
@@ -208,13 +189,12 @@ TEST_F(RecordQueryTest, EmptyShortOrUnavailableDataFile)
     EXPECT_EQ(Data(3, 1) & 0xFFFF, 42u);  // answered, record unchanged
     EXPECT_EQ(probe.answers, 1);
 
-    DataRecordSource d(9);
-    thread->AddDataRecord(&d.rec);
-    thread->RunPass();
+    thread->StoreData(9);
     ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000 + 0x1A00), 0);  // the bytes after the record cut
     EXPECT_EQ(Data(3, 1), 9u);
     ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000 + 0x1000), 0);  // half a slot left
-    EXPECT_EQ(Data(3, 1), 9u);  // unchanged
+    sink.rec.val.i16HR = 43;  // a marker, where the half slot holds record 9's values
+    EXPECT_EQ(Data(3, 1), 43u);  // answered, the request untouched
     EXPECT_EQ(probe.answers, 3);
 
     thread->m_bDataFileErr = 1;
@@ -228,9 +208,7 @@ TEST_F(RecordQueryTest, EmptyShortOrUnavailableDataFile)
 TEST_F(RecordQueryTest, NoAnswerReachesAForgottenRequester)
 {
     Start();
-    DataRecordSource d(9);
-    thread->AddDataRecord(&d.rec);
-    thread->RunPass();
+    thread->StoreData(9);
     sink.rec.pWnd = &probe;
     sink.rec.nMode = 3;
     thread->RequestDataRecord(&sink.rec);
@@ -257,10 +235,7 @@ TEST_F(RecordQueryTest, EmptyNibpFileAnswersAnEmptyPage)
 
 TEST_F(RecordQueryTest, SystemPagesInAPartlyFilledRing)
 {
-    CraftSysSlots(theApp.m_strSysSavePath, 25);
-    WriteHead(theApp.m_strSysSavePath, 0, 25, 25);
-    WriteHead(theApp.m_strSysSavePath, 1, 24, 24);
-    Start();
+    StartOnSysFile(25, 25);
     EXPECT_EQ(SysPage(3), Range(24, 15));
     EXPECT_EQ(SysPage(1), Range(24, 15));
     EXPECT_EQ(SysPage(2), Range(14, 5));
@@ -273,10 +248,7 @@ TEST_F(RecordQueryTest, SystemPagesInAPartlyFilledRing)
 // The file is longer than its ring: what lies beyond the ring's last slot is no record of it.
 TEST_F(RecordQueryTest, SystemPagesInAFullRing)
 {
-    CraftSysSlots(theApp.m_strSysSavePath, 250);
-    WriteHead(theApp.m_strSysSavePath, 0, 237, 200);
-    WriteHead(theApp.m_strSysSavePath, 1, 236, 200);
-    Start();
+    StartOnSysFile(250, 237);
     EXPECT_EQ(SysPage(3), Range(36, 27));
     EXPECT_EQ(SysPage(2), Range(26, 17));
     SysPage(2);
@@ -290,10 +262,7 @@ TEST_F(RecordQueryTest, SystemPagesInAFullRing)
 
 TEST_F(RecordQueryTest, SystemPagesAtWriteIndexZero)
 {
-    CraftSysSlots(theApp.m_strSysSavePath, 200);
-    WriteHead(theApp.m_strSysSavePath, 0, 400, 200);
-    WriteHead(theApp.m_strSysSavePath, 1, 399, 200);
-    Start();
+    StartOnSysFile(200, 400);
     EXPECT_EQ(SysPage(3), Range(199, 190));
     EXPECT_EQ(SysPage(1), Range(199, 190));
     EXPECT_EQ(SysPage(2), Range(189, 180));
@@ -307,22 +276,10 @@ TEST_F(RecordQueryTest, SystemPagesAtWriteIndexZero)
 TEST_F(RecordQueryTest, TornSystemEventIsLeftOffItsPage)
 {
     Start();
-    for (uint32_t i = 0; i <= 200; ++i) {
-        SYS_DATA ev{};
-        U16Format(ev.szEvent, 20, "EV%03u", i % 200);
-        thread->AddSysRecord(&ev);
-        thread->RunPass();
-    }
-    SYS_DATA ev{};
-    U16Format(ev.szEvent, 20, "EV999");
-    thread->AddSysRecord(&ev);
+    for (uint32_t i = 0; i <= 200; ++i) thread->StoreEvent("EV%03u", i % 200);
     CFileFaults::CutWrite(1, 40);  // into slot 1, the oldest
-    ::testing::internal::CaptureStderr();
-    thread->RunPass();
-    ::testing::internal::GetCapturedStderr();
+    Said([&] { thread->StoreEvent("EV999"); });
     CFileFaults::Reset();
-
-    thread.reset();
     Start();
     for (int i = 0; i < 25; ++i) SysPage(2);
     EXPECT_EQ(SysPage(2), Range(10, 2));
@@ -330,9 +287,7 @@ TEST_F(RecordQueryTest, TornSystemEventIsLeftOffItsPage)
 
 TEST_F(RecordQueryTest, PendingPageRequestIsIgnored)
 {
-    CraftSysSlots(theApp.m_strSysSavePath, 25);
-    WriteHead(theApp.m_strSysSavePath, 0, 25, 25);
-    Start();
+    StartOnSysFile(25, 25);
     const uint32_t number = thread->RequestSysPage(3);
     EXPECT_EQ(thread->RequestSysPage(2), 0u);
     thread->RunPass();
@@ -349,7 +304,7 @@ TEST_F(RecordQueryTest, PendingPageRequestIsIgnored)
 
 TEST_F(RecordQueryTest, PagesFromAnUnavailableOrShortFile)
 {
-    StartOnShortSysFile(25, 25, 0x20000 + 20 * 128 + 40, 20);
+    EXPECT_EQ(StartOnSysFile(25, 25, 0x20000 + 20 * 128 + 40), Holds(theApp.m_strSysSavePath, 20, 25));
     // The 21st event is cut: the records in the file stay, and the next one follows them.
     EXPECT_EQ(SysPage(3), Range(19, 10));
     EXPECT_EQ(SysPage(2), Range(9, 0));
@@ -373,8 +328,7 @@ TEST_F(RecordQueryTest, PagesOfAFullRingInAShortFileLeaveOffWhatIsNotThere)
     for (auto [length, held, page] : {std::tuple{0x20000 + 100 * 128, 100u, newest}, {0x20000 + 80, 1u, first},
                                       {0x20000 + 79, 0u, {}}}) {
         SCOPED_TRACE(held);
-        thread.reset();
-        StartOnShortSysFile(200, 205, length, held);
+        EXPECT_EQ(StartOnSysFile(200, 205, length), Holds(theApp.m_strSysSavePath, held, 200));
         EXPECT_EQ(thread->m_u32SysCount, 200u);  // a full ring stays full
         EXPECT_EQ(SysPage(3), page);
     }
@@ -387,14 +341,7 @@ TEST_F(RecordQueryTest, PagesOfAFullRingInAShortFileLeaveOffWhatIsNotThere)
 TEST_F(RecordQueryTest, PagesOfACutFullRingPassOverTheMissingSlots)
 {
     const std::string& path = theApp.m_strSysSavePath;
-    CraftSysSlots(path, 200);
-    WriteHead(path, 0, 210, 200);
-    WriteHead(path, 1, 209, 200);
-    ASSERT_EQ(truncate(path.c_str(), 0x20000 + 50 * 128), 0);
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "record file " + path + " holds 50 of the 200 records its header counts; the records it holds are kept\n");
+    EXPECT_EQ(StartOnSysFile(200, 210, 0x20000 + 50 * 128), Holds(path, 50, 200));
     std::vector<std::vector<int>> older{SysPage(3)};
     for (int i = 0; i < 5; ++i) older.push_back(SysPage(2));
     EXPECT_EQ(older, (std::vector<std::vector<int>>{Range(9, 0), Range(49, 40), Range(39, 30), Range(29, 20),
@@ -406,11 +353,7 @@ TEST_F(RecordQueryTest, PagesOfACutFullRingPassOverTheMissingSlots)
 
     // Cut while the monitor runs, its write slot 149 beyond the cut: the newest page ends at the
     // last slot held.
-    thread.reset();
-    CraftSysSlots(path, 200);
-    WriteHead(path, 0, 349, 200);
-    WriteHead(path, 1, 348, 200);
-    Start();
+    StartOnSysFile(200, 349);
     ASSERT_EQ(truncate(path.c_str(), 0x20000 + 50 * 128), 0);
     EXPECT_EQ(SysPage(1), Range(49, 40));
     EXPECT_EQ(SysPage(2), Range(39, 30));
@@ -437,13 +380,10 @@ TEST_F(RecordQueryTest, FilesWrittenWithoutCheckValuesServeEveryRecord)
     }
     CraftSysSlots(sys, 5);
     for (const std::string* path : {&data, &sys}) {
-        WriteHead(*path, 0, 5, 5);
-        WriteHead(*path, 1, 4, 4);
+        WriteHeads(*path, 5, 5, 200);
         for (uint64_t copy : {uint64_t{0}, g_u64HeadBOffset}) noise(*path, copy + 0x60 + 40, 24);
     }
-    ::testing::internal::CaptureStderr();
-    Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(StartSaying(), "");
     EXPECT_EQ(thread->m_u32DataWrite, 5u);
     EXPECT_EQ(Data(3, 1), 304u);
     for (uint32_t id = 303; id >= 300; --id) EXPECT_EQ(Data(2, 1), id);
@@ -455,22 +395,12 @@ TEST_F(RecordQueryTest, FilesWrittenWithoutCheckValuesServeEveryRecord)
 TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
 {
     Start();
-    for (uint32_t i = 0; i < 10; ++i) {
-        DataRecordSource d(400 + i);
-        thread->AddDataRecord(&d.rec);
-        thread->RunPass();
-    }
-    for (uint32_t i = 0; i < 25; ++i) {
-        SYS_DATA ev{};
-        U16Format(ev.szEvent, 20, "EV%03u", i);
-        thread->AddSysRecord(&ev);
-        thread->RunPass();
-    }
+    for (uint32_t i = 0; i < 10; ++i) thread->StoreData(400 + i);
+    for (uint32_t i = 0; i < 25; ++i) thread->StoreEvent("EV%03u", i);
     const uint8_t flipped = 0x5A;
     for (uint32_t slot : {1u, 5u}) WriteRaw(theApp.m_strDataSavePath, 0x20000 + slot * 0x2000 + 0x1000, &flipped, 1);
     WriteRaw(theApp.m_strSysSavePath, 0x20000 + 20 * 128 + 2, &flipped, 1);  // inside the newest page
     WriteRaw(theApp.m_strSysSavePath, 0x20000 + 7 * 128 + 2, &flipped, 1);   // inside an older one
-    thread.reset();
     Start();
     EXPECT_EQ(Data(3, 1), 409u);
     std::vector<uint32_t> back, forward;
@@ -515,7 +445,6 @@ TEST_F(RecordQueryTest, SlotsOfZerosAreNoRecords)
         thread->CopyNibpResult(&page);
         ASSERT_EQ(page.size(), 3u);
         EXPECT_EQ(page.back().i16Sys, 105);
-        thread.reset();
         Start();
     }
 }
@@ -525,15 +454,9 @@ TEST_F(RecordQueryTest, SlotsOfZerosAreNoRecords)
 TEST_F(RecordQueryTest, TornOldestRecordsOfAFullRingAreLeftOff)
 {
     Start();
-    for (uint32_t i = 0; i < 205; ++i) {
-        SYS_DATA ev{};
-        U16Format(ev.szEvent, 20, "EV%03u", i % 200);
-        thread->AddSysRecord(&ev);
-        thread->RunPass();
-    }
+    for (uint32_t i = 0; i < 205; ++i) thread->StoreEvent("EV%03u", i % 200);
     const uint8_t flipped = 0x5A;
     for (uint32_t slot : {5u, 6u}) WriteRaw(theApp.m_strSysSavePath, 0x20000 + slot * 128 + 2, &flipped, 1);
-    thread.reset();
     Start();
     for (int i = 0; i < 19; ++i) SysPage(2);
     EXPECT_EQ(SysPage(2), Range(14, 7));
@@ -550,24 +473,16 @@ TEST_F(RecordQueryTest, ShortDataFileKeepsTheRecordsItHolds)
         SCOPED_TRACE("last slot cut after " + std::to_string(cut) + " bytes");
         thread.reset();
         for (uint32_t i = 0; i < 100; ++i) CraftDataSlot(path, i, 600 + i);
-        WriteHead(path, 0, 100, 100);
-        WriteHead(path, 1, 99, 99);
+        WriteHeads(path, 100, 100, g_u32DataSaveMax);
         ASSERT_EQ(truncate(path.c_str(), 0x20000 + 49 * 0x2000 + cut), 0);
-        ::testing::internal::CaptureStderr();
-        Start();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-                  "record file " + path + " holds " + std::to_string(held) +
-                      " of the 100 records its header counts; the records it holds are kept\n");
+        EXPECT_EQ(StartSaying(), Holds(path, held, 100));
         const uint32_t newest = 600 + held - 1;
         EXPECT_EQ(Data(3, 1), newest);
         EXPECT_EQ(Data(2, 30), newest - 30);
         EXPECT_EQ(Data(1, 100), newest);
-        DataRecordSource d(7);
-        thread->AddDataRecord(&d.rec);
-        thread->RunPass();
+        thread->StoreData(7);
         EXPECT_EQ(Data(3, 1), 7u);
         EXPECT_EQ(Data(2, 1), newest);
-        thread.reset();
         Start();
         EXPECT_EQ(thread->m_u32DataWrite, held + 1);
         EXPECT_EQ(thread->m_u32DataCount, held + 1);

@@ -5,31 +5,20 @@
 #include <cstring>
 
 #include "appbase/tesmorapp.h"
-#include "platform/fakeclock.h"
-#include "platform/filefaults.h"
 #include "recordfixture.h"
+#include "support/columns.h"
 
 namespace {
 
-class RecordWriterTest : public ::testing::Test {
+class RecordWriterTest : public RecordFixture {
 protected:
     void SetUp() override
     {
-        CFileFaults::Reset();
+        RecordFixture::SetUp();
         clock.SetLocalTime(LocalTime{2026, 12, 7, 9, 0, 0, 0});
-        thread = std::make_unique<TestRecThread>();
-        thread->InitInstance();
+        Start();
     }
-    void TearDown() override { CFileFaults::Reset(); }
-    void WriteAlarm(uint32_t id)
-    {
-        AlmRecordSource src(1, 2, "2026-12-07 09:00:00", id);
-        ASSERT_EQ(thread->AddAlmRecord(&src.rec), 0);
-        thread->RunPass();
-    }
-    FakeClock clock;
-    RecordFolder folder;
-    std::unique_ptr<TestRecThread> thread;
+    void WriteAlarm(uint32_t id) { ASSERT_EQ(thread->StoreAlarm(1, "2026-12-07 09:00:00", id), 0); }
 };
 
 TEST_F(RecordWriterTest, HeaderCopiesAlternateFromAOnAFreshFile)
@@ -37,9 +26,7 @@ TEST_F(RecordWriterTest, HeaderCopiesAlternateFromAOnAFreshFile)
     const std::string& path = theApp.m_strDataSavePath;
     uint32_t expect[3][4] = {{1, 1, 0, 0}, {1, 1, 2, 2}, {3, 3, 2, 2}};
     for (int i = 0; i < 3; ++i) {
-        DataRecordSource src(100 + i);
-        thread->AddDataRecord(&src.rec);
-        thread->RunPass();
+        thread->StoreData(100 + i);
         REC_FILE_HEAD a = ReadHead(path, 0), b = ReadHead(path, 1);
         EXPECT_EQ(a.u32WriteIndex, expect[i][0]) << i;
         EXPECT_EQ(a.u32Count, expect[i][1]);
@@ -92,7 +79,7 @@ TEST_F(RecordWriterTest, QueueHoldsThirtyThreeAndDropsTheNext)
     EXPECT_EQ(thread->m_listDataQueue.size(), 33u);
     thread->RunPass();  // one record per queue and pass
     EXPECT_EQ(thread->m_listDataQueue.size(), 32u);
-    EXPECT_EQ(thread->AddDataRecord(&d.rec), 0);
+    EXPECT_EQ(thread->m_listAlmQueue.size(), 32u);
 }
 
 TEST_F(RecordWriterTest, TimeTextsOfQueuedRecords)
@@ -103,6 +90,8 @@ TEST_F(RecordWriterTest, TimeTextsOfQueuedRecords)
     clock.Advance(3000);
     thread->AddDataRecord(&d.rec);
     thread->AddAlmRecord(&a.rec);
+    ASSERT_EQ(thread->m_listDataQueue.size(), 1u);
+    ASSERT_EQ(thread->m_listAlmQueue.size(), 1u);
     EXPECT_EQ(U16(thread->m_listDataQueue.front().val.szTime, 20), u"2026-12-07 09:00:03");
     EXPECT_EQ(U16(thread->m_listAlmQueue.front().idx.szTime, 20), u"2026-12-07 08:59:58");
     d.ecg[0][0] = 0xFFF;  // the queued copy does not follow the caller's buffers
@@ -124,34 +113,32 @@ TEST_F(RecordWriterTest, AlarmSlotCommitsAfterRecordAndHeader)
 {
     WriteAlarm(1);
     const std::string& path = theApp.m_strAlmSavePath;
-    EXPECT_EQ(ReadRaw(path, 0x20000, 50)[0x28], 0);
+    EXPECT_EQ(StubState(path, 0), 0);
     EXPECT_EQ(ReadHead(path, 0).u32WriteIndex, 1u);
     EXPECT_EQ(ReadHead(path, 0).u32Count, 1u);
     EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0);
-    EXPECT_EQ(thread->m_pAlmIndex[0].u16Slot, 0);
 
     // Stop the second alarm at each step of its protocol: the stub stays marked until the end.
     struct Step {
-        long failAt;        // operation that fails
-        bool recordOnDisk;  // the record of slot 1 is complete
-        uint32_t head;      // write index in the copy updated by the second record (B)
+        int failAt;        // operation that fails
+        int recordOnDisk;  // the record of slot 1 is complete
+        int head;          // write index in the copy updated by the second record (B)
     } steps[] = {{2, false, 0}, {5, false, 0}, {8, true, 0}, {9, true, 2}, {11, true, 2}};
+    ExpectColumnsApart(IntColumns(steps, "failAt:3 recordOnDisk head"));
     for (const Step& st : steps) {
         RecordFolder fresh;
-        thread = std::make_unique<TestRecThread>();
-        thread->InitInstance();
+        Start();
         WriteAlarm(1);
         CFileFaults::FailOperation(st.failAt);  // seek, write, flush of stub; of record; of header; of stub
-        ::testing::internal::CaptureStderr();
-        WriteAlarm(2);
-        ::testing::internal::GetCapturedStderr();
+        Said([&] { WriteAlarm(2); });
         CFileFaults::Reset();
         EXPECT_EQ(thread->m_bAlmFileErr, 1) << st.failAt;
-        EXPECT_EQ(ReadRaw(theApp.m_strAlmSavePath, 0x21000, 50)[0x28], 0xEE) << st.failAt;
-        EXPECT_EQ(AlmRecordIntact(ReadRaw(theApp.m_strAlmSavePath, 0xF8000 + 0x8000, 0x8000)), st.recordOnDisk)
+        EXPECT_EQ(StubState(theApp.m_strAlmSavePath, 1), 0xEE) << st.failAt;
+        EXPECT_EQ(AlmRecordIntact(ReadRaw(theApp.m_strAlmSavePath, 0xF8000 + 0x8000, 0x8000)), st.recordOnDisk != 0)
             << st.failAt;
-        EXPECT_EQ(ReadHead(theApp.m_strAlmSavePath, 1).u32WriteIndex, st.head) << st.failAt;
+        EXPECT_EQ(ReadHead(theApp.m_strAlmSavePath, 1).u32WriteIndex, static_cast<uint32_t>(st.head)) << st.failAt;
         EXPECT_EQ(thread->m_pAlmIndex[1].u8State, 0xEE);
+        EXPECT_EQ(thread->m_pAlmIndex[1].u16Slot, 1);  // the slot it was written into, not the producer's 0
     }
 }
 
@@ -177,10 +164,7 @@ TEST_F(RecordWriterTest, WriteErrorMakesOnlyThatFileUnavailableAndIsReportedOnce
     thread->AddDataRecord(&d.rec);
     thread->AddPowerOnRecord();
     CFileFaults::FailOperation(5);  // sys: seek, write, flush, seek, header write
-    ::testing::internal::CaptureStderr();
-    thread->RunPass();
-    thread->RunPass();
-    std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string err = Said([this] { thread->RunPass(), thread->RunPass(); });
     EXPECT_EQ(thread->m_bSysFileErr, 1);
     EXPECT_EQ(thread->m_bDataFileErr, 0);
     EXPECT_EQ(thread->m_u32DataCount, 2u);

@@ -7,22 +7,17 @@
 #include "app/dialogsysrec.h"
 #include "appbase/tesmorapp.h"
 #include "core/monitordefs.h"
-#include "platform/fakeclock.h"
-#include "platform/filefaults.h"
 #include "platform/uiloop.h"
 #include "recordfixture.h"
 
 namespace {
 
-class ReviewWindowTest : public ::testing::Test {
+class ReviewWindowTest : public RecordFixture {
 protected:
     void SetUp() override
     {
-        CFileFaults::Reset();
-        CUiLoop::Instance().DispatchPosted();
-        thread = std::make_unique<TestRecThread>();
-        thread->InitInstance();
-        theApp.m_pThreadDataAlmRec = thread.get();
+        RecordFixture::SetUp();
+        theApp.m_pThreadDataAlmRec = &Start();
     }
     void TearDown() override { theApp.m_pThreadDataAlmRec = nullptr; }
     void Serve()
@@ -33,28 +28,27 @@ protected:
     // Stores data records 300, 301, ... and alarms of type 4 numbered 0, 1, ...
     void StoreData(uint32_t n)
     {
-        for (uint32_t i = 0; i < n; ++i) {
-            DataRecordSource d(300 + i);
-            thread->AddDataRecord(&d.rec);
-            thread->RunPass();
-        }
+        for (uint32_t i = 0; i < n; ++i) thread->StoreData(300 + i);
     }
     void StoreAlarms(uint32_t n)
     {
-        for (uint32_t i = 0; i < n; ++i) {
-            AlmRecordSource a(4, 1, "2026-12-07 11:00:00", i);
-            thread->AddAlmRecord(&a.rec);
-            thread->RunPass();
-        }
+        for (uint32_t i = 0; i < n; ++i) thread->StoreAlarm(4, "2026-12-07 11:00:00", i);
     }
     template <class W>
     static void Make(W& w)
     {
         ASSERT_TRUE(w.Create(nullptr, CRect(0, 0, 100, 100), 10));
     }
-    FakeClock clock;
-    RecordFolder folder;
-    std::unique_ptr<TestRecThread> thread;
+    // Closes the window and, once it is read, opens it again and asks afresh.
+    template <class W>
+    static void ReopenWhileRead(W& w)
+    {
+        CFileFaults::ActAt(1, [&w] {
+            w.DestroyWindow();
+            Make(w);
+            w.Open();
+        });
+    }
 };
 
 TEST_F(ReviewWindowTest, DataWindowShowsNewestAndStepsBack)
@@ -129,9 +123,7 @@ TEST_F(ReviewWindowTest, ClosingTheAlarmWindowEndsTheReview)
 
 TEST_F(ReviewWindowTest, WindowClosedWithARequestPendingIsLeftAlone)
 {
-    DataRecordSource d(1);
-    thread->AddDataRecord(&d.rec);
-    thread->RunPass();
+    thread->StoreData(1);
     {
         CDialogDataRec data;
         CDialogSysRec sys;
@@ -240,12 +232,7 @@ TEST_F(ReviewWindowTest, WindowClosedAndOpenedAgainWhileItsRecordIsReadGetsTheNe
     Serve();
     data.SetStep(30);
     EXPECT_TRUE(data.OnBack());
-    // The record 30 back is being read when the window goes and, opened again, asks for the newest.
-    CFileFaults::ActAt(1, [&] {
-        data.DestroyWindow();
-        Make(data);
-        data.Open();
-    });
+    ReopenWhileRead(data);  // while the record 30 back is read; opened again, it asks for the newest
     Serve();
     EXPECT_EQ(data.AnswersShown(), 1);
     EXPECT_EQ(thread->m_u32DataRead, 39u);  // the withdrawn request moved nothing
@@ -260,11 +247,7 @@ TEST_F(ReviewWindowTest, WindowClosedAndOpenedAgainWhileItsRecordIsReadGetsTheNe
     CDialogSysRec sys;
     Make(sys);
     EXPECT_TRUE(sys.Open());
-    CFileFaults::ActAt(1, [&] {
-        sys.DestroyWindow();
-        Make(sys);
-        sys.Open();
-    });
+    ReopenWhileRead(sys);
     Serve();
     EXPECT_EQ(sys.AnswersShown(), 0);
     Serve();

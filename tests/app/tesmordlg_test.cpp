@@ -303,19 +303,23 @@ TEST_F(MainDialogValuesThreadTest, TrendTilesPlotEveryItemFromItsOwnValue)
     const int16_t startup[] = {g_i16InvalidHr, g_i16InvalidSt, g_i16InvalidPvcs, kSbp, kDbp,
                                g_i16InvalidRr, g_i16InvalidSpo2, g_i16InvalidPr, g_i16InvalidTemp, g_i16InvalidAirOxy};
     const int16_t running[] = {kHr, kSt1, kPvcs, kSbp, kDbp, kRr, kSpo2, kPr, kTemp, kAirOxy};
-    Ticks(20);
-    data->EndStartupPhase();
-    Ticks(20);
-
     const std::vector<CTrendResult*> tiles = ChildrenOf<CTrendResult>(dlg);
     ASSERT_EQ(tiles.size(), std::size(table));
     CWnd parent;
     parent.Create(nullptr, CRect(0, 0, 200, 200), 1);
+    std::vector<std::unique_ptr<CTrendResult>> made;
+    for (size_t t = 0; t < tiles.size(); ++t) {  // before the first second: the captions alone
+        made.push_back(std::make_unique<CTrendResult>(table[t].colour));
+        for (const TREND_RESULT_TYPE& item : table[t].items) made[t]->AddItem(item);
+        PlaceControl(*made[t], PLACEMENT{0, 0, g_i32TrendResultWidth, g_i32TrendResultHeight, true}, &parent);
+        made[t]->DrawCaption();
+        EXPECT_EQ(PixelsDiffering(BitmapOf(*tiles[t]->GetPicture()), BitmapOf(*made[t]->GetPicture())), 0) << t;
+    }
+    Ticks(20);
+    data->EndStartupPhase();
+    Ticks(20);
     for (size_t t = 0; t < tiles.size(); ++t) {
-        CTrendResult expected(table[t].colour);
-        for (const TREND_RESULT_TYPE& item : table[t].items) expected.AddItem(item);
-        PlaceControl(expected, PLACEMENT{0, 0, g_i32TrendResultWidth, g_i32TrendResultHeight, true}, &parent);
-        expected.DrawCaption();
+        CTrendResult& expected = *made[t];
         for (const int16_t* second : {startup, running}) {
             for (int16_t id = 1; id <= 10; ++id) expected.AddValue(id, second[id - 1]);
             expected.Refresh();

@@ -43,7 +43,8 @@ inline const int kLimitSets[2][std::size(kLimitFields)] = {
     {120, 50, 20, -20, 30, 8, 390, 350, 100, 90, 125, 45, 140, 95, 85, 55, 60, 21},
     {105, 60, 16, -12, 25, 10, 380, 360, 99, 92, 115, 40, 135, 100, 82, 58, 50, 24},
 };
-inline const char kLimitNames[] = "hrH hrL stH stL rrH rrL tempH tempL oxyH oxyL prH prL sbpH sbpL dbpH dbpL fio2H fio2L";
+inline const char kLimitNames[] = "hrH hrL stH stL rrH rrL tempH tempL oxyH oxyL prH prL sbpH sbpL dbpH dbpL fio2H "
+                                  "fio2L";
 
 // One alarm of the catalogue and how to bring it about from all-normal values: a limit alarm
 // by the value limit + beyond, any other by handing beyond to set. Its entry carries the limit
@@ -58,22 +59,22 @@ struct ALARM_ROW {
     void (*set)(CMonitorData&, int);
 };
 using D = CMonitorData;
-inline void SetHr(D& d, int v) { d.SetEcgHr(static_cast<uint16_t>(v)); }
-inline void SetSt1(D& d, int v) { d.SetEcgSt(static_cast<uint16_t>(v), static_cast<uint16_t>(d.m_i16EcgSt2)); }
-inline void SetSt2(D& d, int v) { d.SetEcgSt(static_cast<uint16_t>(d.m_i16EcgSt1), static_cast<uint16_t>(v)); }
+inline void SetHr(D& d, int v) { d.SetEcgHr(v); }
+inline void SetSt1(D& d, int v) { d.SetEcgSt(v, d.m_i16EcgSt2); }
+inline void SetSt2(D& d, int v) { d.SetEcgSt(d.m_i16EcgSt1, v); }
 inline void SetLead(D& d, int v) { d.SetEcgLeadOff(v, 0); }
-inline void SetArra(D& d, int v) { d.SetEcgArra(static_cast<uint8_t>(v)); }
-inline void SetRr(D& d, int v) { d.SetRespRr(static_cast<uint16_t>(v)); }
-inline void SetApnea(D& d, int v) { d.SetRespApnea(static_cast<uint8_t>(v)); }
-inline void SetTemp(D& d, int v) { d.SetTemp(static_cast<uint16_t>(v)); }
-inline void SetTempOff(D& d, int v) { d.SetTempProbeOff(static_cast<uint8_t>(v)); }
-inline void SetSpo2(D& d, int v) { d.SetSpo2(static_cast<uint16_t>(v)); }
-inline void SetPr(D& d, int v) { d.SetSpo2Pr(static_cast<uint16_t>(v)); }
-inline void SetSpo2Status(D& d, int v) { d.SetSpo2Status(static_cast<uint8_t>(v)); }
-inline void SetSbp(D& d, int v) { d.m_i16NibpSbp = static_cast<int16_t>(v); }
-inline void SetDbp(D& d, int v) { d.m_i16NibpDbp = static_cast<int16_t>(v); }
-inline void SetFiO2(D& d, int v) { d.SetAirOxy(static_cast<uint8_t>(v)); }
-inline void SetFiO2Off(D& d, int v) { d.SetAirOxyProbeOff(static_cast<uint8_t>(v)); }
+inline void SetArra(D& d, int v) { d.SetEcgArra(v); }
+inline void SetRr(D& d, int v) { d.SetRespRr(v); }
+inline void SetApnea(D& d, int v) { d.SetRespApnea(v); }
+inline void SetTemp(D& d, int v) { d.SetTemp(v); }
+inline void SetTempOff(D& d, int v) { d.SetTempProbeOff(v); }
+inline void SetSpo2(D& d, int v) { d.SetSpo2(v); }
+inline void SetPr(D& d, int v) { d.SetSpo2Pr(v); }
+inline void SetSpo2Status(D& d, int v) { d.SetSpo2Status(v); }
+inline void SetSbp(D& d, int v) { d.m_i16NibpSbp = v; }
+inline void SetDbp(D& d, int v) { d.m_i16NibpDbp = v; }
+inline void SetFiO2(D& d, int v) { d.SetAirOxy(v); }
+inline void SetFiO2Off(D& d, int v) { d.SetAirOxyProbeOff(v); }
 inline const ALARM_ROW kAlarmRows[] = {
     {"hr high", 1, 2, "心律过高", &S::m_nEcgHrAlmH, 1, 0, true, SetHr},
     {"hr low", 1, 1, "心律过低", &S::m_nEcgHrAlmL, -1, 0, true, SetHr},

@@ -20,6 +20,15 @@ uint16_t EcgAt(uint32_t t, int c) { return static_cast<uint16_t>((t + static_cas
 uint8_t RespAt(uint32_t t) { return static_cast<uint8_t>((t * 3 + t / 256 + 1) & 0xFF); }
 uint8_t PlethAt(uint32_t t) { return static_cast<uint8_t>((t * 5 + 2) & 0xFF); }
 
+// The first i below n where got[i] is not want(i), or -1.
+template <typename T, typename Want>
+int FirstMismatch(const T* got, int n, Want want)
+{
+    for (int i = 0; i < n; ++i)
+        if (got[i] != want(static_cast<uint32_t>(i))) return i;
+    return -1;
+}
+
 // Two sets of live values in the field order of LIVE_VALUES, each value a number of its own
 // (the sensor flags beyond the 0 and 1 their setters give) and changed between the sets, so a
 // value taken from the wrong field or wired to a constant shows; the second name fills the
@@ -84,29 +93,29 @@ protected:
     {
         CMonitorData& d = *data;
         const LIVE_ROW& v = kLive[set];
-        d.SetEcgHr(static_cast<uint16_t>(v.hr));
-        d.SetEcgSt(static_cast<uint16_t>(v.st1), static_cast<uint16_t>(v.st2));
-        d.SetEcgPvcs(static_cast<uint8_t>(v.pvcs));
+        d.SetEcgHr(v.hr);
+        d.SetEcgSt(v.st1, v.st2);
+        d.SetEcgPvcs(v.pvcs);
         d.SetEcgLeadOff(v.leadOff, 0x0E);
-        d.SetEcgArra(static_cast<uint8_t>(v.arra));
-        d.SetRespRr(static_cast<uint16_t>(v.rr));
-        d.SetRespApnea(static_cast<uint8_t>(v.apnea));
-        d.SetSpo2(static_cast<uint16_t>(v.spo2));
-        d.SetSpo2Pr(static_cast<uint16_t>(v.pr));
-        d.SetTemp(static_cast<uint16_t>(v.temp));
-        d.SetTempProbeOff(static_cast<uint8_t>(v.tempOff));
-        d.SetAirOxy(static_cast<uint8_t>(v.fio2));
-        d.SetAirOxyProbeOff(static_cast<uint8_t>(v.fio2Off));
+        d.SetEcgArra(v.arra);
+        d.SetRespRr(v.rr);
+        d.SetRespApnea(v.apnea);
+        d.SetSpo2(v.spo2);
+        d.SetSpo2Pr(v.pr);
+        d.SetTemp(v.temp);
+        d.SetTempProbeOff(v.tempOff);
+        d.SetAirOxy(v.fio2);
+        d.SetAirOxyProbeOff(v.fio2Off);
         {
             CSingleLock guard(d.m_csSpo2);
-            d.m_wSpo2FingerOff = static_cast<uint16_t>(v.fingerOff);
-            d.m_wSpo2ProbeOff = static_cast<uint16_t>(v.spo2Off);
+            d.m_wSpo2FingerOff = v.fingerOff;
+            d.m_wSpo2ProbeOff = v.spo2Off;
         }
         {
             CSingleLock guard(d.m_csNibp);
-            d.m_i16NibpSbp = static_cast<int16_t>(v.sbp);
-            d.m_i16NibpDbp = static_cast<int16_t>(v.dbp);
-            d.m_i16NibpMid = static_cast<int16_t>(v.mid);
+            d.m_i16NibpSbp = v.sbp;
+            d.m_i16NibpDbp = v.dbp;
+            d.m_i16NibpMid = v.mid;
         }
         CPatient patient;
         U16Copy(patient.m_szName, 9, kNames[set]);
@@ -123,18 +132,26 @@ protected:
         EXPECT_EQ(ToUtf8(v.szPatientName), ToUtf8(kNames[set]));
         EXPECT_EQ(v.szPatientName[std::char_traits<char16_t>::length(kNames[set])], 0);
     }
+    // Spoils rec's wave buffers, expects build to give built, and then lead k to hold ECG channel
+    // 0, 1, 6 (k = 0, 1, 2) from time point ecg on and the other two waves their own windows.
+    template <class Rec>
+    void ExpectWindows(Rec& rec, int ecgLen, int waveLen, uint32_t ecg, uint32_t resp, uint32_t pleth,
+                       const std::function<int()>& build, int built)
+    {
+        for (uint16_t* lead : rec.pEcgWave) std::fill(lead, lead + ecgLen, 0x5A5A);
+        std::memset(rec.pRespWave, 0x5A, waveLen);
+        std::memset(rec.pPlethWave, 0x5A, waveLen);
+        ASSERT_EQ(build(), built);
+        for (int k = 0; k < static_cast<int>(std::size(rec.pEcgWave)); ++k) {
+            const int c = k < 2 ? k : 6;
+            EXPECT_EQ(FirstMismatch(rec.pEcgWave[k], ecgLen, [&](uint32_t i) { return EcgAt(ecg + i, c); }), -1) << k;
+        }
+        EXPECT_EQ(FirstMismatch(rec.pRespWave, waveLen, [&](uint32_t i) { return RespAt(resp + i); }), -1);
+        EXPECT_EQ(FirstMismatch(rec.pPlethWave, waveLen, [&](uint32_t i) { return PlethAt(pleth + i); }), -1);
+    }
     // Ring positions equal time points modulo the ring length.
     uint32_t m_time = 0;
 };
-
-// The first i below n where got[i] is not want(i), or -1.
-template <typename T, typename Want>
-int FirstMismatch(const T* got, int n, Want want)
-{
-    for (int i = 0; i < n; ++i)
-        if (got[i] != want(static_cast<uint32_t>(i))) return i;
-    return -1;
-}
 
 // ---- live values --------------------------------------------------------------------------------
 
@@ -256,20 +273,9 @@ TEST_F(DataRecordBuilderTest, EachWaveComesFromItsOwnRingWhenTheRingsAreNotLevel
     // ECG ahead of respiration ahead of pleth; the respiration ring alone holds fewer than a
     // record of samples.
     AppendUneven(1500, 900, 600);
-    SAVE_DATA& rec = data->m_stDataRec;
-    for (uint16_t* lead : rec.pEcgWave) std::fill(lead, lead + g_i32ECGWaveLen, 0x5A5A);
-    std::memset(rec.pRespWave, 0x5A, g_i32RespWaveLen);
-    std::memset(rec.pPlethWave, 0x5A, g_i32PlethWaveLen);
-    ASSERT_EQ(Build(), 1);
-    const int n = g_i32ECGWaveLen;
-    EXPECT_EQ(FirstMismatch(rec.pEcgWave[0], n, [](uint32_t i) { return EcgAt(i, 0); }), -1) << "lead I";
-    EXPECT_EQ(FirstMismatch(rec.pEcgWave[1], n, [](uint32_t i) { return EcgAt(i, 1); }), -1) << "lead II";
-    EXPECT_EQ(FirstMismatch(rec.pEcgWave[2], n, [](uint32_t i) { return EcgAt(i, 6); }), -1) << "lead V";
     // The 250 samples that end 50 before each ring's own newest.
-    EXPECT_EQ(FirstMismatch(rec.pRespWave, g_i32RespWaveLen, [](uint32_t i) { return RespAt(900 - 300 + i); }), -1)
-        << "respiration";
-    EXPECT_EQ(FirstMismatch(rec.pPlethWave, g_i32PlethWaveLen, [](uint32_t i) { return PlethAt(600 - 300 + i); }), -1)
-        << "pleth";
+    ExpectWindows(data->m_stDataRec, g_i32ECGWaveLen, g_i32RespWaveLen, 0, 900 - 300, 600 - 300, [&] { return Build(); },
+                  1);
     EXPECT_EQ(EcgCount(), 500u);
 }
 
@@ -420,7 +426,8 @@ TEST_F(AlarmRecordBuilderTest, EachRecordingSwitchOnAloneRecordsItsOwnRowAndNoOt
 {
     RaiseEveryRow();
     for (const RECORD_SWITCH& on : kRecordSwitches) {
-        for (const RECORD_SWITCH& sw : kRecordSwitches) data.get()->*sw.field = &sw == &on ? g_i32AlmRecOn : g_i32AlmRecOff;
+        for (const RECORD_SWITCH& sw : kRecordSwitches)
+            data.get()->*sw.field = &sw == &on ? g_i32AlmRecOn : g_i32AlmRecOff;
         std::vector<int> types;
         for (const CapturedAlm& r : Build()) types.push_back(r.idx.u8AlmType);
         EXPECT_EQ(types, std::vector<int>{on.type}) << "switch of type " << on.type;
@@ -440,19 +447,8 @@ TEST_F(AlarmRecordBuilderTest, ValueBlockTakesEveryValueAndTheNameFromTheirOwnFi
 TEST_F(AlarmRecordBuilderTest, EachWaveWindowEndsBeforeItsOwnRingsNewestWhenTheRingsAreNotLevel)
 {
     AppendUneven(9000, 4500, 3000);
-    SAVE_ALM& rec = data->m_stAlmRec;
-    for (uint16_t* lead : rec.pEcgWave) std::fill(lead, lead + g_i32AlmECGWaveLen, 0x5A5A);
-    std::memset(rec.pRespWave, 0x5A, g_i32AlmRespWaveLen);
-    std::memset(rec.pPlethWave, 0x5A, g_i32AlmPlethWaveLen);
-    ASSERT_EQ(data->FillAlmRec(&rec), 0);
-    const int n = g_i32AlmECGWaveLen;
-    EXPECT_EQ(FirstMismatch(rec.pEcgWave[0], n, [](uint32_t i) { return EcgAt(9000 - 6001 + i, 0); }), -1) << "lead I";
-    EXPECT_EQ(FirstMismatch(rec.pEcgWave[1], n, [](uint32_t i) { return EcgAt(9000 - 6001 + i, 1); }), -1) << "lead II";
-    EXPECT_EQ(FirstMismatch(rec.pRespWave, g_i32AlmRespWaveLen, [](uint32_t i) { return RespAt(4500 - 1501 + i); }), -1)
-        << "respiration";
-    EXPECT_EQ(FirstMismatch(rec.pPlethWave, g_i32AlmPlethWaveLen, [](uint32_t i) { return PlethAt(3000 - 1501 + i); }),
-              -1)
-        << "pleth";
+    ExpectWindows(data->m_stAlmRec, g_i32AlmECGWaveLen, g_i32AlmRespWaveLen, 9000 - 6001, 4500 - 1501, 3000 - 1501,
+                  [&] { return data->FillAlmRec(&data->m_stAlmRec); }, 0);
 }
 
 TEST_F(AlarmRecordBuilderTest, SensorAlarmsAreNeverRecorded)

@@ -62,17 +62,17 @@ void ExpectStartValues(const CMonitorSettings& d)
                     d.m_nOxyAlmRec, d.m_nBpAlmRec, d.m_nAirOxyAlmRec})
         EXPECT_EQ(rec, g_i32AlmRecOff);
     const std::pair<int S::*, int> rows[] = {
-        {&S::m_nEcgHrForm, 0},     {&S::m_nEcgHrLead, 0},     {&S::m_nEcgLeadMode, 0},    {&S::m_nEcgTrap, 0},
-        {&S::m_nEcgPaceSw, 0},     {&S::m_nEcgWaveSpeed, 0},  {&S::m_nEcgWaveGain, 0},    {&S::m_nEcgWaveFilter, 0},
-        {&S::m_nEcgBeatVol, 0},    {&S::m_nBeatVolume, -10000}, {&S::m_nEcgStSw, 0},      {&S::m_nEcgArraSw, 0},
-        {&S::m_nEcgSt, 0},         {&S::m_nEcgIso, 0},        {&S::m_nEcgHrAlmH, 25},     {&S::m_nEcgHrAlmL, 7},
-        {&S::m_nEcgStAlmH, 10},    {&S::m_nEcgStAlmL, 0},     {&S::m_nEcgArraPvcsAlmH, 1}, {&S::m_nRespRrAlmH, 30},
-        {&S::m_nRespRrAlmL, 7},    {&S::m_nOxyAlmH, 80},      {&S::m_nOxyAlmL, 70},       {&S::m_nOxyPrAlmH, 30},
-        {&S::m_nOxyPrAlmL, 10},    {&S::m_nTempAlmH, 360},    {&S::m_nTempAlmL, 330},     {&S::m_nBpSbpAlmH, 60},
-        {&S::m_nBpSbpAlmL, 40},    {&S::m_nBpDbpAlmH, 37},    {&S::m_nBpDbpAlmL, 30},     {&S::m_nAirOxyAlmH, 50},
-        {&S::m_nAirOxyAlmL, 20},   {&S::m_nRespApneaTime, 0}, {&S::m_nBpPress, 0},        {&S::m_nSysAlmTime, 60},
-        {&S::m_nSysAlmVol, 0},     {&S::m_nAlmVolume, -1398}, {&S::m_nEcgTrace1Lead, 1},  {&S::m_nEcgTrace2Lead, 0},
-        {&S::m_nRespGain, 0},      {&S::m_nRespSpeed, 0},     {&S::m_nPlethSpeed, 0},
+        {&S::m_nEcgHrForm, 0}, {&S::m_nEcgHrLead, 0}, {&S::m_nEcgLeadMode, 0}, {&S::m_nEcgTrap, 0},
+        {&S::m_nEcgPaceSw, 0}, {&S::m_nEcgWaveSpeed, 0}, {&S::m_nEcgWaveGain, 0}, {&S::m_nEcgWaveFilter, 0},
+        {&S::m_nEcgBeatVol, 0}, {&S::m_nBeatVolume, -10000}, {&S::m_nEcgStSw, 0}, {&S::m_nEcgArraSw, 0},
+        {&S::m_nEcgSt, 0}, {&S::m_nEcgIso, 0}, {&S::m_nEcgHrAlmH, 25}, {&S::m_nEcgHrAlmL, 7}, {&S::m_nEcgStAlmH, 10},
+        {&S::m_nEcgStAlmL, 0}, {&S::m_nEcgArraPvcsAlmH, 1}, {&S::m_nRespRrAlmH, 30}, {&S::m_nRespRrAlmL, 7},
+        {&S::m_nOxyAlmH, 80}, {&S::m_nOxyAlmL, 70}, {&S::m_nOxyPrAlmH, 30}, {&S::m_nOxyPrAlmL, 10},
+        {&S::m_nTempAlmH, 360}, {&S::m_nTempAlmL, 330}, {&S::m_nBpSbpAlmH, 60}, {&S::m_nBpSbpAlmL, 40},
+        {&S::m_nBpDbpAlmH, 37}, {&S::m_nBpDbpAlmL, 30}, {&S::m_nAirOxyAlmH, 50}, {&S::m_nAirOxyAlmL, 20},
+        {&S::m_nRespApneaTime, 0}, {&S::m_nBpPress, 0}, {&S::m_nSysAlmTime, 60}, {&S::m_nSysAlmVol, 0},
+        {&S::m_nAlmVolume, -1398}, {&S::m_nEcgTrace1Lead, 1}, {&S::m_nEcgTrace2Lead, 0}, {&S::m_nRespGain, 0},
+        {&S::m_nRespSpeed, 0}, {&S::m_nPlethSpeed, 0},
     };
     for (size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(d.*rows[i].first, rows[i].second) << "row " << i;
 }

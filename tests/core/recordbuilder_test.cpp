@@ -125,6 +125,7 @@ protected:
     static void ExpectLive(const REC_VALUES& v, int set, bool mean)
     {
         const auto columns = IntColumns(kLive, kLiveNames);
+        ExpectColumnsApart(columns);
         const int got[] = {v.i16HR,  v.i16ST1, v.i16ST2, v.i16PVCs, v.i16RR,   v.i16SpO2,
                            v.i16PR,  v.i16SBP, v.i16DBP, v.i16MBP,  v.i16Temp, v.i8FiO2};
         for (size_t c = 0; c < std::size(got); ++c)
@@ -394,6 +395,7 @@ TEST_F(AlarmRecordBuilderTest, EachRecordedAlarmCarriesItsOwnTypeCodeLimitAndVal
     SAVE_ALM& rec = data->m_stAlmRec;
     for (int set : {0, 1}) {
         SetLimits(set);
+        ExpectColumnsApart(AlarmRowColumns());
         for (const ALARM_ROW& row : kAlarmRows) {
             SCOPED_TRACE(row.name + std::string(", limit set ") + std::to_string(set));
             AllNormal();

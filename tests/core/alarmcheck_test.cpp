@@ -44,46 +44,34 @@ TEST_F(AlarmCheckTest, NormalValuesRaiseNothing)
 
 TEST_F(AlarmCheckTest, EveryLimitRaisesStrictlyBeyondAndClearsAtTheLimit)
 {
-    for (int set : {0, 1}) {
-        SetLimits(set);
-        for (const ALARM_ROW& row : kAlarmRows) {
-            if (row.limit == nullptr) continue;
-            SCOPED_TRACE(row.name + std::string(", limit set ") + std::to_string(set));
-            row.set(*data, LimitOf(row));
-            data->CheckAlm();
-            EXPECT_EQ(Listed(), 0u) << "at the limit";
-            Raise(row);
-            const SHOW_ALM* alm = Find(row.type, row.code);
-            ASSERT_NE(alm, nullptr);
-            EXPECT_EQ(static_cast<int16_t>(alm->u16Limit), LimitOf(row));
-            EXPECT_EQ(static_cast<int16_t>(alm->u16Value), ValueOf(row));
-            row.set(*data, LimitOf(row));
-            data->CheckAlm();
-            EXPECT_EQ(Listed(), 0u) << "back at the limit";
-            AllNormal();
-        }
-    }
+    ForEachRow([this](const ALARM_ROW& row) {
+        if (row.limit == nullptr) return;
+        row.set(*data, LimitOf(row));
+        data->CheckAlm();
+        EXPECT_EQ(Listed(), 0u) << "at the limit";
+        Raise(row);
+        const SHOW_ALM* alm = Find(row.type, row.code);
+        ASSERT_NE(alm, nullptr);
+        EXPECT_EQ(static_cast<int16_t>(alm->u16Limit), LimitOf(row));
+        EXPECT_EQ(static_cast<int16_t>(alm->u16Value), ValueOf(row));
+        row.set(*data, LimitOf(row));
+        data->CheckAlm();
+        EXPECT_EQ(Listed(), 0u) << "back at the limit";
+    });
 }
 
 TEST_F(AlarmCheckTest, EachAlarmIsRaisedOnItsOwnWithItsTextLimitAndValue)
 {
-    for (int set : {0, 1}) {
-        SetLimits(set);
-        ExpectColumnsApart(AlarmRowColumns());
-        for (const ALARM_ROW& row : kAlarmRows) {
-            SCOPED_TRACE(row.name + std::string(", limit set ") + std::to_string(set));
-            AllNormal();
-            data->CheckAlm();
-            ASSERT_EQ(Listed(), 0u);
-            Raise(row);
-            EXPECT_EQ(Listed(), 1u) << "entries listed";
-            const SHOW_ALM* alm = Find(row.type, row.code);
-            ASSERT_NE(alm, nullptr);
-            EXPECT_EQ(ToUtf8(alm->cText), row.text) << "cText";
-            EXPECT_EQ(static_cast<int16_t>(alm->u16Limit), LimitOf(row)) << "u16Limit";
-            EXPECT_EQ(static_cast<int16_t>(alm->u16Value), ValueOf(row)) << "u16Value";
-        }
-    }
+    ForEachRow([this](const ALARM_ROW& row) {
+        ASSERT_EQ(Listed(), 0u);
+        Raise(row);
+        EXPECT_EQ(Listed(), 1u) << "entries listed";
+        const SHOW_ALM* alm = Find(row.type, row.code);
+        ASSERT_NE(alm, nullptr);
+        EXPECT_EQ(ToUtf8(alm->cText), row.text) << "cText";
+        EXPECT_EQ(static_cast<int16_t>(alm->u16Limit), LimitOf(row)) << "u16Limit";
+        EXPECT_EQ(static_cast<int16_t>(alm->u16Value), ValueOf(row)) << "u16Value";
+    });
 }
 
 TEST_F(AlarmCheckTest, NoValueMarkersCompareAsNegativeNumbers)

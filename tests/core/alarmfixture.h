@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -149,6 +150,22 @@ protected:
     {
         row.set(*data, row.limit ? ValueOf(row) : row.beyond);
         data->CheckAlm();
+    }
+    // Runs check on every alarm row under each set of limits (the rows' columns checked apart
+    // first), each time from all-normal values evaluated and no new-alarm flag left.
+    void ForEachRow(const std::function<void(const ALARM_ROW&)>& check)
+    {
+        for (int set : {0, 1}) {
+            SetLimits(set);
+            ExpectColumnsApart(AlarmRowColumns());
+            for (const ALARM_ROW& row : kAlarmRows) {
+                SCOPED_TRACE(row.name + std::string(", limit set ") + std::to_string(set));
+                AllNormal();
+                data->CheckAlm();
+                data->TakeNewAlm();
+                check(row);
+            }
+        }
     }
     // The type, code, limit and value columns of the alarm rows under the limits set now.
     std::vector<TABLE_COLUMN> AlarmRowColumns() const

@@ -393,35 +393,26 @@ TEST_F(AlarmRecordBuilderTest, AllRowsRaisedInOneCheckAreRecordedInRowOrderNibpB
 TEST_F(AlarmRecordBuilderTest, EachRecordedAlarmCarriesItsOwnTypeCodeLimitAndValue)
 {
     SAVE_ALM& rec = data->m_stAlmRec;
-    for (int set : {0, 1}) {
-        SetLimits(set);
-        ExpectColumnsApart(AlarmRowColumns());
-        for (const ALARM_ROW& row : kAlarmRows) {
-            SCOPED_TRACE(row.name + std::string(", limit set ") + std::to_string(set));
-            AllNormal();
-            data->CheckAlm();
-            data->TakeNewAlm();
-            Raise(row);
-            // What the builder leaves unwritten keeps this filling.
-            std::memset(&rec.idx, 0x5A, sizeof rec.idx);
-            std::memset(&rec.val, 0x5A, sizeof rec.val);
-            const auto recs = Build();
-            ASSERT_EQ(recs.size(), row.recorded ? 1u : 0u);
-            data->TakeNewAlm();
-            if (!row.recorded) continue;
-            const ALM_INDEX& idx = recs[0].idx;
-            EXPECT_EQ(idx.u8AlmType, row.type) << "u8AlmType";
-            EXPECT_EQ(idx.u8AlmCode, row.code) << "u8AlmCode";
-            EXPECT_EQ(idx.i16Limit, LimitOf(row)) << "i16Limit";
-            EXPECT_EQ(idx.i16Value, ValueOf(row)) << "i16Value";
-            EXPECT_EQ(idx.u8State, g_u8AlmStateComplete) << "u8State";
-            EXPECT_EQ(idx.u8Reserved, 0) << "u8Reserved";
-            EXPECT_EQ(idx.u16Slot, 0) << "u16Slot";
-            EXPECT_EQ(ToUtf8(idx.szTime), "2026-12-07 08:00:00") << "szTime";
-            EXPECT_EQ(ToUtf8(recs[0].val.szTime), "2026-12-07 08:00:00") << "value block szTime";
-            EXPECT_EQ(recs[0].val.i16MBP, 0) << "i16MBP";
-        }
-    }
+    ForEachRow([&](const ALARM_ROW& row) {
+        Raise(row);
+        // What the builder leaves unwritten keeps this filling.
+        std::memset(&rec.idx, 0x5A, sizeof rec.idx);
+        std::memset(&rec.val, 0x5A, sizeof rec.val);
+        const auto recs = Build();
+        ASSERT_EQ(recs.size(), row.recorded ? 1u : 0u);
+        if (!row.recorded) return;
+        const ALM_INDEX& idx = recs[0].idx;
+        EXPECT_EQ(idx.u8AlmType, row.type) << "u8AlmType";
+        EXPECT_EQ(idx.u8AlmCode, row.code) << "u8AlmCode";
+        EXPECT_EQ(idx.i16Limit, LimitOf(row)) << "i16Limit";
+        EXPECT_EQ(idx.i16Value, ValueOf(row)) << "i16Value";
+        EXPECT_EQ(idx.u8State, g_u8AlmStateComplete) << "u8State";
+        EXPECT_EQ(idx.u8Reserved, 0) << "u8Reserved";
+        EXPECT_EQ(idx.u16Slot, 0) << "u16Slot";
+        EXPECT_EQ(ToUtf8(idx.szTime), "2026-12-07 08:00:00") << "szTime";
+        EXPECT_EQ(ToUtf8(recs[0].val.szTime), "2026-12-07 08:00:00") << "value block szTime";
+        EXPECT_EQ(recs[0].val.i16MBP, 0) << "i16MBP";
+    });
 }
 
 TEST_F(AlarmRecordBuilderTest, EachRecordingSwitchOnAloneRecordsItsOwnRowAndNoOther)

@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
@@ -17,12 +19,30 @@
 
 namespace {
 
+using S = CMonitorSettings;
+
 class MonitorSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override { theApp.ResetForTests(); }
 
     // Starts the data object over the settings file as it is in the folder now.
     std::unique_ptr<CMonitorData> Start() { return std::make_unique<CMonitorData>(); }
+
+    // Gives each setting of rows its value (unless kUnset), runs one validation step on them
+    // alone, and expects each to hold its result.
+    struct STEP_ROW {
+        int S::*field;
+        int given, want;
+    };
+    static constexpr int kUnset = INT_MIN;
+    void Validate(int (S::*step)(), std::initializer_list<STEP_ROW> rows)
+    {
+        for (const STEP_ROW& row : rows)
+            if (row.given != kUnset) s.*row.field = row.given;
+        (s.*step)();
+        int n = 0;
+        for (const STEP_ROW& row : rows) EXPECT_EQ(s.*row.field, row.want) << "row " << n++;
+    }
 
     TempFolder folder;
     CMonitorSettings s;  // for the validation steps on their own
@@ -41,49 +61,20 @@ void ExpectStartValues(const CMonitorSettings& d)
     for (int rec : {d.m_nEcgAlmRec, d.m_nEcgStAlmRec, d.m_nEcgArraAlmRec, d.m_nRespAlmRec, d.m_nTempAlmRec,
                     d.m_nOxyAlmRec, d.m_nBpAlmRec, d.m_nAirOxyAlmRec})
         EXPECT_EQ(rec, g_i32AlmRecOff);
-    EXPECT_EQ(d.m_nEcgHrForm, 0);
-    EXPECT_EQ(d.m_nEcgHrLead, 0);
-    EXPECT_EQ(d.m_nEcgLeadMode, 0);
-    EXPECT_EQ(d.m_nEcgTrap, 0);
-    EXPECT_EQ(d.m_nEcgPaceSw, 0);
-    EXPECT_EQ(d.m_nEcgWaveSpeed, 0);
-    EXPECT_EQ(d.m_nEcgWaveGain, 0);
-    EXPECT_EQ(d.m_nEcgWaveFilter, 0);
-    EXPECT_EQ(d.m_nEcgBeatVol, 0);
-    EXPECT_EQ(d.m_nBeatVolume, -10000);
-    EXPECT_EQ(d.m_nEcgStSw, 0);
-    EXPECT_EQ(d.m_nEcgArraSw, 0);
-    EXPECT_EQ(d.m_nEcgSt, 0);
-    EXPECT_EQ(d.m_nEcgIso, 0);
-    EXPECT_EQ(d.m_nEcgHrAlmH, 25);
-    EXPECT_EQ(d.m_nEcgHrAlmL, 7);
-    EXPECT_EQ(d.m_nEcgStAlmH, 10);
-    EXPECT_EQ(d.m_nEcgStAlmL, 0);
-    EXPECT_EQ(d.m_nEcgArraPvcsAlmH, 1);
-    EXPECT_EQ(d.m_nRespRrAlmH, 30);
-    EXPECT_EQ(d.m_nRespRrAlmL, 7);
-    EXPECT_EQ(d.m_nOxyAlmH, 80);
-    EXPECT_EQ(d.m_nOxyAlmL, 70);
-    EXPECT_EQ(d.m_nOxyPrAlmH, 30);
-    EXPECT_EQ(d.m_nOxyPrAlmL, 10);
-    EXPECT_EQ(d.m_nTempAlmH, 360);
-    EXPECT_EQ(d.m_nTempAlmL, 330);
-    EXPECT_EQ(d.m_nBpSbpAlmH, 60);
-    EXPECT_EQ(d.m_nBpSbpAlmL, 40);
-    EXPECT_EQ(d.m_nBpDbpAlmH, 37);
-    EXPECT_EQ(d.m_nBpDbpAlmL, 30);
-    EXPECT_EQ(d.m_nAirOxyAlmH, 50);
-    EXPECT_EQ(d.m_nAirOxyAlmL, 20);
-    EXPECT_EQ(d.m_nRespApneaTime, 0);
-    EXPECT_EQ(d.m_nBpPress, 0);
-    EXPECT_EQ(d.m_nSysAlmTime, 60);
-    EXPECT_EQ(d.m_nSysAlmVol, 0);
-    EXPECT_EQ(d.m_nAlmVolume, -1398);
-    EXPECT_EQ(d.m_nEcgTrace1Lead, 1);
-    EXPECT_EQ(d.m_nEcgTrace2Lead, 0);
-    EXPECT_EQ(d.m_nRespGain, 0);
-    EXPECT_EQ(d.m_nRespSpeed, 0);
-    EXPECT_EQ(d.m_nPlethSpeed, 0);
+    const std::pair<int S::*, int> rows[] = {
+        {&S::m_nEcgHrForm, 0}, {&S::m_nEcgHrLead, 0}, {&S::m_nEcgLeadMode, 0}, {&S::m_nEcgTrap, 0},
+        {&S::m_nEcgPaceSw, 0}, {&S::m_nEcgWaveSpeed, 0}, {&S::m_nEcgWaveGain, 0}, {&S::m_nEcgWaveFilter, 0},
+        {&S::m_nEcgBeatVol, 0}, {&S::m_nBeatVolume, -10000}, {&S::m_nEcgStSw, 0}, {&S::m_nEcgArraSw, 0},
+        {&S::m_nEcgSt, 0}, {&S::m_nEcgIso, 0}, {&S::m_nEcgHrAlmH, 25}, {&S::m_nEcgHrAlmL, 7}, {&S::m_nEcgStAlmH, 10},
+        {&S::m_nEcgStAlmL, 0}, {&S::m_nEcgArraPvcsAlmH, 1}, {&S::m_nRespRrAlmH, 30}, {&S::m_nRespRrAlmL, 7},
+        {&S::m_nOxyAlmH, 80}, {&S::m_nOxyAlmL, 70}, {&S::m_nOxyPrAlmH, 30}, {&S::m_nOxyPrAlmL, 10},
+        {&S::m_nTempAlmH, 360}, {&S::m_nTempAlmL, 330}, {&S::m_nBpSbpAlmH, 60}, {&S::m_nBpSbpAlmL, 40},
+        {&S::m_nBpDbpAlmH, 37}, {&S::m_nBpDbpAlmL, 30}, {&S::m_nAirOxyAlmH, 50}, {&S::m_nAirOxyAlmL, 20},
+        {&S::m_nRespApneaTime, 0}, {&S::m_nBpPress, 0}, {&S::m_nSysAlmTime, 60}, {&S::m_nSysAlmVol, 0},
+        {&S::m_nAlmVolume, -1398}, {&S::m_nEcgTrace1Lead, 1}, {&S::m_nEcgTrace2Lead, 0}, {&S::m_nRespGain, 0},
+        {&S::m_nRespSpeed, 0}, {&S::m_nPlethSpeed, 0},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(d.*rows[i].first, rows[i].second) << "row " << i;
 }
 
 void ExpectDefaultRecordFiles(const TempFolder& folder)
@@ -260,215 +251,87 @@ TEST_F(MonitorSettingsTest, ValidationChangesMemoryOnly)
 
 TEST_F(MonitorSettingsTest, EcgCodesOutsideTheirSetsTakeTheirFallbacks)
 {
-    s.m_nEcgAlmSw = 2;
-    s.m_nEcgAlmLevel = 5;
-    s.m_nEcgAlmRec = 7;
-    s.m_nEcgTrap = 9;
-    s.m_nEcgWaveGain = 3;
-    s.m_nEcgWaveSpeed = 2;
-    s.m_nEcgBeatVol = 4;
-    s.m_nEcgLeadMode = 2;
-    s.m_nEcgHrForm = -1;
-    s.m_nEcgStSw = 3;
-    s.m_nEcgStAlmSw = -1;
-    s.m_nEcgArraAlmLevel = 3;
-    s.CheckEcgPara();
-    EXPECT_EQ(s.m_nEcgAlmSw, 1);
-    EXPECT_EQ(s.m_nEcgAlmLevel, 2);
-    EXPECT_EQ(s.m_nEcgAlmRec, 0);
-    EXPECT_EQ(s.m_nEcgTrap, 1);
-    EXPECT_EQ(s.m_nEcgWaveGain, 1);
-    EXPECT_EQ(s.m_nEcgWaveSpeed, 0);
-    EXPECT_EQ(s.m_nEcgBeatVol, 0);
-    EXPECT_EQ(s.m_nBeatVolume, -10000);
-    EXPECT_EQ(s.m_nEcgLeadMode, 0);
-    EXPECT_EQ(s.m_nEcgHrForm, 0);
-    EXPECT_EQ(s.m_nEcgStSw, 0);
-    EXPECT_EQ(s.m_nEcgStAlmSw, 1);
-    EXPECT_EQ(s.m_nEcgArraAlmLevel, 2);
+    Validate(&S::CheckEcgPara, {{&S::m_nEcgAlmSw, 2, 1}, {&S::m_nEcgAlmLevel, 5, 2}, {&S::m_nEcgAlmRec, 7, 0},
+                                {&S::m_nEcgTrap, 9, 1}, {&S::m_nEcgWaveGain, 3, 1}, {&S::m_nEcgWaveSpeed, 2, 0},
+                                {&S::m_nEcgBeatVol, 4, 0}, {&S::m_nBeatVolume, kUnset, -10000},
+                                {&S::m_nEcgLeadMode, 2, 0}, {&S::m_nEcgHrForm, -1, 0}, {&S::m_nEcgStSw, 3, 0},
+                                {&S::m_nEcgStAlmSw, -1, 1}, {&S::m_nEcgArraAlmLevel, 3, 2}});
 }
 
 TEST_F(MonitorSettingsTest, EcgCodesInsideTheirSetsStay)
 {
-    s.m_nEcgLeadMode = 1;
-    s.m_nEcgAlmLevel = 1;
-    s.m_nEcgWaveGain = 2;
-    s.m_nEcgBeatVol = 2;
-    s.m_nEcgTrap = 0;
-    s.CheckEcgPara();
-    EXPECT_EQ(s.m_nEcgLeadMode, 1);
-    EXPECT_EQ(s.m_nEcgAlmLevel, 1);
-    EXPECT_EQ(s.m_nEcgWaveGain, 2);
-    EXPECT_EQ(s.m_nEcgBeatVol, 2);
-    EXPECT_EQ(s.m_nBeatVolume, -444);
-    EXPECT_EQ(s.m_nEcgTrap, 0);
+    Validate(&S::CheckEcgPara, {{&S::m_nEcgLeadMode, 1, 1}, {&S::m_nEcgAlmLevel, 1, 1}, {&S::m_nEcgWaveGain, 2, 2},
+                                {&S::m_nEcgBeatVol, 2, 2}, {&S::m_nBeatVolume, kUnset, -444}, {&S::m_nEcgTrap, 0, 0}});
 }
 
 TEST_F(MonitorSettingsTest, EcgLimitsAreClampedIntoTheirRanges)
 {
-    s.m_nEcgHrAlmH = 400;
-    s.m_nEcgHrAlmL = 0;
-    s.m_nEcgArraPvcsAlmH = 0;
-    s.m_nEcgSt = 101;
-    s.m_nEcgIso = -5;
-    s.CheckEcgPara();
-    EXPECT_EQ(s.m_nEcgHrAlmH, 350);
-    EXPECT_EQ(s.m_nEcgHrAlmL, 7);
-    EXPECT_EQ(s.m_nEcgArraPvcsAlmH, 1);
-    EXPECT_EQ(s.m_nEcgSt, 100);
-    EXPECT_EQ(s.m_nEcgIso, 0);
-
-    s.m_nEcgArraPvcsAlmH = 11;
-    s.CheckEcgPara();
-    EXPECT_EQ(s.m_nEcgArraPvcsAlmH, 10);
+    Validate(&S::CheckEcgPara, {{&S::m_nEcgHrAlmH, 400, 350}, {&S::m_nEcgHrAlmL, 0, 7}, {&S::m_nEcgArraPvcsAlmH, 0, 1},
+                                {&S::m_nEcgSt, 101, 100}, {&S::m_nEcgIso, -5, 0}});
+    Validate(&S::CheckEcgPara, {{&S::m_nEcgArraPvcsAlmH, 11, 10}});
 }
 
 TEST_F(MonitorSettingsTest, EcgHighLimitsAreLiftedAboveTheirLowLimits)
 {
-    s.m_nEcgHrAlmH = 100;
-    s.m_nEcgHrAlmL = 100;
-    s.m_nEcgStAlmH = -100;
-    s.m_nEcgStAlmL = 100;
-    s.CheckEcgPara();
-    EXPECT_EQ(s.m_nEcgHrAlmH, 103);
-    EXPECT_EQ(s.m_nEcgHrAlmL, 100);
-    EXPECT_EQ(s.m_nEcgStAlmH, 110);
-    EXPECT_EQ(s.m_nEcgStAlmL, 100);
+    Validate(&S::CheckEcgPara, {{&S::m_nEcgHrAlmH, 100, 103}, {&S::m_nEcgHrAlmL, 100, 100},
+                                {&S::m_nEcgStAlmH, -100, 110}, {&S::m_nEcgStAlmL, 100, 100}});
 }
 
 TEST_F(MonitorSettingsTest, EcgSettingsLeftAsLoadedKeepAnyValue)
 {
-    s.m_nEcgPaceSw = 77;
-    s.m_nEcgWaveFilter = 9;
-    s.m_nEcgArraSw = -3;
-    s.m_nEcgTrace1Lead = 6;
-    s.CheckPara();
-    EXPECT_EQ(s.m_nEcgPaceSw, 77);
-    EXPECT_EQ(s.m_nEcgWaveFilter, 9);
-    EXPECT_EQ(s.m_nEcgArraSw, -3);
-    EXPECT_EQ(s.m_nEcgTrace1Lead, 6);
+    Validate(&S::CheckPara, {{&S::m_nEcgPaceSw, 77, 77}, {&S::m_nEcgWaveFilter, 9, 9}, {&S::m_nEcgArraSw, -3, -3},
+                             {&S::m_nEcgTrace1Lead, 6, 6}});
 }
 
-// ---- respiration --------------------------------------------------------------------------
+// ---- respiration, SpO2, temperature, NIBP, oxygen concentration ----------------------------
 
 TEST_F(MonitorSettingsTest, RespirationCodesLimitsAndGap)
 {
-    s.m_nRespAlmSw = 3;
-    s.m_nRespApneaTime = 3;
-    s.m_nRespSpeed = 2;
-    s.m_nRespGain = 5;
-    s.m_nRespRrAlmH = 50;
-    s.m_nRespRrAlmL = 60;
-    s.CheckRespPara();
-    EXPECT_EQ(s.m_nRespAlmSw, 1);
-    EXPECT_EQ(s.m_nRespApneaTime, 3);
-    EXPECT_EQ(s.m_nRespSpeed, 1);
-    EXPECT_EQ(s.m_nRespGain, 2);
-    EXPECT_EQ(s.m_nRespRrAlmH, 63);
-
-    s.m_nRespApneaTime = 4;
-    s.m_nRespRrAlmH = 200;
-    s.m_nRespRrAlmL = 1;
-    s.CheckRespPara();
-    EXPECT_EQ(s.m_nRespApneaTime, 1);
-    EXPECT_EQ(s.m_nRespRrAlmH, 120);
-    EXPECT_EQ(s.m_nRespRrAlmL, 7);
+    Validate(&S::CheckRespPara, {{&S::m_nRespAlmSw, 3, 1}, {&S::m_nRespApneaTime, 3, 3}, {&S::m_nRespSpeed, 2, 1},
+                                 {&S::m_nRespGain, 5, 2}, {&S::m_nRespRrAlmH, 50, 63}, {&S::m_nRespRrAlmL, 60, 60}});
+    Validate(&S::CheckRespPara,
+             {{&S::m_nRespApneaTime, 4, 1}, {&S::m_nRespRrAlmH, 200, 120}, {&S::m_nRespRrAlmL, 1, 7}});
 }
-
-// ---- SpO2 ---------------------------------------------------------------------------------
 
 TEST_F(MonitorSettingsTest, Spo2LimitsAndGaps)
 {
-    s.m_nOxyAlmH = 85;
-    s.m_nOxyAlmL = 95;  // clamped to 90 first, then the high limit is lifted to 93
-    s.m_nOxyPrAlmH = 400;
-    s.m_nOxyPrAlmL = 260;
-    s.m_nPlethSpeed = 2;
-    s.m_nOxyAlmLevel = -1;
-    s.CheckOxyPara();
-    EXPECT_EQ(s.m_nOxyAlmL, 90);
-    EXPECT_EQ(s.m_nOxyAlmH, 93);
-    EXPECT_EQ(s.m_nOxyPrAlmL, 250);
-    EXPECT_EQ(s.m_nOxyPrAlmH, 300);
-    EXPECT_EQ(s.m_nPlethSpeed, 1);
-    EXPECT_EQ(s.m_nOxyAlmLevel, 2);
+    // The low limit is clamped to 90 first, then the high limit is lifted to 93.
+    Validate(&S::CheckOxyPara, {{&S::m_nOxyAlmH, 85, 93}, {&S::m_nOxyAlmL, 95, 90}, {&S::m_nOxyPrAlmH, 400, 300},
+                                {&S::m_nOxyPrAlmL, 260, 250}, {&S::m_nPlethSpeed, 2, 1}, {&S::m_nOxyAlmLevel, -1, 2}});
 }
-
-// ---- temperature --------------------------------------------------------------------------
 
 TEST_F(MonitorSettingsTest, TemperatureGapIsFiveTenths)
 {
-    s.m_nTempAlmH = 370;
-    s.m_nTempAlmL = 380;
-    s.m_nTempAlmRec = 2;
-    s.CheckTempPara();
-    EXPECT_EQ(s.m_nTempAlmH, 385);
-    EXPECT_EQ(s.m_nTempAlmL, 380);
-    EXPECT_EQ(s.m_nTempAlmRec, 0);
+    Validate(&S::CheckTempPara, {{&S::m_nTempAlmH, 370, 385}, {&S::m_nTempAlmL, 380, 380}, {&S::m_nTempAlmRec, 2, 0}});
 }
-
-// ---- NIBP ---------------------------------------------------------------------------------
 
 TEST_F(MonitorSettingsTest, SystolicAndDiastolicHighLimitsAreSeparated)
 {
-    s.m_nBpSbpAlmH = 100;
-    s.m_nBpSbpAlmL = 60;
-    s.m_nBpDbpAlmH = 100;
-    s.m_nBpDbpAlmL = 50;
-    s.CheckBpPara();
-    EXPECT_EQ(s.m_nBpSbpAlmH, 103);
-    EXPECT_EQ(s.m_nBpDbpAlmH, 57);
+    Validate(&S::CheckBpPara, {{&S::m_nBpSbpAlmH, 100, 103}, {&S::m_nBpSbpAlmL, 60, 60}, {&S::m_nBpDbpAlmH, 100, 57},
+                               {&S::m_nBpDbpAlmL, 50, 50}});
 }
 
 TEST_F(MonitorSettingsTest, DiastolicHighMayEndBelowItsOwnBoundsAndLowLimit)
 {
-    s.m_nBpSbpAlmH = 60;
-    s.m_nBpSbpAlmL = 40;
-    s.m_nBpDbpAlmH = 90;
-    s.m_nBpDbpAlmL = 80;
-    s.m_nBpPress = 999;
-    s.CheckBpPara();
-    EXPECT_EQ(s.m_nBpSbpAlmH, 93);
-    EXPECT_EQ(s.m_nBpDbpAlmH, 37);
-    EXPECT_EQ(s.m_nBpDbpAlmL, 80);
-    EXPECT_EQ(s.m_nBpPress, 999);
+    Validate(&S::CheckBpPara, {{&S::m_nBpSbpAlmH, 60, 93}, {&S::m_nBpSbpAlmL, 40, 40}, {&S::m_nBpDbpAlmH, 90, 37},
+                               {&S::m_nBpDbpAlmL, 80, 80}, {&S::m_nBpPress, 999, 999}});
 }
-
-// ---- oxygen concentration -----------------------------------------------------------------
 
 TEST_F(MonitorSettingsTest, OxygenConcentrationHasNoGapRule)
 {
-    s.m_nAirOxyAlmH = 50;
-    s.m_nAirOxyAlmL = 80;
-    s.CheckAirOxyPara();
-    EXPECT_EQ(s.m_nAirOxyAlmH, 50);
-    EXPECT_EQ(s.m_nAirOxyAlmL, 80);
-
-    s.m_nAirOxyAlmH = 101;
-    s.m_nAirOxyAlmL = 10;
-    s.m_nAirOxyAlmSw = 5;
-    s.CheckAirOxyPara();
-    EXPECT_EQ(s.m_nAirOxyAlmH, 100);
-    EXPECT_EQ(s.m_nAirOxyAlmL, 20);
-    EXPECT_EQ(s.m_nAirOxyAlmSw, 1);
+    Validate(&S::CheckAirOxyPara, {{&S::m_nAirOxyAlmH, 50, 50}, {&S::m_nAirOxyAlmL, 80, 80}});
+    Validate(&S::CheckAirOxyPara,
+             {{&S::m_nAirOxyAlmH, 101, 100}, {&S::m_nAirOxyAlmL, 10, 20}, {&S::m_nAirOxyAlmSw, 5, 1}});
 }
 
 // ---- system and sound volumes -------------------------------------------------------------
 
 TEST_F(MonitorSettingsTest, AlarmPauseAndAlarmSound)
 {
-    s.m_nSysAlmTime = 90;
-    s.m_nSysAlmVol = 2;
-    s.CheckSysPara();
-    EXPECT_EQ(s.m_nSysAlmTime, 60);
-    EXPECT_EQ(s.m_nAlmVolume, -194);
-
-    s.m_nSysAlmTime = 120;
-    s.m_nSysAlmVol = 7;
-    s.CheckSysPara();
-    EXPECT_EQ(s.m_nSysAlmTime, 120);
-    EXPECT_EQ(s.m_nSysAlmVol, 0);
-    EXPECT_EQ(s.m_nAlmVolume, -1398);
+    Validate(&S::CheckSysPara,
+             {{&S::m_nSysAlmTime, 90, 60}, {&S::m_nSysAlmVol, 2, 2}, {&S::m_nAlmVolume, kUnset, -194}});
+    Validate(&S::CheckSysPara,
+             {{&S::m_nSysAlmTime, 120, 120}, {&S::m_nSysAlmVol, 7, 0}, {&S::m_nAlmVolume, kUnset, -1398}});
 }
 
 TEST_F(MonitorSettingsTest, VolumeTableFollowsTheAmplitudeFractions)

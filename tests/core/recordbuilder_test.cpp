@@ -20,6 +20,32 @@ uint16_t EcgAt(uint32_t t, int c) { return static_cast<uint16_t>((t + static_cas
 uint8_t RespAt(uint32_t t) { return static_cast<uint8_t>((t * 3 + t / 256 + 1) & 0xFF); }
 uint8_t PlethAt(uint32_t t) { return static_cast<uint8_t>((t * 5 + 2) & 0xFF); }
 
+// The first i below n where got[i] is not want(i), or -1.
+template <typename T, typename Want>
+int FirstMismatch(const T* got, int n, Want want)
+{
+    for (int i = 0; i < n; ++i)
+        if (got[i] != want(static_cast<uint32_t>(i))) return i;
+    return -1;
+}
+
+// Two sets of live values in the field order of LIVE_VALUES, each value a number of its own
+// (the sensor flags beyond the 0 and 1 their setters give) and changed between the sets, so a
+// value taken from the wrong field or wired to a constant shows; the second name fills the
+// name field to its capacity.
+struct LIVE_ROW {
+    int hr, st1, st2, pvcs, rr, spo2, pr, sbp, dbp, mid, temp, fio2;
+    int leadOff, arra, apnea, tempOff, fingerOff, spo2Off, fio2Off;
+};
+const LIVE_ROW kLive[2] = {
+    {81, -12, 13, 4, 17, 94, 77, 118, 72, 88, 372, 33, 0x0B, 6, 2, 3, 7, 9, 5},
+    {64, 25, -31, 12, 22, 91, 103, 131, 79, 96, 365, 45, 0x0D, 8, 10, 20, 19, 21, 18},
+};
+const char kLiveNames[] = "hr st1 st2 pvcs rr spo2 pr sbp dbp mid temp fio2 leadOff arra apnea tempOff fingerOff "
+                          "spo2Off fio2Off";
+const char16_t* const kNames[2] = {u"张三丰李四王五", u"欧阳张三丰李四王"};
+static_assert(sizeof(LIVE_ROW) == sizeof(LIVE_VALUES) * 2, "a number for each live field");
+
 class RecordBuilderTest : public AlarmFixture {
 protected:
     // Appends n time points (a multiple of 3) to the record rings, as the parser does.
@@ -62,103 +88,87 @@ protected:
         CSingleLock guard(data->m_csEcgRec);
         return data->m_ringEcgRec.CountLocked();
     }
-    // Every live value and sensor flag a number of its own (the flags beyond the 0 and 1 their
-    // setters give), so a value taken from the wrong field shows.
-    void SetDistinctValues()
+    // Gives every live value and sensor flag its number of a value set, and the patient a name.
+    void SetLive(int set)
     {
         CMonitorData& d = *data;
-        d.SetEcgHr(81);
-        d.SetEcgSt(static_cast<uint16_t>(-12), 13);
-        d.SetEcgPvcs(4);
-        d.SetEcgLeadOff(0x0B, 0x0E);
-        d.SetEcgArra(6);
-        d.SetRespRr(17);
-        d.SetRespApnea(2);
-        d.SetSpo2(94);
-        d.SetSpo2Pr(77);
-        d.SetTemp(372);
-        d.SetTempProbeOff(3);
-        d.SetAirOxy(33);
-        d.SetAirOxyProbeOff(5);
+        const LIVE_ROW& v = kLive[set];
+        d.SetEcgHr(v.hr);
+        d.SetEcgSt(v.st1, v.st2);
+        d.SetEcgPvcs(v.pvcs);
+        d.SetEcgLeadOff(v.leadOff, 0x0E);
+        d.SetEcgArra(v.arra);
+        d.SetRespRr(v.rr);
+        d.SetRespApnea(v.apnea);
+        d.SetSpo2(v.spo2);
+        d.SetSpo2Pr(v.pr);
+        d.SetTemp(v.temp);
+        d.SetTempProbeOff(v.tempOff);
+        d.SetAirOxy(v.fio2);
+        d.SetAirOxyProbeOff(v.fio2Off);
         {
             CSingleLock guard(d.m_csSpo2);
-            d.m_wSpo2FingerOff = 7;
-            d.m_wSpo2ProbeOff = 9;
+            d.m_wSpo2FingerOff = v.fingerOff;
+            d.m_wSpo2ProbeOff = v.spo2Off;
         }
         {
             CSingleLock guard(d.m_csNibp);
-            d.m_i16NibpSbp = 118;
-            d.m_i16NibpDbp = 72;
-            d.m_i16NibpMid = 88;
+            d.m_i16NibpSbp = v.sbp;
+            d.m_i16NibpDbp = v.dbp;
+            d.m_i16NibpMid = v.mid;
         }
         CPatient patient;
-        U16Copy(patient.m_szName, 9, u"张三丰李四王五");
+        U16Copy(patient.m_szName, 9, kNames[set]);
         d.SetPatient(&patient);
     }
-    // The value block after SetDistinctValues; mbp is what the builder puts in the mean pressure.
-    static void ExpectDistinctValues(const REC_VALUES& v, int mbp)
+    // The value block after SetLive(set); an alarm record carries no mean pressure.
+    static void ExpectLive(const REC_VALUES& v, int set, bool mean)
     {
-        const struct {
-            const char* field;
-            int got;
-            int want;
-        } rows[] = {
-            {"i16HR", v.i16HR, 81},   {"i16ST1", v.i16ST1, -12},  {"i16ST2", v.i16ST2, 13},
-            {"i16PVCs", v.i16PVCs, 4}, {"i16RR", v.i16RR, 17},     {"i16SpO2", v.i16SpO2, 94},
-            {"i16PR", v.i16PR, 77},   {"i16SBP", v.i16SBP, 118},  {"i16DBP", v.i16DBP, 72},
-            {"i16MBP", v.i16MBP, mbp}, {"i16Temp", v.i16Temp, 372}, {"i8FiO2", v.i8FiO2, 33},
-        };
-        for (const auto& row : rows) EXPECT_EQ(row.got, row.want) << row.field;
-        EXPECT_EQ(ToUtf8(v.szPatientName), "张三丰李四王五");
+        const auto columns = IntColumns(kLive, kLiveNames);
+        ExpectColumnsApart(columns);
+        const int got[] = {v.i16HR,  v.i16ST1, v.i16ST2, v.i16PVCs, v.i16RR,   v.i16SpO2,
+                           v.i16PR,  v.i16SBP, v.i16DBP, v.i16MBP,  v.i16Temp, v.i8FiO2};
+        for (size_t c = 0; c < std::size(got); ++c)
+            EXPECT_EQ(got[c], c == 9 && !mean ? 0 : columns[c].values[set]) << columns[c].name;
+        EXPECT_EQ(ToUtf8(v.szPatientName), ToUtf8(kNames[set]));
+        EXPECT_EQ(v.szPatientName[std::char_traits<char16_t>::length(kNames[set])], 0);
+    }
+    // Spoils rec's wave buffers, expects build to give built, and then lead k to hold ECG channel
+    // 0, 1, 6 (k = 0, 1, 2) from time point ecg on and the other two waves their own windows.
+    template <class Rec>
+    void ExpectWindows(Rec& rec, int ecgLen, int waveLen, uint32_t ecg, uint32_t resp, uint32_t pleth,
+                       const std::function<int()>& build, int built)
+    {
+        for (uint16_t* lead : rec.pEcgWave) std::fill(lead, lead + ecgLen, 0x5A5A);
+        std::memset(rec.pRespWave, 0x5A, waveLen);
+        std::memset(rec.pPlethWave, 0x5A, waveLen);
+        ASSERT_EQ(build(), built);
+        for (int k = 0; k < static_cast<int>(std::size(rec.pEcgWave)); ++k) {
+            const int c = k < 2 ? k : 6;
+            EXPECT_EQ(FirstMismatch(rec.pEcgWave[k], ecgLen, [&](uint32_t i) { return EcgAt(ecg + i, c); }), -1) << k;
+        }
+        EXPECT_EQ(FirstMismatch(rec.pRespWave, waveLen, [&](uint32_t i) { return RespAt(resp + i); }), -1);
+        EXPECT_EQ(FirstMismatch(rec.pPlethWave, waveLen, [&](uint32_t i) { return PlethAt(pleth + i); }), -1);
     }
     // Ring positions equal time points modulo the ring length.
     uint32_t m_time = 0;
 };
 
-// The first i below n where got[i] is not want(i), or -1.
-template <typename T, typename Want>
-int FirstMismatch(const T* got, int n, Want want)
-{
-    for (int i = 0; i < n; ++i)
-        if (got[i] != want(static_cast<uint32_t>(i))) return i;
-    return -1;
-}
-
 // ---- live values --------------------------------------------------------------------------------
 
 TEST_F(RecordBuilderTest, EveryLiveValueIsReadFromItsOwnField)
 {
-    SetDistinctValues();
-    LIVE_VALUES live;
-    std::memset(&live, 0x5A, sizeof live);
-    ReadLiveValues(*data, &live);
-    const struct {
-        const char* field;
-        int16_t LIVE_VALUES::*member;
-        int want;
-    } rows[] = {
-        {"i16Hr", &LIVE_VALUES::i16Hr, 81},
-        {"i16St1", &LIVE_VALUES::i16St1, -12},
-        {"i16St2", &LIVE_VALUES::i16St2, 13},
-        {"i16Pvcs", &LIVE_VALUES::i16Pvcs, 4},
-        {"i16LeadOff", &LIVE_VALUES::i16LeadOff, 0x0B},
-        {"i16Arra", &LIVE_VALUES::i16Arra, 6},
-        {"i16Rr", &LIVE_VALUES::i16Rr, 17},
-        {"i16Apnea", &LIVE_VALUES::i16Apnea, 2},
-        {"i16Spo2", &LIVE_VALUES::i16Spo2, 94},
-        {"i16Pr", &LIVE_VALUES::i16Pr, 77},
-        {"i16FingerOff", &LIVE_VALUES::i16FingerOff, 7},
-        {"i16Spo2ProbeOff", &LIVE_VALUES::i16Spo2ProbeOff, 9},
-        {"i16Temp", &LIVE_VALUES::i16Temp, 372},
-        {"i16TempProbeOff", &LIVE_VALUES::i16TempProbeOff, 3},
-        {"i16Sbp", &LIVE_VALUES::i16Sbp, 118},
-        {"i16Dbp", &LIVE_VALUES::i16Dbp, 72},
-        {"i16Mid", &LIVE_VALUES::i16Mid, 88},
-        {"i16AirOxy", &LIVE_VALUES::i16AirOxy, 33},
-        {"i16AirOxyProbeOff", &LIVE_VALUES::i16AirOxyProbeOff, 5},
-    };
-    static_assert(sizeof rows / sizeof rows[0] == sizeof(LIVE_VALUES) / sizeof(int16_t), "a row per field");
-    for (const auto& row : rows) EXPECT_EQ(live.*row.member, row.want) << row.field;
+    const auto columns = IntColumns(kLive, kLiveNames);
+    ExpectColumnsApart(columns);
+    for (int set : {0, 1}) {
+        SetLive(set);
+        LIVE_VALUES live;
+        std::memset(&live, 0x5A, sizeof live);
+        ReadLiveValues(*data, &live);
+        int16_t got[sizeof live / sizeof(int16_t)];
+        std::memcpy(got, &live, sizeof got);
+        for (size_t c = 0; c < std::size(got); ++c) EXPECT_EQ(got[c], columns[c].values[set]) << columns[c].name;
+    }
 }
 
 // ---- data records -------------------------------------------------------------------------------
@@ -250,11 +260,13 @@ TEST_F(DataRecordBuilderTest, WindowsAcrossTheWrapStartAtTheTrueModulo)
 
 TEST_F(DataRecordBuilderTest, EveryValueAndTheNameComeFromTheirOwnFields)
 {
-    SetDistinctValues();
-    AppendWaves(1002);
-    std::memset(&data->m_stDataRec.val, 0x5A, sizeof data->m_stDataRec.val);
-    ASSERT_EQ(Build(), 1);
-    ExpectDistinctValues(data->m_stDataRec.val, 88);
+    for (int set : {0, 1}) {
+        SetLive(set);
+        AppendWaves(1002);
+        std::memset(&data->m_stDataRec.val, 0x5A, sizeof data->m_stDataRec.val);
+        ASSERT_EQ(Build(), 1);
+        ExpectLive(data->m_stDataRec.val, set, true);
+    }
 }
 
 TEST_F(DataRecordBuilderTest, EachWaveComesFromItsOwnRingWhenTheRingsAreNotLevel)
@@ -262,20 +274,9 @@ TEST_F(DataRecordBuilderTest, EachWaveComesFromItsOwnRingWhenTheRingsAreNotLevel
     // ECG ahead of respiration ahead of pleth; the respiration ring alone holds fewer than a
     // record of samples.
     AppendUneven(1500, 900, 600);
-    SAVE_DATA& rec = data->m_stDataRec;
-    for (uint16_t* lead : rec.pEcgWave) std::fill(lead, lead + g_i32ECGWaveLen, 0x5A5A);
-    std::memset(rec.pRespWave, 0x5A, g_i32RespWaveLen);
-    std::memset(rec.pPlethWave, 0x5A, g_i32PlethWaveLen);
-    ASSERT_EQ(Build(), 1);
-    const int n = g_i32ECGWaveLen;
-    EXPECT_EQ(FirstMismatch(rec.pEcgWave[0], n, [](uint32_t i) { return EcgAt(i, 0); }), -1) << "lead I";
-    EXPECT_EQ(FirstMismatch(rec.pEcgWave[1], n, [](uint32_t i) { return EcgAt(i, 1); }), -1) << "lead II";
-    EXPECT_EQ(FirstMismatch(rec.pEcgWave[2], n, [](uint32_t i) { return EcgAt(i, 6); }), -1) << "lead V";
     // The 250 samples that end 50 before each ring's own newest.
-    EXPECT_EQ(FirstMismatch(rec.pRespWave, g_i32RespWaveLen, [](uint32_t i) { return RespAt(900 - 300 + i); }), -1)
-        << "respiration";
-    EXPECT_EQ(FirstMismatch(rec.pPlethWave, g_i32PlethWaveLen, [](uint32_t i) { return PlethAt(600 - 300 + i); }), -1)
-        << "pleth";
+    ExpectWindows(data->m_stDataRec, g_i32ECGWaveLen, g_i32RespWaveLen, 0, 900 - 300, 600 - 300, [&] { return Build(); },
+                  1);
     EXPECT_EQ(EcgCount(), 500u);
 }
 
@@ -306,6 +307,12 @@ protected:
         });
         EXPECT_EQ(result, 0) << "Build's result";
         return out;
+    }
+    // A high alarm in every row: each type has one code 2.
+    void RaiseEveryRow()
+    {
+        for (const ALARM_ROW& row : kAlarmRows)
+            if (row.code == 2) Raise(row);
     }
 };
 
@@ -377,113 +384,64 @@ TEST_F(AlarmRecordBuilderTest, RowsFollowTheRecordingOrderAndSettings)
 
 TEST_F(AlarmRecordBuilderTest, AllRowsRaisedInOneCheckAreRecordedInRowOrderNibpBeforeTemperature)
 {
-    data->SetEcgHr(121);
-    data->SetEcgSt(21, 0);
-    data->SetEcgArra(1);
-    data->SetRespRr(31);
-    data->SetSpo2(101);
-    data->m_i16NibpSbp = 141;
-    data->SetTemp(391);
-    data->SetAirOxy(61);
-    data->CheckAlm();
+    RaiseEveryRow();
     std::vector<int> types;
     for (const CapturedAlm& r : Build()) types.push_back(r.idx.u8AlmType);
     EXPECT_EQ(types, (std::vector<int>{1, 7, 8, 2, 3, 5, 4, 6}));
 }
 
-// One recorded alarm: how to bring it about from all-normal values, and its index entry.
-struct RecordedAlarmCase {
-    const char* name;
-    std::function<void(CMonitorData&)> set;
-    int type;
-    int code;
-    int limit;
-    int value;
-};
-
 TEST_F(AlarmRecordBuilderTest, EachRecordedAlarmCarriesItsOwnTypeCodeLimitAndValue)
 {
-    using D = CMonitorData;
-    const auto st = [](int st1, int st2) {
-        return [st1, st2](D& d) { d.SetEcgSt(static_cast<uint16_t>(st1), static_cast<uint16_t>(st2)); };
-    };
-    const RecordedAlarmCase cases[] = {
-        {"hr low", [](D& d) { d.SetEcgHr(49); }, 1, 1, 50, 49},
-        {"hr high", [](D& d) { d.SetEcgHr(121); }, 1, 2, 120, 121},
-        {"st1 low", st(-21, 3), 7, 1, -20, -21},
-        {"st1 high", st(21, 3), 7, 2, 20, 21},
-        {"st2 low", st(3, -22), 7, 3, -20, -22},
-        {"st2 high", st(3, 22), 7, 4, 20, 22},
-        {"arrhythmia", [](D& d) { d.SetEcgArra(7); }, 8, 7, 0, 0},
-        {"rr low", [](D& d) { d.SetRespRr(7); }, 2, 1, 8, 7},
-        {"rr high", [](D& d) { d.SetRespRr(31); }, 2, 2, 30, 31},
-        {"apnoea", [](D& d) { d.SetRespApnea(1); }, 2, 3, 0, 15},
-        {"spo2 low", [](D& d) { d.SetSpo2(89); }, 3, 1, 90, 89},
-        {"spo2 high", [](D& d) { d.SetSpo2(101); }, 3, 2, 100, 101},
-        {"pr low", [](D& d) { d.SetSpo2Pr(44); }, 3, 3, 45, 44},
-        {"pr high", [](D& d) { d.SetSpo2Pr(126); }, 3, 4, 125, 126},
-        {"sbp low", [](D& d) { d.m_i16NibpSbp = 94; }, 5, 1, 95, 94},
-        {"sbp high", [](D& d) { d.m_i16NibpSbp = 141; }, 5, 2, 140, 141},
-        {"dbp low", [](D& d) { d.m_i16NibpDbp = 54; }, 5, 3, 55, 54},
-        {"dbp high", [](D& d) { d.m_i16NibpDbp = 86; }, 5, 4, 85, 86},
-        {"temp low", [](D& d) { d.SetTemp(349); }, 4, 1, 350, 349},
-        {"temp high", [](D& d) { d.SetTemp(391); }, 4, 2, 390, 391},
-        {"fio2 low", [](D& d) { d.SetAirOxy(20); }, 6, 1, 21, 20},
-        {"fio2 high", [](D& d) { d.SetAirOxy(61); }, 6, 2, 60, 61},
-    };
     SAVE_ALM& rec = data->m_stAlmRec;
-    for (const RecordedAlarmCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        AllNormal();
-        data->CheckAlm();
-        data->TakeNewAlm();
-        c.set(*data);
-        data->CheckAlm();
+    ForEachRow([&](const ALARM_ROW& row) {
+        Raise(row);
         // What the builder leaves unwritten keeps this filling.
         std::memset(&rec.idx, 0x5A, sizeof rec.idx);
         std::memset(&rec.val, 0x5A, sizeof rec.val);
         const auto recs = Build();
-        ASSERT_EQ(recs.size(), 1u);
+        ASSERT_EQ(recs.size(), row.recorded ? 1u : 0u);
+        if (!row.recorded) return;
         const ALM_INDEX& idx = recs[0].idx;
-        EXPECT_EQ(idx.u8AlmType, c.type) << "u8AlmType";
-        EXPECT_EQ(idx.u8AlmCode, c.code) << "u8AlmCode";
-        EXPECT_EQ(idx.i16Limit, c.limit) << "i16Limit";
-        EXPECT_EQ(idx.i16Value, c.value) << "i16Value";
+        EXPECT_EQ(idx.u8AlmType, row.type) << "u8AlmType";
+        EXPECT_EQ(idx.u8AlmCode, row.code) << "u8AlmCode";
+        EXPECT_EQ(idx.i16Limit, LimitOf(row)) << "i16Limit";
+        EXPECT_EQ(idx.i16Value, ValueOf(row)) << "i16Value";
         EXPECT_EQ(idx.u8State, g_u8AlmStateComplete) << "u8State";
         EXPECT_EQ(idx.u8Reserved, 0) << "u8Reserved";
         EXPECT_EQ(idx.u16Slot, 0) << "u16Slot";
         EXPECT_EQ(ToUtf8(idx.szTime), "2026-12-07 08:00:00") << "szTime";
         EXPECT_EQ(ToUtf8(recs[0].val.szTime), "2026-12-07 08:00:00") << "value block szTime";
         EXPECT_EQ(recs[0].val.i16MBP, 0) << "i16MBP";
-        data->TakeNewAlm();
+    });
+}
+
+TEST_F(AlarmRecordBuilderTest, EachRecordingSwitchOnAloneRecordsItsOwnRowAndNoOther)
+{
+    RaiseEveryRow();
+    for (const RECORD_SWITCH& on : kRecordSwitches) {
+        for (const RECORD_SWITCH& sw : kRecordSwitches)
+            data.get()->*sw.field = &sw == &on ? g_i32AlmRecOn : g_i32AlmRecOff;
+        std::vector<int> types;
+        for (const CapturedAlm& r : Build()) types.push_back(r.idx.u8AlmType);
+        EXPECT_EQ(types, std::vector<int>{on.type}) << "switch of type " << on.type;
     }
 }
 
 TEST_F(AlarmRecordBuilderTest, ValueBlockTakesEveryValueAndTheNameFromTheirOwnFields)
 {
-    SetDistinctValues();
-    SAVE_ALM& rec = data->m_stAlmRec;
-    std::memset(&rec.val, 0x5A, sizeof rec.val);
-    ASSERT_EQ(data->FillAlmRec(&rec), 0);
-    ExpectDistinctValues(rec.val, 0);  // no mean pressure in an alarm record
+    for (int set : {0, 1}) {
+        SetLive(set);
+        std::memset(&data->m_stAlmRec.val, 0x5A, sizeof data->m_stAlmRec.val);
+        ASSERT_EQ(data->FillAlmRec(&data->m_stAlmRec), 0);
+        ExpectLive(data->m_stAlmRec.val, set, false);
+    }
 }
 
 TEST_F(AlarmRecordBuilderTest, EachWaveWindowEndsBeforeItsOwnRingsNewestWhenTheRingsAreNotLevel)
 {
     AppendUneven(9000, 4500, 3000);
-    SAVE_ALM& rec = data->m_stAlmRec;
-    for (uint16_t* lead : rec.pEcgWave) std::fill(lead, lead + g_i32AlmECGWaveLen, 0x5A5A);
-    std::memset(rec.pRespWave, 0x5A, g_i32AlmRespWaveLen);
-    std::memset(rec.pPlethWave, 0x5A, g_i32AlmPlethWaveLen);
-    ASSERT_EQ(data->FillAlmRec(&rec), 0);
-    const int n = g_i32AlmECGWaveLen;
-    EXPECT_EQ(FirstMismatch(rec.pEcgWave[0], n, [](uint32_t i) { return EcgAt(9000 - 6001 + i, 0); }), -1) << "lead I";
-    EXPECT_EQ(FirstMismatch(rec.pEcgWave[1], n, [](uint32_t i) { return EcgAt(9000 - 6001 + i, 1); }), -1) << "lead II";
-    EXPECT_EQ(FirstMismatch(rec.pRespWave, g_i32AlmRespWaveLen, [](uint32_t i) { return RespAt(4500 - 1501 + i); }), -1)
-        << "respiration";
-    EXPECT_EQ(FirstMismatch(rec.pPlethWave, g_i32AlmPlethWaveLen, [](uint32_t i) { return PlethAt(3000 - 1501 + i); }),
-              -1)
-        << "pleth";
+    ExpectWindows(data->m_stAlmRec, g_i32AlmECGWaveLen, g_i32AlmRespWaveLen, 9000 - 6001, 4500 - 1501, 3000 - 1501,
+                  [&] { return data->FillAlmRec(&data->m_stAlmRec); }, 0);
 }
 
 TEST_F(AlarmRecordBuilderTest, SensorAlarmsAreNeverRecorded)

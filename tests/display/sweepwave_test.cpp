@@ -8,6 +8,7 @@
 #include "display/respwave.h"
 #include "display/wavelayout.h"
 #include "platform/headlessscreen.h"
+#include "surfacecheck.h"
 
 namespace {
 
@@ -175,9 +176,9 @@ TEST_F(SweepWaveTest, WrapJoinsAtColumn40AndTheBarNeverEntersTheMargin)
     CTestView<CECGWave> view;
     Create(view, 30, 820, 2, 1);
     Paint(view);
-    std::vector<COLORREF> margin;
-    for (int y = 0; y < 180; ++y)
-        for (int xx = 0; xx < 40; ++xx) margin.push_back(At(xx, y));
+    const CRect marginArea(0, 0, 40, 180);
+    surfacecheck::Scratch margin(marginArea, 0);
+    margin.dc.BitBlt(0, 0, 40, 180, &dc, 0, 0);
     Add(view, 2048, (930 - 40) * 4);
     Paint(view);
     EXPECT_EQ(view.LastX(), 889);
@@ -189,10 +190,7 @@ TEST_F(SweepWaveTest, WrapJoinsAtColumn40AndTheBarNeverEntersTheMargin)
     EXPECT_EQ(RowsOf(41, kGreen, 180).size(), 0u);
     Add(view, 2048, 30 * 4);
     Paint(view);
-    std::vector<COLORREF> after;
-    for (int y = 0; y < 180; ++y)
-        for (int xx = 0; xx < 40; ++xx) after.push_back(At(xx, y));
-    EXPECT_EQ(after, margin);
+    EXPECT_EQ(margin.DifferingIn(target), 0);
 }
 
 TEST_F(SweepWaveTest, FreezeStopsDrawingButKeepsTheSweepMoving)
@@ -233,21 +231,14 @@ TEST_F(SweepWaveTest, CalibrationBarAndLeadLabel)
         EXPECT_EQ(rows.front(), top);
         EXPECT_EQ(rows.back(), top + bar - 1);
     }
-    int label = 0;
-    for (int y = 0; y < 180; ++y)
-        for (int x = 0; x < 30; ++x)
-            if (At(x, y) == kGreen) {
-                ++label;
-                EXPECT_GE(y, 80);
-                EXPECT_LT(y, 100);
-            }
+    const int label = surfacecheck::CountColour(target, CRect(0, 80, 30, 100), kGreen);
     EXPECT_GT(label, 5);
+    EXPECT_EQ(surfacecheck::CountColour(target, CRect(0, 0, 30, 180), kGreen), label);  // none above or below
     // A label index beyond the table draws no label; the bar stays.
     view.SetLeadLabel(12);
     view.DrawLeftMargin();
     Paint(view);
-    for (int y = 0; y < 180; ++y)
-        for (int x = 0; x < 30; ++x) ASSERT_EQ(At(x, y), 0u);
+    EXPECT_TRUE(surfacecheck::AllColour(target, CRect(0, 0, 30, 180), 0));
     EXPECT_EQ(RowsOf(31, kGreen, 180).size(), static_cast<size_t>(bar));
 }
 
@@ -364,10 +355,6 @@ TEST_F(SweepWaveTest, AppendAndCopyKeepTheRingRules)
     EXPECT_EQ(b.ReadIndex(), 3);
 }
 
-}  // namespace
-
-namespace {
-
 // The screen copies only the columns a sweep step changed; over several sweeps, a lead change
 // and the erase bar's wrap, what the screen shows must stay the view's whole picture.
 TEST(SweepWavePaintTest, PartialCopiesKeepTheScreenEqualToThePicture)
@@ -383,11 +370,8 @@ TEST(SweepWavePaintTest, PartialCopiesKeepTheScreenEqualToThePicture)
                             WS_CHILD | WS_VISIBLE | SS_NOTIFY));
     screen.PaintPass();
     auto screenMatchesPicture = [&] {
-        int differences = 0;
-        for (int y = 0; y < view.Height(); ++y)
-            for (int x = 0; x < view.Width(); ++x)
-                if (screen.Frame().GetPixel(20 + x, 10 + y) != view.Picture().GetPixel(x, y)) ++differences;
-        return differences;
+        const CRect picture(0, 0, view.Width(), view.Height());
+        return PixelsDiffering(*view.Picture().GetCurrentBitmap(), picture, screen.Frame(), CPoint(20, 10));
     };
     int phase = 0;
     for (int tick = 0; tick < 400; ++tick) {

@@ -76,26 +76,33 @@ inline std::vector<std::vector<uint16_t>> TakeEcg(CMonitorData& data, int capaci
     return ch;
 }
 
-inline Bytes TakeResp(CMonitorData& data, int capacity = 4096)
+// Drains a display ring of byte samples into show, which tells its strength too.
+template <class Show>
+Bytes TakeBytes(CMonitorData& data, int (CMonitorData::*get)(Show*), Show& show, int capacity = 4096)
 {
     Bytes buf(static_cast<size_t>(capacity));
-    RESP_SHOW_DATA show{};
     show.nCapacity = capacity;
     show.pWave = buf.data();
-    data.GetShowResp(&show);
+    (data.*get)(&show);
     buf.resize(static_cast<size_t>(show.nCount));
     return buf;
 }
-
-inline Bytes TakePleth(CMonitorData& data, int capacity = 4096)
+inline Bytes TakeResp(CMonitorData& data)
 {
-    Bytes buf(static_cast<size_t>(capacity));
+    RESP_SHOW_DATA show{};
+    return TakeBytes(data, &CMonitorData::GetShowResp, show);
+}
+inline Bytes TakePleth(CMonitorData& data)
+{
     OXY_SHOW_DATA show{};
-    show.nCapacity = capacity;
-    show.pWave = buf.data();
-    data.GetShowSpo2(&show);
-    buf.resize(static_cast<size_t>(show.nCount));
-    return buf;
+    return TakeBytes(data, &CMonitorData::GetShowSpo2, show);
+}
+
+inline uint16_t Hr(CMonitorData& data)
+{
+    uint16_t hr = 0;
+    data.GetEcgHr(&hr);
+    return hr;
 }
 
 }  // namespace linktest

@@ -5,6 +5,7 @@
 #include "link/packetparser.h"
 #include "link/rxring.h"
 #include "linktest.h"
+#include "support/columns.h"
 
 using linktest::Bytes;
 using linktest::Frame;
@@ -27,21 +28,21 @@ protected:
 // An ECG packet holding the same I, II and V in all three time points, and a beat mark.
 Bytes EcgData(int i, int ii, int v, bool beat)
 {
+    // Nine 12-bit samples, two to every three bytes: the first takes a low byte and the low
+    // nibble of the middle one, the second the high nibble and the byte above it.
+    const int samples[] = {i, ii, v, i, ii, v, i, ii, v};
     Bytes d(14);
-    d[0] = static_cast<uint8_t>(i & 0xFF);
-    d[1] = static_cast<uint8_t>(((i >> 8) & 0x0F) | ((ii & 0x0F) << 4));
-    d[2] = static_cast<uint8_t>(ii >> 4);
-    d[3] = static_cast<uint8_t>(v & 0xFF);
-    d[4] = static_cast<uint8_t>(((v >> 8) & 0x0F) | ((i & 0x0F) << 4));
-    d[5] = static_cast<uint8_t>(i >> 4);
-    d[6] = static_cast<uint8_t>(ii & 0xFF);
-    d[7] = static_cast<uint8_t>(((ii >> 8) & 0x0F) | ((v & 0x0F) << 4));
-    d[8] = static_cast<uint8_t>(v >> 4);
-    d[9] = static_cast<uint8_t>(i & 0xFF);
-    d[10] = static_cast<uint8_t>(((i >> 8) & 0x0F) | ((ii & 0x0F) << 4));
-    d[11] = static_cast<uint8_t>(ii >> 4);
-    d[12] = static_cast<uint8_t>(v & 0xFF);
-    d[13] = static_cast<uint8_t>(((v >> 8) & 0x0F) | (beat ? 0x40 : 0));
+    for (int k = 0; k < 9; ++k) {
+        const size_t at = static_cast<size_t>(k / 2 * 3);
+        if (k % 2 == 0) {
+            d[at] = static_cast<uint8_t>(samples[k] & 0xFF);
+            d[at + 1] |= static_cast<uint8_t>((samples[k] >> 8) & 0x0F);
+        } else {
+            d[at + 1] |= static_cast<uint8_t>((samples[k] & 0x0F) << 4);
+            d[at + 2] = static_cast<uint8_t>(samples[k] >> 4);
+        }
+    }
+    d[13] |= beat ? 0x40 : 0;
     return d;
 }
 
@@ -88,50 +89,58 @@ TEST_F(PacketParserTest, EcgPacketStoresBeatAndTwentyOneSamplesInBothRings)
     EXPECT_EQ(data->m_ringEcgRec.CountLocked(), 3u);
 }
 
+// The values of every value packet, two rows with no column like another: a value stored
+// through another packet's setter, or read from another byte, shows.
+struct ValueRow {
+    int leadOff, lead2, hr, pvcs, arra, st1, st2, rr, apnea, tempProbeOff, temp, pr, spo2, fio2, oxyProbeOff;
+};
+const ValueRow kValueRows[] = {
+    // The arrhythmia code is passed on as received, even outside 0..8; an SpO2 byte above 127
+    // reads negative.
+    {0x0B, 0x02, 300, 0xC8, 0x0C, -100, 50, 20, 1, 3, 371, 72, 0x80, 0x9C, 5},
+    {0x04, 0x01, 0x1A4, 7, 2, 25, -300, 0x123, 4, 1, 385, 250, 97, 45, 1},
+};
+
 TEST_F(PacketParserTest, EveryValuePacketReachesItsSetter)
 {
-    Feed(Frame(0x06, {0x0B, 0x02}));
-    Feed(Frame(0x07, {0x01, 0x2C}));
-    Feed(Frame(0x09, {0xC8}));
-    Feed(Frame(0x0A, {0x0C, 0x00}));  // passed on as received, even outside 0..8
-    Feed(Frame(0x0B, {0xFF, 0x9C, 0x00, 0x32}));
-    Feed(Frame(0x0C, {1, 2, 3, 4, 5, 6}));
-    Feed(Frame(0x11, {0x00, 0x14}));
-    Feed(Frame(0x12, {0x01, 0x00, 0x00}));
-    Feed(Frame(0x15, {0x01, 0x01, 0x73, 0x00, 0x00}));
-    Feed(Frame(0x17, {0x00, 0x00, 0x48, 0x80}));
-    Feed(Frame(0x30, {0x9C}));
-    Feed(Frame(0x31, {0x01}));
-    Parse();
-    EXPECT_EQ(parser.GoodFrames(), 12u);
-    EXPECT_EQ(ring.Count(), 0);
+    ExpectColumnsApart(IntColumns(kValueRows, "leadOff lead2 hr pvcs arra st1 st2 rr apnea tempProbeOff temp pr spo2 fio2 "
+                                              "oxyProbeOff"));
+    auto hi = [](int v) { return static_cast<uint8_t>((v >> 8) & 0xFF); };
+    auto lo = [](int v) { return static_cast<uint8_t>(v & 0xFF); };
+    uint32_t frames = 0;
+    for (const ValueRow& r : kValueRows) {
+        Feed(Frame(0x06, {lo(r.leadOff), lo(r.lead2)}));
+        Feed(Frame(0x07, {hi(r.hr), lo(r.hr)}));
+        Feed(Frame(0x09, {lo(r.pvcs)}));
+        Feed(Frame(0x0A, {lo(r.arra), 0x00}));
+        Feed(Frame(0x0B, {hi(r.st1), lo(r.st1), hi(r.st2), lo(r.st2)}));
+        Feed(Frame(0x0C, {1, 2, 3, 4, 5, 6}));
+        Feed(Frame(0x11, {hi(r.rr), lo(r.rr)}));
+        Feed(Frame(0x12, {lo(r.apnea), 0x00, 0x00}));
+        Feed(Frame(0x15, {lo(r.tempProbeOff), hi(r.temp), lo(r.temp), 0x00, 0x00}));
+        Feed(Frame(0x17, {0x00, hi(r.pr), lo(r.pr), lo(r.spo2)}));
+        Feed(Frame(0x30, {lo(r.fio2)}));
+        Feed(Frame(0x31, {lo(r.oxyProbeOff)}));
+        Parse();
+        EXPECT_EQ(parser.GoodFrames(), frames += 12);
+        EXPECT_EQ(ring.Count(), 0);
 
-    uint8_t leadOff = 0, lead2 = 0, pvcs = 0, arra = 0, fio2 = 0, oxyProbe = 0;
-    uint16_t hr = 0, temp = 0;
-    int16_t st1 = 0, st2 = 0;
-    data->GetEcgLeadOff(&leadOff, &lead2);
-    data->GetEcgHr(&hr);
-    data->GetEcgPvcs(&pvcs);
-    data->GetEcgArra(&arra);
-    data->GetEcgSt(&st1, &st2);
-    data->GetTemp(&temp);
-    data->GetAirOxy(&fio2);
-    data->GetAirOxyProbeOff(&oxyProbe);
-    EXPECT_EQ(leadOff, 0x0B);
-    EXPECT_EQ(lead2, 0x02);
-    EXPECT_EQ(hr, 300);
-    EXPECT_EQ(pvcs, 0xC8);
-    EXPECT_EQ(arra, 0x0C);
-    EXPECT_EQ(st1, -100);
-    EXPECT_EQ(st2, 50);
-    EXPECT_EQ(temp, 371);
-    EXPECT_EQ(data->m_byTempProbeOff, 1);
-    EXPECT_EQ(data->m_wRespRr, 20);
-    EXPECT_EQ(data->m_byRespApnea, 1);
-    EXPECT_EQ(data->m_wSpo2Pr, 72);
-    EXPECT_EQ(static_cast<int16_t>(data->m_wSpo2), -128);  // an SpO2 byte above 127 reads negative
-    EXPECT_EQ(fio2, 0x9C);
-    EXPECT_EQ(oxyProbe, 1);
+        uint8_t leadOff = 0, lead2 = 0, pvcs = 0, arra = 0, fio2 = 0, oxyProbe = 0;
+        uint16_t temp = 0;
+        int16_t st1 = 0, st2 = 0;
+        data->GetEcgLeadOff(&leadOff, &lead2);
+        data->GetEcgPvcs(&pvcs);
+        data->GetEcgArra(&arra);
+        data->GetEcgSt(&st1, &st2);
+        data->GetTemp(&temp);
+        data->GetAirOxy(&fio2);
+        data->GetAirOxyProbeOff(&oxyProbe);
+        EXPECT_EQ(std::vector<int>({leadOff, lead2, linktest::Hr(*data), pvcs, arra, st1, st2, data->m_wRespRr,
+                                    data->m_byRespApnea, data->m_byTempProbeOff, temp, data->m_wSpo2Pr,
+                                    static_cast<int16_t>(data->m_wSpo2), fio2, oxyProbe}),
+                  std::vector<int>({r.leadOff, r.lead2, r.hr, r.pvcs, r.arra, r.st1, r.st2, r.rr, r.apnea, r.tempProbeOff,
+                                    r.temp, r.pr, static_cast<int8_t>(r.spo2), r.fio2, r.oxyProbeOff}));
+    }
 }
 
 TEST_F(PacketParserTest, WavePacketsAndPlethStatus)
@@ -141,12 +150,7 @@ TEST_F(PacketParserTest, WavePacketsAndPlethStatus)
     Parse();
     EXPECT_EQ(linktest::TakeResp(*data), (Bytes{10, 200, 30}));
     OXY_SHOW_DATA show{};
-    uint8_t buf[8];
-    show.nCapacity = 8;
-    show.pWave = buf;
-    data->GetShowSpo2(&show);
-    ASSERT_EQ(show.nCount, 3);
-    EXPECT_EQ(Bytes(buf, buf + 3), (Bytes{40, 50, 60}));
+    EXPECT_EQ(linktest::TakeBytes(*data, &CMonitorData::GetShowSpo2, show, 8), (Bytes{40, 50, 60}));
     EXPECT_EQ(show.u8Strength, 13);
     EXPECT_EQ(data->m_wSpo2FingerOff, 1);
     EXPECT_EQ(data->m_wSpo2ProbeOff, 1);
@@ -174,9 +178,7 @@ TEST_F(PacketParserTest, BadChecksumIsSkippedAndTheNextFrameArrivesInTheSameCall
     Feed(bad);
     Feed(Frame(0x07, {0x00, 0x50}));
     Parse();
-    uint16_t hr = 0;
-    data->GetEcgHr(&hr);
-    EXPECT_EQ(hr, 80);
+    EXPECT_EQ(linktest::Hr(*data), 80);
     EXPECT_EQ(parser.BadFrames(), 1u);
     EXPECT_EQ(parser.SkippedBytes(), 6u);
 }
@@ -188,9 +190,7 @@ TEST_F(PacketParserTest, StrayBytesAreDroppedAlone)
         Feed({stray});
         Feed(Frame(0x07, {0x00, stray}));
         Parse();
-        uint16_t hr = 0;
-        data->GetEcgHr(&hr);
-        EXPECT_EQ(hr, stray);
+        EXPECT_EQ(linktest::Hr(*data), stray);
         EXPECT_EQ(parser.SkippedBytes() - skipped, 1u);
     }
 }
@@ -201,9 +201,7 @@ TEST_F(PacketParserTest, TruncatedFrameDoesNotSwallowTheFrameBehindIt)
     Feed(Bytes(ecg.begin(), ecg.begin() + 7));  // cut short
     Feed(Frame(0x07, {0x00, 0x42}));
     Parse();
-    uint16_t hr = 0;
-    data->GetEcgHr(&hr);
-    EXPECT_EQ(hr, 0x42);
+    EXPECT_EQ(linktest::Hr(*data), 0x42);
     EXPECT_EQ(ring.Count(), 0);
     EXPECT_EQ(parser.BadFrames(), 1u);
 }
@@ -220,9 +218,7 @@ TEST_F(PacketParserTest, FrameOneByteShortIsDroppedEvenWhenTheNextTypeMatchesIts
     Feed(cut);
     Feed(Frame(0x11, {0x00, 0x14}));
     Parse();
-    uint16_t hr = 0;
-    data->GetEcgHr(&hr);
-    EXPECT_EQ(hr, 120);
+    EXPECT_EQ(linktest::Hr(*data), 120);
     EXPECT_EQ(data->m_wRespRr, 20);
     EXPECT_EQ(parser.GoodFrames(), 2u);
     EXPECT_EQ(parser.BadFrames(), 1u);

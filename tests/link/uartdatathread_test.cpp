@@ -24,12 +24,7 @@ protected:
     {
         for (int i = 0; i < n; ++i) link->Tick();
     }
-    uint16_t Hr()
-    {
-        uint16_t hr = 0;
-        data->GetEcgHr(&hr);
-        return hr;
-    }
+    uint16_t Hr() { return linktest::Hr(*data); }
 
     FakeClock clock{1000};
     std::unique_ptr<CMonitorData> data;
@@ -234,9 +229,7 @@ TEST(LinkLoopTest, RunOnTheFakeClockEndsStartupAndStopsOnTheFlag)
     EXPECT_EQ(clock.TickCount(), 7000u + 20000u);
     auto ecg = linktest::TakeEcg(*data, 20000);
     EXPECT_EQ(ecg[0].size(), static_cast<size_t>(20000 / 48 * 24));
-    uint16_t hr = 0;
-    data->GetEcgHr(&hr);
-    EXPECT_EQ(hr, 30);
+    EXPECT_EQ(linktest::Hr(*data), 30);
 }
 
 TEST(UartDataThreadThreadTest, StartsRunsTakesCommandsAndStops)
@@ -247,16 +240,10 @@ TEST(UartDataThreadThreadTest, StartsRunsTakesCommandsAndStops)
     UartDataThread* link = AfxBeginThread<UartDataThread>(&handle, data.get());
     EXPECT_EQ(link->SendNibpReset(), 0);
     EXPECT_EQ(link->SendRespGain(2), 0);
-    WaitFor([&] {
-        uint16_t hr = 0;
-        data->GetEcgHr(&hr);
-        return hr == 30;
-    });
+    WaitFor([&] { return linktest::Hr(*data) == 30; });
     auto ecg = linktest::TakeEcg(*data, 4096);
     EXPECT_GT(ecg[0].size(), 0u);
-    uint16_t hr = 0;
-    data->GetEcgHr(&hr);
-    EXPECT_EQ(hr, 30);
+    EXPECT_EQ(linktest::Hr(*data), 30);
     link->m_bExit = 1;
     EXPECT_TRUE(handle.Join());
     theApp.m_nComPort = 0;

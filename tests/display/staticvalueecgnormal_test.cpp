@@ -51,9 +51,9 @@ TEST_F(EcgPanelTest, HeartRateSourceLabelTakesItsColour)
 TEST_F(EcgPanelTest, PaceSwitchLabel)
 {
     ecg.SetPaceSw(1, true);
-    EXPECT_TRUE(ShowsOnly(ecg.Surface(), BoxAt(220, 10, 80, 24), {220, 10}, u"起搏开", 24, kGreen));
+    EXPECT_TRUE(Shows(220, 10, 80, 24, u"起搏开"));
     ecg.SetPaceSw(0, false);
-    EXPECT_TRUE(ShowsOnly(ecg.Surface(), BoxAt(220, 10, 80, 24), {220, 10}, u"起搏关", 24, kGreen));
+    EXPECT_TRUE(Shows(220, 10, 80, 24, u"起搏关"));
 }
 
 TEST_F(EcgPanelTest, BeatShowsTheHeartOnceAndZeroBlackensIt)

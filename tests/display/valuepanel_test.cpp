@@ -263,12 +263,7 @@ TEST(ValuePanelNumber, MarkerIsComparedBeforeClampingAndCacheKeepsTheRawValue)
 {
     CreatedPanel created(AllFaces().front());
     auto& ecg = static_cast<CStaticValueECGNormal&>(*created.panel);
-    ecg.SetHr(-100, false);
-    EXPECT_TRUE(ItemShows(ecg, 0, u"---"));
-    ecg.SetHr(-1, false);
-    EXPECT_TRUE(ItemShows(ecg, 0, u"0"));
-    ecg.SetHr(400, false);
-    EXPECT_TRUE(ItemShows(ecg, 0, u"300"));
+    ExpectShown(ecg, 0, Setter(&CStaticValueECGNormal::SetHr), {{-100, u"---"}, {-1, u"0"}, {400, u"300"}});
     ecg.RefreshIfDirty();
     ecg.SetHr(300, false);  // the cache holds 400, so this draws
     EXPECT_EQ(ecg.IsDirty(), 1);

@@ -75,23 +75,17 @@ TEST_F(LinkTest, HundredTicksFillValuesAndRingsExactly)
     }
 
     int16_t st1 = 1, st2 = 1;
-    data->GetEcgSt(&st1, &st2);
     uint16_t temp = 0;
-    data->GetTemp(&temp);
     uint8_t fio2 = 0;
-    data->GetAirOxy(&fio2);
     int beat = 0;
+    data->GetEcgSt(&st1, &st2);
+    data->GetTemp(&temp);
+    data->GetAirOxy(&fio2);
     data->GetEcgBeat(&beat);
-    EXPECT_EQ(Hr(), 30);
-    EXPECT_EQ(st1, 0);
-    EXPECT_EQ(st2, 0);
-    EXPECT_EQ(data->m_wRespRr, 15);
-    EXPECT_EQ(data->m_wSpo2, 100);
-    EXPECT_EQ(data->m_wSpo2Pr, 30);
-    EXPECT_EQ(data->m_bySpo2Strength, g_i32PlethTemplate[599 % 250] / 6);
-    EXPECT_EQ(temp, 371);
-    EXPECT_EQ(fio2, 30);
-    EXPECT_EQ(beat, 1);
+    // HR, ST1, ST2, RR, SpO2, PR, strength, temperature, oxygen, beat.
+    EXPECT_EQ(std::vector<int>({Hr(), st1, st2, data->m_wRespRr, data->m_wSpo2, data->m_wSpo2Pr, data->m_bySpo2Strength,
+                                temp, fio2, beat}),
+              std::vector<int>({30, 0, 0, 15, 100, 30, g_i32PlethTemplate[599 % 250] / 6, 371, 30, 1}));
     EXPECT_TRUE(data->InStartupPhase());  // ticks alone do not end the start-up phase
 }
 

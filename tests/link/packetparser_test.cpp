@@ -169,6 +169,9 @@ TEST_F(PacketParserTest, PartialFrameWaitsForTheRest)
     Parse();
     EXPECT_EQ(ring.Count(), 0);
     EXPECT_EQ(linktest::TakeEcg(*data)[0], (std::vector<uint16_t>{2100, 2100, 2100}));
+    int beat = 1;
+    data->GetEcgBeat(&beat);
+    EXPECT_EQ(beat, 0);  // a frame without the beat mark sets no beat
 }
 
 TEST_F(PacketParserTest, BadChecksumIsSkippedAndTheNextFrameArrivesInTheSameCall)
@@ -192,6 +195,7 @@ TEST_F(PacketParserTest, StrayBytesAreDroppedAlone)
         Parse();
         EXPECT_EQ(linktest::Hr(*data), stray);
         EXPECT_EQ(parser.SkippedBytes() - skipped, 1u);
+        EXPECT_EQ(parser.BadFrames(), 0u);  // an unknown type is no frame that failed its check
     }
 }
 

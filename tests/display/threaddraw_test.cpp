@@ -60,6 +60,8 @@ protected:
         ASSERT_EQ(td.BlitTo(&out.dc), 0);
     }
     COLORREF Px(int x, int y) const { return out.bmp.GetPixel(x, y); }
+    int Column(int x, int y0, int y1, COLORREF c) const { return CountInColumn(out.dc, x, y0, y1, c); }
+    int InRect(const CRect& r, COLORREF c) const { return CountInRect(out.dc, r, c); }
     // Each point {x, y, colour} of the copy has its colour.
     void ExpectPixels(std::initializer_list<std::tuple<int, int, COLORREF>> points) const
     {
@@ -111,10 +113,10 @@ TEST_F(ThreadDrawTest, TrendCurvesAreStepsAtTheirScaledHeights)
     // The point one back (200) is a level segment from x 935 to 924 at y 72 - 200*14/70 = 32 and
     // 31 (a 2-pixel pen); two back (100): 923..912 at y 52.
     ExpectPixels({{929, 32, g_crECGValue}, {929, 31, g_crECGValue}, {917, 52, g_crECGValue}});
-    EXPECT_EQ(CountInColumn(out.dc, 929, 0, 74, g_crECGValue), 2);
-    EXPECT_EQ(CountInColumn(out.dc, 917, 0, 74, g_crECGValue), 2);
-    EXPECT_EQ(CountInColumn(out.dc, 905, 0, 74, g_crECGValue), 0);
-    EXPECT_EQ(CountInRect(out.dc, CRect(35, 9, 937, 15), g_crECGValue), 0);  // 300 lags one point
+    EXPECT_EQ(Column(929, 0, 74, g_crECGValue), 2);
+    EXPECT_EQ(Column(917, 0, 74, g_crECGValue), 2);
+    EXPECT_EQ(Column(905, 0, 74, g_crECGValue), 0);
+    EXPECT_EQ(InRect(CRect(35, 9, 937, 15), g_crECGValue), 0);  // 300 lags one point
     // SpO2 90 at y 147 - 63 = 84, 50 at y 112; respiration rate 60 at y 219 - 34 = 185, 30 at 202.
     ExpectPixels({{929, 84, g_crSPO2Value}, {917, 112, g_crSPO2Value}, {929, 185, g_crRespValue},
                   {917, 202, g_crRespValue}});
@@ -143,11 +145,11 @@ TEST_F(ThreadDrawTest, NoValueMarkerLeavesAGap)
     AddSecond(80, 95, 20);
     AddSecond(80, 95, 20);
     Show();
-    EXPECT_EQ(CountInColumn(out.dc, 929, 0, 74, g_crECGValue), 2);
-    EXPECT_EQ(CountInColumn(out.dc, 917, 0, H, g_crECGValue), 0);
-    EXPECT_EQ(CountInColumn(out.dc, 917, 0, H, g_crSPO2Value), 0);
-    EXPECT_EQ(CountInColumn(out.dc, 917, 0, H, g_crRespValue), 0);
-    EXPECT_EQ(CountInColumn(out.dc, 905, 0, 74, g_crECGValue), 2);
+    EXPECT_EQ(Column(929, 0, 74, g_crECGValue), 2);
+    EXPECT_EQ(Column(917, 0, H, g_crECGValue), 0);
+    EXPECT_EQ(Column(917, 0, H, g_crSPO2Value), 0);
+    EXPECT_EQ(Column(917, 0, H, g_crRespValue), 0);
+    EXPECT_EQ(Column(905, 0, 74, g_crECGValue), 2);
 }
 
 TEST_F(ThreadDrawTest, TimeScaleChoosesHowMuchHistoryIsDrawn)
@@ -190,9 +192,9 @@ TEST_F(ThreadDrawTest, WaveModeDrawsTheCompressedRespirationWave)
     // 75 points, newest at 935, 12/25 pixel apart: the newest 25 (0) from x 935 to 924.
     EXPECT_EQ(Px(930, 219), g_crRespValue);
     EXPECT_EQ(Px(910, 155), g_crRespValue);
-    EXPECT_EQ(CountInColumn(out.dc, 890, 150, 221, g_crRespValue), 0);  // older than 3 s
+    EXPECT_EQ(Column(890, 150, 221, g_crRespValue), 0);  // older than 3 s
     EXPECT_EQ(Px(35, 168), 0x000000u);  // no rate grid in wave mode
-    EXPECT_EQ(CountInRect(out.dc, CRect(36, 150, 937, 221), kFrame), 0);
+    EXPECT_EQ(InRect(CRect(36, 150, 937, 221), kFrame), 0);
 }
 
 TEST_F(ThreadDrawTest, OnlyANewTrendPointRedraws)
@@ -201,7 +203,7 @@ TEST_F(ThreadDrawTest, OnlyANewTrendPointRedraws)
     std::vector<BYTE> bytes(124, 255);
     td.AddData(bytes.data(), 124, 15, 60, 98);  // 24 wave points, no trend point
     Show();
-    EXPECT_EQ(CountInRect(out.dc, CRect(36, 150, 937, 221), g_crRespValue), 0);
+    EXPECT_EQ(InRect(CRect(36, 150, 937, 221), g_crRespValue), 0);
     EXPECT_TRUE(Shows(620, 222, 32, g_crECGValue, u"呼吸率"));
 
     td.AddData(bytes.data(), 0, 15, 60, 98);  // n = 0 changes nothing
@@ -211,7 +213,7 @@ TEST_F(ThreadDrawTest, OnlyANewTrendPointRedraws)
     td.AddData(bytes.data(), 1, 15, 60, 98);  // the 125th sample completes the trend point
     Show();
     EXPECT_TRUE(Shows(620, 222, 32, g_crECGValue, u"呼吸波"));
-    EXPECT_GT(CountInRect(out.dc, CRect(36, 150, 937, 221), g_crRespValue), 0);
+    EXPECT_GT(InRect(CRect(36, 150, 937, 221), g_crRespValue), 0);
 }
 
 TEST_F(ThreadDrawTest, InputWaitsWhileDrawingIsDisabled)
@@ -219,7 +221,7 @@ TEST_F(ThreadDrawTest, InputWaitsWhileDrawingIsDisabled)
     td.m_bDrawEnable = 0;
     AddSeconds(3, 200);
     Show();
-    EXPECT_EQ(CountInColumn(out.dc, 929, 0, 74, g_crECGValue), 0);
+    EXPECT_EQ(Column(929, 0, 74, g_crECGValue), 0);
     td.m_bDrawEnable = 1;
     Show();
     EXPECT_EQ(Px(929, 32), g_crECGValue);
@@ -244,7 +246,7 @@ TEST_F(ThreadDrawTest, DrawingPassThatFindsACopyIsRetriedLater)
     AddSeconds(2, 200);
     td.onCopy = [&] { td.RunPass(); };  // the thread's pass runs in the middle of the copy
     ASSERT_EQ(td.BlitTo(&out.dc), 0);
-    EXPECT_EQ(CountInColumn(out.dc, 929, 0, 74, g_crECGValue), 0);  // the old picture
+    EXPECT_EQ(Column(929, 0, 74, g_crECGValue), 0);  // the old picture
     td.onCopy = nullptr;
     Show();  // the skipped redraw is still pending
     EXPECT_EQ(Px(929, 32), g_crECGValue);

@@ -12,7 +12,7 @@ using linktest::Bytes;
 
 namespace {
 
-// A builder called with arg (-1: none, or fixed in the call) and the frame it must queue.
+// A builder, its argument (-1: none or fixed in the call) and the frame it must queue.
 struct BuilderCase {
     std::function<int(UartDataThread&, int)> call;
     int arg;
@@ -59,13 +59,10 @@ TEST(CommandBuilderTest, EveryBuilderQueuesItsExactFrameAndLetter)
         {[](T t, int a) { return t.SendCmdT(a); }, 0x1FF, {0x54, 0x80, 0x81, 0xFF, 0xD4}},
         {[](T t, int a) { return t.SendCmdS(a); }, 0x80, {0x53, 0x80, 0x81, 0x80, 0xD4}},
     };
-    // Every builder with a byte of its own gets a value of its own: one that sends a fixed byte
-    // or another builder's field shows.
-    TABLE_COLUMN args{"argument", {}, 0};
+    std::vector<long long> args;  // each its own, so a builder sending a fixed byte shows
     for (const BuilderCase& c : cases)
-        if (c.arg >= 0) args.values.push_back(c.arg);
-    args.atLeast = args.values.size();
-    ExpectColumnsApart({args});
+        if (c.arg >= 0) args.push_back(c.arg);
+    ExpectColumnsApart({{"argument", args, args.size()}});
     UartDataThread link(nullptr);
     int i = 0;
     for (const BuilderCase& c : cases) {

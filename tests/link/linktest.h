@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,14 @@
 namespace linktest {
 
 using Bytes = std::vector<uint8_t>;
+
+// Bytes of ints, each cut to its low byte (v >> 8 gives a high byte).
+inline Bytes Of(std::initializer_list<int> values)
+{
+    Bytes b;
+    for (int v : values) b.push_back(static_cast<uint8_t>(v & 0xFF));
+    return b;
+}
 
 // The wire frame of a type and raw data bytes.
 inline Bytes Frame(uint8_t type, const Bytes& data)

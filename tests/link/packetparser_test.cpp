@@ -9,6 +9,8 @@
 
 using linktest::Bytes;
 using linktest::Frame;
+using linktest::Hr;
+using linktest::Of;
 
 namespace {
 
@@ -89,43 +91,31 @@ TEST_F(PacketParserTest, EcgPacketStoresBeatAndTwentyOneSamplesInBothRings)
     EXPECT_EQ(data->m_ringEcgRec.CountLocked(), 3u);
 }
 
-// The values of every value packet, two rows with no column like another: a value stored
-// through another packet's setter, or read from another byte, shows.
+// Two rows of packet values, no column like another: a value taken from another byte or
+// stored by another setter shows. The arrhythmia code passes even outside 0..8; an SpO2 byte
+// above 127 reads negative.
 struct ValueRow {
-    int leadOff, lead2, hr, pvcs, arra, st1, st2, rr, apnea, tempProbeOff, temp, pr, spo2, fio2, oxyProbeOff;
+    int leadOff, lead2, hr, pvcs, arra, st1, st2, rr, apnea, tempOff, temp, pr, spo2, fio2, oxyOff;
 };
-const ValueRow kValueRows[] = {
-    // The arrhythmia code is passed on as received, even outside 0..8; an SpO2 byte above 127
-    // reads negative.
-    {0x0B, 0x02, 300, 0xC8, 0x0C, -100, 50, 20, 1, 3, 371, 72, 0x80, 0x9C, 5},
-    {0x04, 0x01, 0x1A4, 7, 2, 25, -300, 0x123, 4, 1, 385, 250, 97, 45, 1},
-};
+const ValueRow kValueRows[] = {{0x0B, 2, 300, 0xC8, 0x0C, -100, 50, 20, 1, 3, 371, 72, 0x80, 0x9C, 5},
+                               {0x04, 1, 0x1A4, 7, 2, 25, -300, 0x123, 4, 1, 385, 250, 97, 45, 1}};
 
 TEST_F(PacketParserTest, EveryValuePacketReachesItsSetter)
 {
-    ExpectColumnsApart(IntColumns(kValueRows, "leadOff lead2 hr pvcs arra st1 st2 rr apnea tempProbeOff temp pr spo2 fio2 "
-                                              "oxyProbeOff"));
-    auto hi = [](int v) { return static_cast<uint8_t>((v >> 8) & 0xFF); };
-    auto lo = [](int v) { return static_cast<uint8_t>(v & 0xFF); };
-    uint32_t frames = 0;
+    ExpectColumnsApart(IntColumns(kValueRows, "leadOff lead2 hr pvcs arra st1 st2 rr apnea tempOff temp pr spo2 fio2 oxyOff"));
     for (const ValueRow& r : kValueRows) {
-        Feed(Frame(0x06, {lo(r.leadOff), lo(r.lead2)}));
-        Feed(Frame(0x07, {hi(r.hr), lo(r.hr)}));
-        Feed(Frame(0x09, {lo(r.pvcs)}));
-        Feed(Frame(0x0A, {lo(r.arra), 0x00}));
-        Feed(Frame(0x0B, {hi(r.st1), lo(r.st1), hi(r.st2), lo(r.st2)}));
-        Feed(Frame(0x0C, {1, 2, 3, 4, 5, 6}));
-        Feed(Frame(0x11, {hi(r.rr), lo(r.rr)}));
-        Feed(Frame(0x12, {lo(r.apnea), 0x00, 0x00}));
-        Feed(Frame(0x15, {lo(r.tempProbeOff), hi(r.temp), lo(r.temp), 0x00, 0x00}));
-        Feed(Frame(0x17, {0x00, hi(r.pr), lo(r.pr), lo(r.spo2)}));
-        Feed(Frame(0x30, {lo(r.fio2)}));
-        Feed(Frame(0x31, {lo(r.oxyProbeOff)}));
+        for (const Bytes& f : {Frame(0x06, Of({r.leadOff, r.lead2})), Frame(0x07, Of({r.hr >> 8, r.hr})),
+                               Frame(0x09, Of({r.pvcs})), Frame(0x0A, Of({r.arra, 0})),
+                               Frame(0x0B, Of({r.st1 >> 8, r.st1, r.st2 >> 8, r.st2})), Frame(0x0C, {1, 2, 3, 4, 5, 6}),
+                               Frame(0x11, Of({r.rr >> 8, r.rr})), Frame(0x12, Of({r.apnea, 0, 0})),
+                               Frame(0x15, Of({r.tempOff, r.temp >> 8, r.temp, 0, 0})),
+                               Frame(0x17, Of({0, r.pr >> 8, r.pr, r.spo2})), Frame(0x30, Of({r.fio2})),
+                               Frame(0x31, Of({r.oxyOff}))})
+            Feed(f);
         Parse();
-        EXPECT_EQ(parser.GoodFrames(), frames += 12);
+        EXPECT_EQ(parser.GoodFrames(), &r == kValueRows ? 12u : 24u);
         EXPECT_EQ(ring.Count(), 0);
-
-        uint8_t leadOff = 0, lead2 = 0, pvcs = 0, arra = 0, fio2 = 0, oxyProbe = 0;
+        uint8_t leadOff = 0, lead2 = 0, pvcs = 0, arra = 0, fio2 = 0, oxyOff = 0;
         uint16_t temp = 0;
         int16_t st1 = 0, st2 = 0;
         data->GetEcgLeadOff(&leadOff, &lead2);
@@ -134,12 +124,11 @@ TEST_F(PacketParserTest, EveryValuePacketReachesItsSetter)
         data->GetEcgSt(&st1, &st2);
         data->GetTemp(&temp);
         data->GetAirOxy(&fio2);
-        data->GetAirOxyProbeOff(&oxyProbe);
-        EXPECT_EQ(std::vector<int>({leadOff, lead2, linktest::Hr(*data), pvcs, arra, st1, st2, data->m_wRespRr,
-                                    data->m_byRespApnea, data->m_byTempProbeOff, temp, data->m_wSpo2Pr,
-                                    static_cast<int16_t>(data->m_wSpo2), fio2, oxyProbe}),
-                  std::vector<int>({r.leadOff, r.lead2, r.hr, r.pvcs, r.arra, r.st1, r.st2, r.rr, r.apnea, r.tempProbeOff,
-                                    r.temp, r.pr, static_cast<int8_t>(r.spo2), r.fio2, r.oxyProbeOff}));
+        data->GetAirOxyProbeOff(&oxyOff);
+        EXPECT_EQ(std::vector<int>({leadOff, lead2, Hr(*data), pvcs, arra, st1, st2, data->m_wRespRr, data->m_byRespApnea,
+                                    data->m_byTempProbeOff, temp, data->m_wSpo2Pr, int16_t(data->m_wSpo2), fio2, oxyOff}),
+                  std::vector<int>({r.leadOff, r.lead2, r.hr, r.pvcs, r.arra, r.st1, r.st2, r.rr, r.apnea, r.tempOff,
+                                    r.temp, r.pr, int8_t(r.spo2), r.fio2, r.oxyOff}));
     }
 }
 
@@ -181,7 +170,7 @@ TEST_F(PacketParserTest, BadChecksumIsSkippedAndTheNextFrameArrivesInTheSameCall
     Feed(bad);
     Feed(Frame(0x07, {0x00, 0x50}));
     Parse();
-    EXPECT_EQ(linktest::Hr(*data), 80);
+    EXPECT_EQ(Hr(*data), 80);
     EXPECT_EQ(parser.BadFrames(), 1u);
     EXPECT_EQ(parser.SkippedBytes(), 6u);
 }
@@ -193,7 +182,7 @@ TEST_F(PacketParserTest, StrayBytesAreDroppedAlone)
         Feed({stray});
         Feed(Frame(0x07, {0x00, stray}));
         Parse();
-        EXPECT_EQ(linktest::Hr(*data), stray);
+        EXPECT_EQ(Hr(*data), stray);
         EXPECT_EQ(parser.SkippedBytes() - skipped, 1u);
         EXPECT_EQ(parser.BadFrames(), 0u);  // an unknown type is no frame that failed its check
     }
@@ -205,7 +194,7 @@ TEST_F(PacketParserTest, TruncatedFrameDoesNotSwallowTheFrameBehindIt)
     Feed(Bytes(ecg.begin(), ecg.begin() + 7));  // cut short
     Feed(Frame(0x07, {0x00, 0x42}));
     Parse();
-    EXPECT_EQ(linktest::Hr(*data), 0x42);
+    EXPECT_EQ(Hr(*data), 0x42);
     EXPECT_EQ(ring.Count(), 0);
     EXPECT_EQ(parser.BadFrames(), 1u);
 }
@@ -222,7 +211,7 @@ TEST_F(PacketParserTest, FrameOneByteShortIsDroppedEvenWhenTheNextTypeMatchesIts
     Feed(cut);
     Feed(Frame(0x11, {0x00, 0x14}));
     Parse();
-    EXPECT_EQ(linktest::Hr(*data), 120);
+    EXPECT_EQ(Hr(*data), 120);
     EXPECT_EQ(data->m_wRespRr, 20);
     EXPECT_EQ(parser.GoodFrames(), 2u);
     EXPECT_EQ(parser.BadFrames(), 1u);

@@ -10,6 +10,7 @@
 
 using linktest::Bytes;
 using linktest::Decoded;
+using linktest::Of;
 
 namespace {
 
@@ -170,47 +171,39 @@ TEST_F(SignalSimulatorTest, PlethStatusByteCarriesStrengthAndProbeBits)
     EXPECT_TRUE(sawPeak);
 }
 
-// The simulator values, two rows with no column like another: a value sent in another's place
-// shows.
+// Two rows of simulator values, no column like another: a value sent in another's place shows.
+// Of the SpO2 only the low byte travels.
 struct SimRow {
-    int hr, st, leadOff, arra, rr, apnea, pr, spo2, temp, tempProbeOff, airOxy, airOxyProbeOff;
+    int hr, st, leadOff, arra, rr, apnea, pr, spo2, temp, tempOff, oxy, oxyOff;
 };
-const SimRow kSimRows[] = {
-    {0x1A4, -100, 0x05, 7, 0x123, 1, 250, 0x161, 385, 3, 45, 2},  // of the SpO2 only the low byte travels
-    {72, 25, 0x0A, 2, 18, 4, 0x1C2, 97, 366, 1, 21, 5},
-};
+const SimRow kSimRows[] = {{0x1A4, -100, 0x05, 7, 0x123, 1, 250, 0x161, 385, 3, 45, 2},
+                           {72, 25, 0x0A, 2, 18, 4, 0x1C2, 97, 366, 1, 21, 5}};
 
 TEST_F(SignalSimulatorTest, PeriodicFramesCarryTheSimulatorValues)
 {
-    ExpectColumnsApart(IntColumns(kSimRows, "hr st leadOff arra rr apnea pr spo2 temp tempProbeOff airOxy airOxyProbeOff"));
-    auto hi = [](int v) { return static_cast<uint8_t>((v >> 8) & 0xFF); };
-    auto lo = [](int v) { return static_cast<uint8_t>(v & 0xFF); };
+    ExpectColumnsApart(IntColumns(kSimRows, "hr st leadOff arra rr apnea pr spo2 temp tempOff oxy oxyOff"));
     for (const SimRow& r : kSimRows) {
         theApp.m_nSimHr = r.hr;
         theApp.m_nSimSt = r.st;
-        theApp.m_bySimLeadOff = lo(r.leadOff);
-        theApp.m_bySimArra = lo(r.arra);
+        theApp.m_bySimLeadOff = static_cast<BYTE>(r.leadOff);
+        theApp.m_bySimArra = static_cast<BYTE>(r.arra);
         theApp.m_wSimRr = static_cast<WORD>(r.rr);
-        theApp.m_bySimApnea = lo(r.apnea);
+        theApp.m_bySimApnea = static_cast<BYTE>(r.apnea);
         theApp.m_nSimPr = r.pr;
         theApp.m_nSimSpo2 = r.spo2;
         theApp.m_wSimTemp = static_cast<WORD>(r.temp);
-        theApp.m_bySimTempProbeOff = lo(r.tempProbeOff);
-        theApp.m_bySimAirOxy = lo(r.airOxy);
-        theApp.m_bySimAirOxyProbeOff = lo(r.airOxyProbeOff);
+        theApp.m_bySimTempProbeOff = static_cast<BYTE>(r.tempOff);
+        theApp.m_bySimAirOxy = static_cast<BYTE>(r.oxy);
+        theApp.m_bySimAirOxyProbeOff = static_cast<BYTE>(r.oxyOff);
         std::map<uint8_t, Bytes> last;
         for (int tick = 0; tick < 100; ++tick)
             for (const auto& f : TickAndDrain()) last[f.type] = f.data;
-        EXPECT_EQ(last[0x06], (Bytes{lo(r.leadOff), 0x00}));
-        EXPECT_EQ(last[0x07], (Bytes{hi(r.hr), lo(r.hr)}));
-        EXPECT_EQ(last[0x0B], (Bytes{hi(r.st), lo(r.st), hi(r.st), lo(r.st)}));
-        EXPECT_EQ(last[0x0A], (Bytes{lo(r.arra), 0x00}));
-        EXPECT_EQ(last[0x11], (Bytes{hi(r.rr), lo(r.rr)}));
-        EXPECT_EQ(last[0x12], (Bytes{lo(r.apnea), 0x00, 0x00}));
-        EXPECT_EQ(last[0x17], (Bytes{0x00, hi(r.pr), lo(r.pr), lo(r.spo2)}));
-        EXPECT_EQ(last[0x15], (Bytes{lo(r.tempProbeOff), hi(r.temp), lo(r.temp), hi(r.temp), lo(r.temp)}));
-        EXPECT_EQ(last[0x30], (Bytes{lo(r.airOxy)}));
-        EXPECT_EQ(last[0x31], (Bytes{lo(r.airOxyProbeOff)}));
+        const std::map<uint8_t, Bytes> expected = {
+            {0x06, Of({r.leadOff, 0})}, {0x07, Of({r.hr >> 8, r.hr})}, {0x0B, Of({r.st >> 8, r.st, r.st >> 8, r.st})},
+            {0x0A, Of({r.arra, 0})}, {0x11, Of({r.rr >> 8, r.rr})}, {0x12, Of({r.apnea, 0, 0})},
+            {0x17, Of({0, r.pr >> 8, r.pr, r.spo2})}, {0x15, Of({r.tempOff, r.temp >> 8, r.temp, r.temp >> 8, r.temp})},
+            {0x30, Of({r.oxy})}, {0x31, Of({r.oxyOff})}};
+        for (const auto& [type, bytes] : expected) EXPECT_EQ(last[type], bytes) << "type " << int(type);
     }
 }
 

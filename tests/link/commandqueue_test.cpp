@@ -8,7 +8,7 @@
 #include "support/columns.h"
 #include "platform/fakeclock.h"
 
-using linktest::Bytes;
+using namespace linktest;
 
 namespace {
 
@@ -97,7 +97,7 @@ TEST(CommandQueueTest, FrameLongerThanASlotIsRefused)
 
 class StopAndWaitTest : public ::testing::Test {
 protected:
-    void SetUp() override { data = linktest::FreshData(); }
+    void SetUp() override { data = FreshData(); }
 
     int Step()
     {
@@ -107,7 +107,7 @@ protected:
     }
     void Ack(uint8_t letter, uint8_t st)
     {
-        auto f = linktest::Frame(0x04, {letter, st});
+        auto f = Frame(0x04, {letter, st});
         link.RxRing().Append(f.data(), static_cast<int>(f.size()));
         link.ParseRxData();
     }

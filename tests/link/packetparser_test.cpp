@@ -7,16 +7,13 @@
 #include "linktest.h"
 #include "support/columns.h"
 
-using linktest::Bytes;
-using linktest::Frame;
-using linktest::Hr;
-using linktest::Of;
+using namespace linktest;
 
 namespace {
 
 class PacketParserTest : public ::testing::Test {
 protected:
-    void SetUp() override { data = linktest::FreshData(); }
+    void SetUp() override { data = FreshData(); }
 
     void Feed(const Bytes& bytes) { ASSERT_TRUE(ring.Append(bytes.data(), static_cast<int>(bytes.size()))); }
     void Parse() { parser.ParseRxData(ring, data.get(), queue); }
@@ -82,7 +79,7 @@ TEST_F(PacketParserTest, EcgPacketStoresBeatAndTwentyOneSamplesInBothRings)
     int beat = 0;
     data->GetEcgBeat(&beat);
     EXPECT_EQ(beat, 1);
-    auto ecg = linktest::TakeEcg(*data);
+    auto ecg = TakeEcg(*data);
     ASSERT_EQ(ecg[0].size(), 3u);
     auto expected = Channels(2148, 1947, 4095);
     for (int t = 0; t < 3; ++t)
@@ -137,9 +134,9 @@ TEST_F(PacketParserTest, WavePacketsAndPlethStatus)
     Feed(Frame(0x10, {10, 200, 30}));
     Feed(Frame(0x16, {40, 50, 60, 0x9D}));
     Parse();
-    EXPECT_EQ(linktest::TakeResp(*data), (Bytes{10, 200, 30}));
+    EXPECT_EQ(TakeResp(*data), (Bytes{10, 200, 30}));
     OXY_SHOW_DATA show{};
-    EXPECT_EQ(linktest::TakeBytes(*data, &CMonitorData::GetShowSpo2, show, 8), (Bytes{40, 50, 60}));
+    EXPECT_EQ(TakeBytes(*data, &CMonitorData::GetShowSpo2, show, 8), (Bytes{40, 50, 60}));
     EXPECT_EQ(show.u8Strength, 13);
     EXPECT_EQ(data->m_wSpo2FingerOff, 1);
     EXPECT_EQ(data->m_wSpo2ProbeOff, 1);
@@ -157,7 +154,7 @@ TEST_F(PacketParserTest, PartialFrameWaitsForTheRest)
     Feed(Bytes(ecg.begin() + 10, ecg.end()));
     Parse();
     EXPECT_EQ(ring.Count(), 0);
-    EXPECT_EQ(linktest::TakeEcg(*data)[0], (std::vector<uint16_t>{2100, 2100, 2100}));
+    EXPECT_EQ(TakeEcg(*data)[0], (std::vector<uint16_t>{2100, 2100, 2100}));
     int beat = 1;
     data->GetEcgBeat(&beat);
     EXPECT_EQ(beat, 0);  // a frame without the beat mark sets no beat
@@ -270,7 +267,7 @@ TEST(PacketParserStreamTest, ValidFramesSurviveGarbageInAnyChunking)
         expected.insert(expected.end(), samples.begin(), samples.end());
     }
     for (int chunk : {1, 2, 3, 5, 7, 13, 64, 1000, static_cast<int>(stream.size())}) {
-        auto data = linktest::FreshData();
+        auto data = FreshData();
         CRxRing ring;
         CCommandQueue queue;
         CPacketParser parser;
@@ -279,7 +276,7 @@ TEST(PacketParserStreamTest, ValidFramesSurviveGarbageInAnyChunking)
             ASSERT_TRUE(ring.Append(stream.data() + at, n));
             parser.ParseRxData(ring, data.get(), queue);
         }
-        EXPECT_EQ(linktest::TakeResp(*data), expected) << "chunk " << chunk;
+        EXPECT_EQ(TakeResp(*data), expected) << "chunk " << chunk;
         EXPECT_EQ(parser.GoodFrames(), 80u) << "chunk " << chunk;
         EXPECT_EQ(ring.Count(), 0) << "chunk " << chunk;
     }

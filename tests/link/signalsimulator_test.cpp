@@ -8,9 +8,7 @@
 #include "linktest.h"
 #include "support/columns.h"
 
-using linktest::Bytes;
-using linktest::Decoded;
-using linktest::Of;
+using namespace linktest;
 
 namespace {
 
@@ -109,7 +107,7 @@ protected:
     {
         sim.Tick(ring);
         if (bytes != nullptr) *bytes = ring.Count();
-        return linktest::DrainFrames(ring);
+        return DrainFrames(ring);
     }
 
     CRxRing ring;

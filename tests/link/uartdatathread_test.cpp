@@ -9,7 +9,7 @@
 #include "support/waitfor.h"
 #include "platform/fakeclock.h"
 
-using linktest::Bytes;
+using namespace linktest;
 
 namespace {
 
@@ -17,7 +17,7 @@ class LinkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        data = linktest::FreshData();
+        data = FreshData();
         link = std::make_unique<UartDataThread>(data.get());
     }
     void Ticks(int n)
@@ -55,7 +55,7 @@ TEST_F(LinkTest, HundredTicksFillValuesAndRingsExactly)
     EXPECT_EQ(link->Parser().BadFrames(), 0u);
     EXPECT_EQ(link->Parser().SkippedBytes(), 0u);
 
-    auto ecg = linktest::TakeEcg(*data, 4096);
+    auto ecg = TakeEcg(*data, 4096);
     ASSERT_EQ(ecg[0].size(), 2400u);  // 8 frames of 3 time points per tick
     for (int k = 0; k < 2400; ++k) {
         auto want = ExpectedChannels(SimEcgSample(static_cast<uint64_t>(k)));
@@ -65,8 +65,8 @@ TEST_F(LinkTest, HundredTicksFillValuesAndRingsExactly)
         CSingleLock guard(data->m_csEcgRec);
         EXPECT_EQ(data->m_ringEcgRec.CountLocked(), 2400u);
     }
-    Bytes resp = linktest::TakeResp(*data);
-    Bytes pleth = linktest::TakePleth(*data);
+    Bytes resp = TakeResp(*data);
+    Bytes pleth = TakePleth(*data);
     ASSERT_EQ(resp.size(), 600u);
     ASSERT_EQ(pleth.size(), 600u);
     for (int i = 0; i < 600; ++i) {
@@ -181,7 +181,7 @@ TEST_F(LinkTest, CatchUpAfterALongStallKeepsTheRingsWithinCapacityAndInOrder)
         }
         if (t < nextDraw) continue;
         nextDraw += 50;
-        auto ecg = linktest::TakeEcg(*data, 64);
+        auto ecg = TakeEcg(*data, 64);
         if (written - next > cap) {
             next = written - cap;  // the oldest time point still in the ring
             overran = true;
@@ -212,7 +212,7 @@ private:
 
 TEST(LinkLoopTest, RunOnTheFakeClockEndsStartupAndStopsOnTheFlag)
 {
-    auto data = linktest::FreshData();
+    auto data = FreshData();
     StoppingClock clock(7000, 20000);
     UartDataThread link(data.get());
     clock.m_link = &link;
@@ -221,23 +221,23 @@ TEST(LinkLoopTest, RunOnTheFakeClockEndsStartupAndStopsOnTheFlag)
     EXPECT_EQ(link.SerialPort(), nullptr);  // closed and deleted by ExitInstance
     EXPECT_FALSE(data->InStartupPhase());
     EXPECT_EQ(clock.TickCount(), 7000u + 20000u);
-    auto ecg = linktest::TakeEcg(*data, 20000);
+    auto ecg = TakeEcg(*data, 20000);
     EXPECT_EQ(ecg[0].size(), static_cast<size_t>(20000 / 48 * 24));
-    EXPECT_EQ(linktest::Hr(*data), 30);
+    EXPECT_EQ(Hr(*data), 30);
 }
 
 TEST(UartDataThreadThreadTest, StartsRunsTakesCommandsAndStops)
 {
-    auto data = linktest::FreshData();
+    auto data = FreshData();
     theApp.m_nComPort = -1;
     CThreadHandle handle;
     UartDataThread* link = AfxBeginThread<UartDataThread>(&handle, data.get());
     EXPECT_EQ(link->SendNibpReset(), 0);
     EXPECT_EQ(link->SendRespGain(2), 0);
-    WaitFor([&] { return linktest::Hr(*data) == 30; });
-    auto ecg = linktest::TakeEcg(*data, 4096);
+    WaitFor([&] { return Hr(*data) == 30; });
+    auto ecg = TakeEcg(*data, 4096);
     EXPECT_GT(ecg[0].size(), 0u);
-    EXPECT_EQ(linktest::Hr(*data), 30);
+    EXPECT_EQ(Hr(*data), 30);
     link->m_bExit = 1;
     EXPECT_TRUE(handle.Join());
     theApp.m_nComPort = 0;

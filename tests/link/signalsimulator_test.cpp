@@ -183,16 +183,16 @@ TEST_F(SignalSimulatorTest, PeriodicFramesCarryTheSimulatorValues)
     for (const SimRow& r : kSimRows) {
         theApp.m_nSimHr = r.hr;
         theApp.m_nSimSt = r.st;
-        theApp.m_bySimLeadOff = static_cast<BYTE>(r.leadOff);
-        theApp.m_bySimArra = static_cast<BYTE>(r.arra);
-        theApp.m_wSimRr = static_cast<WORD>(r.rr);
-        theApp.m_bySimApnea = static_cast<BYTE>(r.apnea);
+        theApp.m_bySimLeadOff = r.leadOff;
+        theApp.m_bySimArra = r.arra;
+        theApp.m_wSimRr = r.rr;
+        theApp.m_bySimApnea = r.apnea;
         theApp.m_nSimPr = r.pr;
         theApp.m_nSimSpo2 = r.spo2;
-        theApp.m_wSimTemp = static_cast<WORD>(r.temp);
-        theApp.m_bySimTempProbeOff = static_cast<BYTE>(r.tempOff);
-        theApp.m_bySimAirOxy = static_cast<BYTE>(r.oxy);
-        theApp.m_bySimAirOxyProbeOff = static_cast<BYTE>(r.oxyOff);
+        theApp.m_wSimTemp = r.temp;
+        theApp.m_bySimTempProbeOff = r.tempOff;
+        theApp.m_bySimAirOxy = r.oxy;
+        theApp.m_bySimAirOxyProbeOff = r.oxyOff;
         std::map<uint8_t, Bytes> last;
         for (int tick = 0; tick < 100; ++tick)
             for (const auto& f : TickAndDrain()) last[f.type] = f.data;

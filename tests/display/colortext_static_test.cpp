@@ -8,25 +8,16 @@ using namespace surfacecheck;
 
 namespace {
 
-// Paints the label into a fresh picture of its size.
-struct PaintedLabel {
-    CBitmap bmp;
-    CDC dc;
-    explicit PaintedLabel(CColorText_Static& label)
-    {
-        CRect client;
-        label.GetClientRect(&client);
-        bmp.CreateBitmap(client.Width(), client.Height());
-        dc.CreateCompatibleDC(nullptr);
-        dc.SelectObject(&bmp);
-        dc.FillSolidRect(client, RGB(9, 9, 9));
-        label.PaintWith(&dc);
-    }
-};
-
 class ColorTextTest : public ::testing::Test {
 protected:
     void Create() { label.Create(u"PLETH", 0x50000000, CRect(10, 460, 70, 480), &parent, 0x10202); }
+    // The bottom-right pixel of the label painted into a fresh picture.
+    COLORREF PaintedCorner()
+    {
+        CBitmap painted;
+        PaintInto(label, painted);
+        return painted.GetPixel(59, 19);
+    }
     RecordingParent parent;
     CColorText_Static label;
 };
@@ -36,30 +27,28 @@ TEST_F(ColorTextTest, TextAndBackgroundInTheLabelsOwnColours)
     label.SetTextColor(0xFFCD80);  // before the window exists: stored, nothing invalidated
     EXPECT_FALSE(label.NeedsPaint());
     Create();
-    label.SetBkColor(0);
+    label.SetBkColor(0x203040);  // not the black of a fresh picture: the label fills it
     label.SetFontPointSize(160, u"宋体", TRUE);
     ASSERT_NE(label.GetOwnFont(), nullptr);
     EXPECT_EQ(label.GetOwnFont()->CellHeight(), 21);
-    PaintedLabel painted(label);
-    Scratch expected(CRect(0, 0, 60, 20), 0);
+    CBitmap painted;
+    PaintInto(label, painted);
+    Scratch expected(CRect(0, 0, 60, 20), 0x203040);
     expected.dc.SetBkMode(TRANSPARENT);
     expected.Text({0, 0}, u"PLETH", 21, 0xFFCD80);
-    EXPECT_EQ(Mismatches(painted.bmp, expected, CRect(0, 0, 60, 20)), 0);
-    EXPECT_GT(CountColour(painted.bmp, CRect(0, 0, 60, 20), 0xFFCD80), 10);
+    EXPECT_EQ(expected.DifferingIn(painted), 0);
+    EXPECT_GT(CountColour(painted, CRect(0, 0, 60, 20), 0xFFCD80), 10);
 }
 
 TEST_F(ColorTextTest, UnsetBackgroundIsTheButtonFaceAndDisabledIsGrey)
 {
     Create();
-    PaintedLabel face(label);
-    EXPECT_EQ(face.bmp.GetPixel(59, 19), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(PaintedCorner(), GetSysColor(COLOR_BTNFACE));
     label.SetBkColor(0x123456);
     label.EnableWindow(FALSE);
-    PaintedLabel disabled(label);
-    EXPECT_EQ(disabled.bmp.GetPixel(59, 19), CColorText_Static::kDisabledBackground);
+    EXPECT_EQ(PaintedCorner(), CColorText_Static::kDisabledBackground);
     label.EnableWindow(TRUE);
-    PaintedLabel enabled(label);
-    EXPECT_EQ(enabled.bmp.GetPixel(59, 19), 0x123456u);
+    EXPECT_EQ(PaintedCorner(), 0x123456u);
 }
 
 TEST_F(ColorTextTest, FontThatCannotBeMadeFallsBackToTheWindowFont)

@@ -20,11 +20,16 @@ protected:
         ASSERT_TRUE(view.Create(nullptr, CRect(0, 0, W, H), 123, WS_VISIBLE | SS_NOTIFY));
     }
     void TearDown() override { theApp.m_pThreadDraw = nullptr; }
-    void DoubleClick(int x, int y)
+    // Double-clicks each point in turn, then expects the two settings.
+    void DoubleClicks(std::initializer_list<CPoint> points, int timeScale, int viewMode)
     {
-        clock.Advance(1000);
-        screen.Click(CPoint(x, y));
-        screen.Click(CPoint(x, y));
+        for (CPoint p : points) {
+            clock.Advance(1000);
+            screen.Click(p);
+            screen.Click(p);
+        }
+        EXPECT_EQ(view.GetTimeScale(), timeScale);
+        EXPECT_EQ(view.GetViewMode(), viewMode);
     }
     // The main dialog's once-a-second step: copy the picture into the view and repaint.
     void CopyAndPaint()
@@ -54,35 +59,19 @@ TEST_F(EcgRespSpo2TrendTest, CreationEnablesTheDrawingThreadButShowsBlackUntilTh
 
 TEST_F(EcgRespSpo2TrendTest, ZoneBoundsAreExclusive)
 {
-    DoubleClick(260, 240);
-    DoubleClick(350, 240);
-    DoubleClick(300, 222);
-    DoubleClick(620, 240);
-    DoubleClick(710, 240);
-    DoubleClick(650, 222);
-    DoubleClick(500, 240);
-    EXPECT_EQ(view.GetTimeScale(), 0);
-    EXPECT_EQ(view.GetViewMode(), 0);
+    DoubleClicks({{260, 240}, {350, 240}, {300, 222}, {620, 240}, {710, 240}, {650, 222}, {500, 240}}, 0, 0);
 }
 
 TEST_F(EcgRespSpo2TrendTest, EachZoneTogglesItsOwnSetting)
 {
-    DoubleClick(300, 240);
-    EXPECT_EQ(view.GetTimeScale(), 1);
-    EXPECT_EQ(view.GetViewMode(), 0);
-    DoubleClick(650, 240);
-    EXPECT_EQ(view.GetTimeScale(), 1);
-    EXPECT_EQ(view.GetViewMode(), 1);
-    DoubleClick(261, 264);
-    DoubleClick(709, 223);
-    EXPECT_EQ(view.GetTimeScale(), 0);
-    EXPECT_EQ(view.GetViewMode(), 0);
+    DoubleClicks({{300, 240}}, 1, 0);
+    DoubleClicks({{650, 240}}, 1, 1);
+    DoubleClicks({{261, 264}, {709, 223}}, 0, 0);
 }
 
 TEST_F(EcgRespSpo2TrendTest, NewModesReachThePictureWithTheNextTrendPoint)
 {
-    DoubleClick(300, 240);
-    DoubleClick(650, 240);
+    DoubleClicks({{300, 240}, {650, 240}}, 1, 1);
     thread.RunPass();
     CopyAndPaint();
     // No trend point yet: still the first background with its captions.

@@ -30,6 +30,12 @@ protected:
             if (Pic().GetPixel(x, y) == c) cols.push_back(x);
         return cols;
     }
+    // The ISO and ST lines stand alone in their columns.
+    void ExpectLines(int iso, int st)
+    {
+        EXPECT_EQ(ColumnsOf(kIso), std::vector<int>{iso});
+        EXPECT_EQ(ColumnsOf(kSt), std::vector<int>{st});
+    }
     bool CaptionsShown()
     {
         return ShowsText(Pic(), 0, 64, 20, kGreen, u"I") && ShowsText(Pic(), 0, 216, 20, kGreen, u"II");
@@ -50,8 +56,7 @@ TEST_F(EcgStWaveTest, CaptionsSitAtTheTwoBaselines)
 TEST_F(EcgStWaveTest, DefaultPointsDrawFullHeightLinesEitherSideOfTheReference)
 {
     view.DrawTemplate();
-    EXPECT_EQ(ColumnsOf(kIso), std::vector<int>{149});
-    EXPECT_EQ(ColumnsOf(kSt), std::vector<int>{185});
+    ExpectLines(149, 185);
     EXPECT_EQ(CountInColumn(Pic(), 149, 0, 300, kIso), 300);
     EXPECT_EQ(CountInColumn(Pic(), 185, 0, 300, kSt), 300);
 }
@@ -59,18 +64,15 @@ TEST_F(EcgStWaveTest, DefaultPointsDrawFullHeightLinesEitherSideOfTheReference)
 TEST_F(EcgStWaveTest, OffsetsFollowTheSignAndAreClamped)
 {
     Draw(500, 500);
-    EXPECT_EQ(ColumnsOf(kIso), std::vector<int>{41});
-    EXPECT_EQ(ColumnsOf(kSt), std::vector<int>{289});
+    ExpectLines(41, 289);
     Draw(-8, 3);
-    EXPECT_EQ(ColumnsOf(kIso), std::vector<int>{165});
-    EXPECT_EQ(ColumnsOf(kSt), std::vector<int>{163});
+    ExpectLines(165, 163);
     Draw(80, -8);
     EXPECT_EQ(ColumnsOf(kIso), std::vector<int>{167});
     // Far negative points stay inside the drawing area instead of reaching the captions or
     // leaving the picture.
     Draw(-5000, -5000);
-    EXPECT_EQ(ColumnsOf(kIso), std::vector<int>{289});
-    EXPECT_EQ(ColumnsOf(kSt), std::vector<int>{41});
+    ExpectLines(289, 41);
     EXPECT_TRUE(CaptionsShown());
 }
 
@@ -80,8 +82,7 @@ TEST_F(EcgStWaveTest, StoringPointsDoesNotRedrawAndRedrawingLeavesTwoLines)
     view.SetMeasurePoints(200, 200);
     EXPECT_EQ(ColumnsOf(kIso), std::vector<int>{149});
     for (int i = 0; i < 3; ++i) view.DrawTemplate();
-    EXPECT_EQ(ColumnsOf(kIso), std::vector<int>{115});
-    EXPECT_EQ(ColumnsOf(kSt), std::vector<int>{215});
+    ExpectLines(115, 215);
     EXPECT_EQ(CountInRect(Pic(), CRect(40, 0, 291, 300), kIso), 300);
     EXPECT_EQ(CountInRect(Pic(), CRect(40, 0, 291, 300), kSt), 300);
     EXPECT_TRUE(CaptionsShown());

@@ -2,6 +2,8 @@
 // items with a setter, the widest value and shorter values with the text each must show.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -156,4 +158,14 @@ inline bool ItemShows(CValuePanel& panel, size_t index, const std::u16string& te
 inline bool ItemShows(CValuePanel& panel, size_t index, const std::u16string& text)
 {
     return ItemShows(panel, index, text, panel.Items().at(index)->crText);
+}
+
+// Sets each value in turn and expects the item to show its text.
+inline void ExpectShown(CValuePanel& panel, size_t index, const std::function<void(CValuePanel&, int)>& set,
+                        const std::vector<ValueCase>& cases)
+{
+    for (const ValueCase& c : cases) {
+        set(panel, c.value);
+        EXPECT_TRUE(ItemShows(panel, index, c.text)) << c.value;
+    }
 }

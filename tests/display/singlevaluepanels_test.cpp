@@ -12,12 +12,7 @@ TEST(TempPanel, TemperatureHasNoRangeAndItsUnitOnlyNamesTheScale)
 {
     CreatedPanel created(AllFaces()[2]);
     auto& temp = static_cast<CStaticValueTempNormal&>(*created.panel);
-    temp.SetTemp(-100, true);
-    EXPECT_TRUE(ItemShows(temp, 0, u"---"));
-    temp.SetTemp(-50, false);
-    EXPECT_TRUE(ItemShows(temp, 0, u"-5.0"));
-    temp.SetTemp(1000, false);
-    EXPECT_TRUE(ItemShows(temp, 0, u"100.0"));
+    ExpectShown(temp, 0, Setter(&CStaticValueTempNormal::SetTemp), {{-100, u"---"}, {-50, u"-5.0"}, {1000, u"100.0"}});
     temp.SetTempAlmH(390, true);
     temp.SetTempAlmL(355, true);
     temp.SetTempUnit(1, true);
@@ -61,10 +56,7 @@ TEST(FaPanel, ConcentrationMarkerRangeAndUnit)
 {
     CreatedPanel created(AllFaces()[5]);
     auto& fa = static_cast<CStaticValueFANormal&>(*created.panel);
-    fa.SetAirOxy(-100, true);
-    EXPECT_TRUE(ItemShows(fa, 0, u"---"));
-    fa.SetAirOxy(101, false);
-    EXPECT_TRUE(ItemShows(fa, 0, u"100"));
+    ExpectShown(fa, 0, Setter(&CStaticValueFANormal::SetAirOxy), {{-100, u"---"}, {101, u"100"}});
     fa.SetAirOxyAlmL(21, true);
     for (int layout : {0, 1}) {
         fa.SetLargeMode(layout);

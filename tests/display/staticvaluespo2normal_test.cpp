@@ -90,12 +90,7 @@ TEST_F(Spo2PanelTest, PartialRefreshesKeepTheScreenEqualToThePicture)
     CHeadlessScreen screen(1400, 800);
     screen.PaintPass();
     const CSize size = spo2.GetLayoutSize();
-    auto differences = [&] {
-        int count = 0;
-        for (int y = 0; y < size.cy; ++y)
-            for (int x = 0; x < size.cx; ++x) count += screen.Frame().GetPixel(940 + x, 60 + y) != spo2.GetSurfacePixel(x, y);
-        return count;
-    };
+    auto differences = [&] { return PixelsDiffering(spo2.Surface(), CRect(CPoint(0, 0), size), screen.Frame(), {940, 60}); };
     EXPECT_EQ(differences(), 0);
     spo2.SetAlmFlag(1);
     for (int tick = 0; tick < 60; ++tick) {

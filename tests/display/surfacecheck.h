@@ -5,10 +5,12 @@
 #include <string>
 
 #include "display/displayfont.h"
+#include "display/panelpicture.h"
 #include "platform/bitmap.h"
 #include "platform/dc.h"
 #include "platform/font.h"
 #include "platform/geometry.h"
+#include "support/picture.h"
 
 namespace surfacecheck {
 
@@ -50,16 +52,21 @@ struct Scratch {
         dc.SetTextColor(colour);
         dc.TextOut(at.x - origin.x, at.y - origin.y, text);
     }
+    // Pixels of the same area of picture that differ from the scratch.
+    int DifferingIn(const CBitmap& picture) const
+    {
+        return PixelsDiffering(bmp, CRect(0, 0, bmp.Width(), bmp.Height()), picture, origin);
+    }
     CPoint origin;
 };
 
-// Pixels of area that differ between the picture and the scratch.
-inline int Mismatches(const CBitmap& picture, const Scratch& expected, const CRect& area)
+// Pixels of the picture at `at` that differ from one of the controls' fixed small pictures,
+// read from its character table.
+inline int PictureMismatches(const CBitmap& picture, CPoint at, const PIXEL_PICTURE& fixed)
 {
     int n = 0;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            n += picture.GetPixel(x, y) != expected.bmp.GetPixel(x - area.left, y - area.top) ? 1 : 0;
+    for (int y = 0; y < fixed.nHeight; ++y)
+        for (int x = 0; x < fixed.nWidth; ++x) n += picture.GetPixel(at.x + x, at.y + y) != PictureColour(fixed.pRows[y][x]);
     return n;
 }
 
@@ -72,7 +79,7 @@ inline bool ShowsOnly(const CBitmap& picture, const CRect& area, CPoint at, cons
     // A text that leaves no ink would compare equal to an empty box.
     const CRect local(0, 0, area.Width(), area.Height());
     if (!text.empty() && AllColour(expected.bmp, local, back)) return false;
-    return Mismatches(picture, expected, area) == 0;
+    return expected.DifferingIn(picture) == 0;
 }
 
 // The rectangle text covers when drawn at at.

@@ -8,6 +8,7 @@
 #include "display/respwave.h"
 #include "display/wavelayout.h"
 #include "platform/headlessscreen.h"
+#include "surfacecheck.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ protected:
         dc.SelectObject(&target);
     }
     template <typename View>
-    void Create(View& view, int unit, int divisor, int gain, int speed)
+    void Create(View& view, int gain = 0, int speed = 0, int unit = 30, int divisor = 820)
     {
         view.SetScaleUnit(unit);
         view.SetScaleDivisor(divisor);
@@ -54,7 +55,7 @@ protected:
     }
     COLORREF At(int x, int y) const { return target.GetPixel(x, y); }
     // Rows of a column that hold the colour.
-    std::vector<int> RowsOf(int x, COLORREF c, int height) const
+    std::vector<int> RowsOf(int x, COLORREF c, int height = 180) const
     {
         std::vector<int> rows;
         for (int y = 0; y < height; ++y)
@@ -74,15 +75,15 @@ TEST_F(SweepWaveTest, EcgSamplesLandAtTheirColumnsAndRowsForEachGainAndSpeed)
     for (int gain = 0; gain <= 2; ++gain) {
         for (int speed = 0; speed <= 1; ++speed) {
             CTestView<CECGWave> view;
-            Create(view, unit, divisor, gain, speed);
+            Create(view, gain, speed, unit, divisor);
             int perColumn = 8 / (speed + 1);
             int sample = 2048 + 300;
             int expectedRow = 90 - ((300 * (1 << (gain + 1)) * unit) / divisor) / 4;
             // Ten columns' worth of samples plus one: the trace reaches column 40 + 10 (excluded).
             Add(view, sample, perColumn * 10 + 1);
             Paint(view);
-            for (int x = 40; x < 50; ++x) EXPECT_EQ(RowsOf(x, kGreen, 180), std::vector<int>{expectedRow}) << gain << speed << x;
-            EXPECT_TRUE(RowsOf(50, kGreen, 180).empty());
+            for (int x = 40; x < 50; ++x) EXPECT_EQ(RowsOf(x, kGreen), std::vector<int>{expectedRow}) << gain << speed << x;
+            EXPECT_TRUE(RowsOf(50, kGreen).empty());
             EXPECT_EQ(view.LastX(), 10);
             EXPECT_EQ(view.SweepCount(), perColumn * 10 + 1);
             view.DestroyWindow();
@@ -93,7 +94,7 @@ TEST_F(SweepWaveTest, EcgSamplesLandAtTheirColumnsAndRowsForEachGainAndSpeed)
 TEST_F(SweepWaveTest, EcgCentreSampleAndClamping)
 {
     CTestView<CECGWave> view;
-    Create(view, 30, 820, 2, 0);
+    Create(view, 2);
     Add(view, 2048, 9);
     Paint(view);
     EXPECT_EQ(At(40, 90), kGreen);
@@ -106,8 +107,8 @@ TEST_F(SweepWaveTest, EcgCentreSampleAndClamping)
     EXPECT_EQ(view.LastY(), 179);
     // The jump from the top to the bottom row at column 42, whose end point the next
     // segment (42, 179) - (43, 179) fills in.
-    EXPECT_EQ(RowsOf(42, kGreen, 180).size(), 180u);
-    EXPECT_EQ(RowsOf(43, kGreen, 180).size(), 0u);
+    EXPECT_EQ(RowsOf(42, kGreen).size(), 180u);
+    EXPECT_EQ(RowsOf(43, kGreen).size(), 0u);
     // 2048 - 1230 comes out at row 90 + ((1230 * 8 * 30) / 820) / 4 = 180, one row below the
     // picture: it is drawn on the lowest row.
     Add(view, 2048 - 1230, 8);
@@ -120,8 +121,8 @@ TEST_F(SweepWaveTest, PlethAndRespirationRiseFromTheBottomRow)
 {
     CTestView<CPlethWave> pleth;
     CTestView<CRespWave> resp;
-    Create(pleth, 105, 120, 1, 0);
-    Create(resp, 105, 256, 0, 1);
+    Create(pleth, 1, 0, 105, 120);
+    Create(resp, 0, 1, 105, 256);
     Add(pleth, 0, 4 * 5 + 1);  // four samples per column at speed factor 1
     Paint(pleth);
     for (int x = 40; x < 45; ++x) EXPECT_EQ(RowsOf(x, kPleth, 120), std::vector<int>{119}) << x;
@@ -142,7 +143,7 @@ TEST_F(SweepWaveTest, PlethAndRespirationRiseFromTheBottomRow)
 TEST_F(SweepWaveTest, BracketMarkOfThePlethView)
 {
     CTestView<CPlethWave> pleth;
-    Create(pleth, 105, 120, 1, 0);
+    Create(pleth, 1, 0, 105, 120);
     Paint(pleth);
     for (int y = 0; y < 120; ++y) EXPECT_EQ(At(2, y), kPleth) << y;
     EXPECT_EQ(At(19, 2), kPleth);
@@ -154,7 +155,7 @@ TEST_F(SweepWaveTest, BracketMarkOfThePlethView)
 TEST_F(SweepWaveTest, EraseBarRunsSevenColumnsAheadOfTheTrace)
 {
     CTestView<CECGWave> view;
-    Create(view, 30, 820, 2, 1);  // full-scale samples clamp to the top and bottom rows
+    Create(view, 2, 1);  // full-scale samples clamp to the top and bottom rows
     // A first sweep across the whole width at the top row.
     Add(view, 4095, (930 - 40) * 4 + 1);
     Paint(view);
@@ -165,7 +166,7 @@ TEST_F(SweepWaveTest, EraseBarRunsSevenColumnsAheadOfTheTrace)
     Paint(view);
     int x = view.LastX();
     ASSERT_EQ(x, 100);  // the wrap left the sweep count at 1
-    for (int c = x + 40; c < x + 47; ++c) EXPECT_TRUE(RowsOf(c, kGreen, 180).empty()) << c;
+    for (int c = x + 40; c < x + 47; ++c) EXPECT_TRUE(RowsOf(c, kGreen).empty()) << c;
     EXPECT_EQ(At(x + 47, 0), kGreen);  // old trace just past the bar
     EXPECT_EQ(At(x + 39, 179), kGreen);
 }
@@ -173,11 +174,11 @@ TEST_F(SweepWaveTest, EraseBarRunsSevenColumnsAheadOfTheTrace)
 TEST_F(SweepWaveTest, WrapJoinsAtColumn40AndTheBarNeverEntersTheMargin)
 {
     CTestView<CECGWave> view;
-    Create(view, 30, 820, 2, 1);
+    Create(view, 2, 1);
     Paint(view);
-    std::vector<COLORREF> margin;
-    for (int y = 0; y < 180; ++y)
-        for (int xx = 0; xx < 40; ++xx) margin.push_back(At(xx, y));
+    const CRect marginArea(0, 0, 40, 180);
+    surfacecheck::Scratch margin(marginArea, 0);
+    margin.dc.BitBlt(0, 0, 40, 180, &dc, 0, 0);
     Add(view, 2048, (930 - 40) * 4);
     Paint(view);
     EXPECT_EQ(view.LastX(), 889);
@@ -185,20 +186,17 @@ TEST_F(SweepWaveTest, WrapJoinsAtColumn40AndTheBarNeverEntersTheMargin)
     Paint(view);
     EXPECT_EQ(view.LastX(), 0);
     EXPECT_EQ(view.SweepCount(), 1);
-    EXPECT_EQ(RowsOf(40, kGreen, 180).size(), 90u);  // rows 90 down to 1
-    EXPECT_EQ(RowsOf(41, kGreen, 180).size(), 0u);
+    EXPECT_EQ(RowsOf(40, kGreen).size(), 90u);  // rows 90 down to 1
+    EXPECT_EQ(RowsOf(41, kGreen).size(), 0u);
     Add(view, 2048, 30 * 4);
     Paint(view);
-    std::vector<COLORREF> after;
-    for (int y = 0; y < 180; ++y)
-        for (int xx = 0; xx < 40; ++xx) after.push_back(At(xx, y));
-    EXPECT_EQ(after, margin);
+    EXPECT_EQ(margin.DifferingIn(target), 0);
 }
 
 TEST_F(SweepWaveTest, FreezeStopsDrawingButKeepsTheSweepMoving)
 {
     CTestView<CECGWave> view;
-    Create(view, 30, 820, 0, 0);
+    Create(view);
     Add(view, 2048, 81);
     Paint(view);
     std::vector<uint32_t> before = Pixels();
@@ -216,45 +214,38 @@ TEST_F(SweepWaveTest, FreezeStopsDrawingButKeepsTheSweepMoving)
     Add(view, 2048 + 820, 17);
     Paint(view);
     int row = 90 - (820 * 2 * 30 / 820) / 4;
-    EXPECT_EQ(RowsOf(40, kGreen, 180), std::vector<int>{row});
-    EXPECT_EQ(RowsOf(41, kGreen, 180), std::vector<int>{row});
-    EXPECT_TRUE(RowsOf(45, kGreen, 180).empty());  // the old trace was restored away
+    EXPECT_EQ(RowsOf(40, kGreen), std::vector<int>{row});
+    EXPECT_EQ(RowsOf(41, kGreen), std::vector<int>{row});
+    EXPECT_TRUE(RowsOf(45, kGreen).empty());  // the old trace was restored away
 }
 
 TEST_F(SweepWaveTest, CalibrationBarAndLeadLabel)
 {
     CTestView<CECGWave> view(1);  // "II"
-    Create(view, 30, 820, 1, 0);
+    Create(view, 1);
     Paint(view);
     int bar = 60, top = (180 - bar) / 2;
     for (int c = 30; c <= 32; ++c) {
-        std::vector<int> rows = RowsOf(c, kGreen, 180);
+        std::vector<int> rows = RowsOf(c, kGreen);
         ASSERT_EQ(rows.size(), static_cast<size_t>(bar)) << c;
         EXPECT_EQ(rows.front(), top);
         EXPECT_EQ(rows.back(), top + bar - 1);
     }
-    int label = 0;
-    for (int y = 0; y < 180; ++y)
-        for (int x = 0; x < 30; ++x)
-            if (At(x, y) == kGreen) {
-                ++label;
-                EXPECT_GE(y, 80);
-                EXPECT_LT(y, 100);
-            }
+    const int label = surfacecheck::CountColour(target, CRect(0, 80, 30, 100), kGreen);
     EXPECT_GT(label, 5);
+    EXPECT_EQ(surfacecheck::CountColour(target, CRect(0, 0, 30, 180), kGreen), label);  // none above or below
     // A label index beyond the table draws no label; the bar stays.
     view.SetLeadLabel(12);
     view.DrawLeftMargin();
     Paint(view);
-    for (int y = 0; y < 180; ++y)
-        for (int x = 0; x < 30; ++x) ASSERT_EQ(At(x, y), 0u);
-    EXPECT_EQ(RowsOf(31, kGreen, 180).size(), static_cast<size_t>(bar));
+    EXPECT_TRUE(surfacecheck::AllColour(target, CRect(0, 0, 30, 180), 0));
+    EXPECT_EQ(RowsOf(31, kGreen).size(), static_cast<size_t>(bar));
 }
 
 TEST_F(SweepWaveTest, GainIsRefusedWhenTheBarWouldNotFit)
 {
     CTestView<CECGWave> view;
-    Create(view, 30, 820, 0, 0);
+    Create(view);
     view.SetLayoutMode(2);
     EXPECT_EQ(view.Height(), 95);
     view.SetGain(2);  // 90 < 95
@@ -272,8 +263,8 @@ TEST_F(SweepWaveTest, LayoutModesSetTheSizes)
 {
     CTestView<CECGWave> ecg;
     CTestView<CRespWave> resp;
-    Create(ecg, 30, 820, 0, 0);
-    Create(resp, 105, 256, 0, 0);
+    Create(ecg);
+    Create(resp, 0, 0, 105, 256);
     ecg.SetLayoutMode(3);
     EXPECT_EQ(CSize(ecg.Width(), ecg.Height()), CSize(770, 180));
     ecg.SetLayoutMode(4);
@@ -290,7 +281,7 @@ TEST_F(SweepWaveTest, LayoutModesSetTheSizes)
 TEST_F(SweepWaveTest, ResetSweepRestoresOnlyTheViewsWaveArea)
 {
     CTestView<CECGWave> view;
-    Create(view, 30, 820, 0, 0);
+    Create(view);
     view.SetLayoutMode(3);  // 770 wide inside the 930-wide picture
     view.Picture().SetPixel(780, 10, kGreen);
     view.Picture().SetPixel(500, 10, kGreen);
@@ -302,7 +293,7 @@ TEST_F(SweepWaveTest, ResetSweepRestoresOnlyTheViewsWaveArea)
 TEST_F(SweepWaveTest, FullRingDropsItsOldestSamples)
 {
     CTestView<CECGWave> view;
-    Create(view, 30, 820, 0, 0);
+    Create(view);
     Add(view, 1000, 10);
     Add(view, 2048, CSweepWave::kRingSize - 10);
     EXPECT_EQ(view.PendingCount(), CSweepWave::kRingSize);
@@ -319,7 +310,7 @@ TEST_F(SweepWaveTest, FullRingDropsItsOldestSamples)
 TEST_F(SweepWaveTest, RedrawIsRequestedOnlyWithPendingSamples)
 {
     CTestView<CECGWave> view;
-    Create(view, 30, 820, 0, 0);
+    Create(view);
     view.ClearNeedsPaint();
     view.RequestRedraw();
     EXPECT_FALSE(view.NeedsPaint());
@@ -338,7 +329,7 @@ TEST_F(SweepWaveTest, StyleChoosesColourAndGrid)
     EXPECT_EQ(CECGWave::LabelText(3), std::u16string(u"avF"));
     EXPECT_EQ(CECGWave::LabelText(12), nullptr);
     CTestView<CECGWave> grid(0x10);
-    Create(grid, 30, 820, 0, 0);
+    Create(grid);
     Paint(grid);
     constexpr COLORREF kGrid = RGB(0, 0, 255);
     EXPECT_EQ(At(40, 0), kGrid);
@@ -364,10 +355,6 @@ TEST_F(SweepWaveTest, AppendAndCopyKeepTheRingRules)
     EXPECT_EQ(b.ReadIndex(), 3);
 }
 
-}  // namespace
-
-namespace {
-
 // The screen copies only the columns a sweep step changed; over several sweeps, a lead change
 // and the erase bar's wrap, what the screen shows must stay the view's whole picture.
 TEST(SweepWavePaintTest, PartialCopiesKeepTheScreenEqualToThePicture)
@@ -383,11 +370,8 @@ TEST(SweepWavePaintTest, PartialCopiesKeepTheScreenEqualToThePicture)
                             WS_CHILD | WS_VISIBLE | SS_NOTIFY));
     screen.PaintPass();
     auto screenMatchesPicture = [&] {
-        int differences = 0;
-        for (int y = 0; y < view.Height(); ++y)
-            for (int x = 0; x < view.Width(); ++x)
-                if (screen.Frame().GetPixel(20 + x, 10 + y) != view.Picture().GetPixel(x, y)) ++differences;
-        return differences;
+        const CRect picture(0, 0, view.Width(), view.Height());
+        return PixelsDiffering(*view.Picture().GetCurrentBitmap(), picture, screen.Frame(), CPoint(20, 10));
     };
     int phase = 0;
     for (int tick = 0; tick < 400; ++tick) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "core/monitordefs.h"
@@ -59,6 +60,13 @@ protected:
         ASSERT_EQ(td.BlitTo(&out.dc), 0);
     }
     COLORREF Px(int x, int y) const { return out.bmp.GetPixel(x, y); }
+    int Column(int x, int y0, int y1, COLORREF c) const { return CountInColumn(out.dc, x, y0, y1, c); }
+    int InRect(const CRect& r, COLORREF c) const { return CountInRect(out.dc, r, c); }
+    // Each point {x, y, colour} of the copy has its colour.
+    void ExpectPixels(std::initializer_list<std::tuple<int, int, COLORREF>> points) const
+    {
+        for (auto [x, y, colour] : points) EXPECT_EQ(Px(x, y), colour) << x << ", " << y;
+    }
     bool Shows(int x, int y, int fontHeight, COLORREF colour, const std::u16string& text) const
     {
         return ShowsText(out.dc, x, y, fontHeight, colour, text);
@@ -71,13 +79,9 @@ protected:
 TEST_F(ThreadDrawTest, FirstPictureIsTheRateBackgroundWithItsCaptions)
 {
     ASSERT_EQ(td.BlitTo(&out.dc), 0);
-    EXPECT_EQ(Px(0, 100), kFrame);    // outline
-    EXPECT_EQ(Px(937, 100), kFrame);
-    EXPECT_EQ(Px(400, 264), kFrame);
-    EXPECT_EQ(Px(100, 74), kFrame);   // strip separators
-    EXPECT_EQ(Px(100, 149), kFrame);
-    EXPECT_EQ(Px(35, 168), kFrame);   // a dotted grid row of the rate strip: on, then a gap
-    EXPECT_EQ(Px(38, 168), 0x000000u);
+    // The outline, the strip separators, and a dotted grid row of the rate strip: on, then a gap.
+    ExpectPixels({{0, 100, kFrame}, {937, 100, kFrame}, {400, 264, kFrame}, {100, 74, kFrame}, {100, 149, kFrame},
+                  {35, 168, kFrame}, {38, 168, 0x000000}});
     EXPECT_TRUE(Shows(10, 222, 18, kFrame, u"-75s"));
     EXPECT_TRUE(Shows(730, 222, 18, kFrame, u"-15s"));
     EXPECT_TRUE(Shows(260, 222, 32, g_crECGValue, u"75秒"));
@@ -106,19 +110,16 @@ TEST_F(ThreadDrawTest, TrendCurvesAreStepsAtTheirScaledHeights)
     AddSecond(200, 90, 60);
     AddSecond(300, 100, 120);  // newest: drawn only when the next point arrives
     Show();
-    // The point one back (200) is a level segment from x 935 to 924 at y 72 - 200*14/70 = 32.
-    EXPECT_EQ(Px(929, 32), g_crECGValue);
-    EXPECT_EQ(Px(929, 31), g_crECGValue);  // 2-pixel pen
-    EXPECT_EQ(Px(917, 52), g_crECGValue);  // two back (100): 923..912 at y 52
-    EXPECT_EQ(CountInColumn(out.dc, 929, 0, 74, g_crECGValue), 2);
-    EXPECT_EQ(CountInColumn(out.dc, 917, 0, 74, g_crECGValue), 2);
-    EXPECT_EQ(CountInColumn(out.dc, 905, 0, 74, g_crECGValue), 0);
-    EXPECT_EQ(CountInRect(out.dc, CRect(35, 9, 937, 15), g_crECGValue), 0);  // 300 lags one point
-    // SpO2 90 at y 147 - 63 = 84, 50 at y 112; respiration rate 60 at y 219 - 34 = 185.
-    EXPECT_EQ(Px(929, 84), g_crSPO2Value);
-    EXPECT_EQ(Px(917, 112), g_crSPO2Value);
-    EXPECT_EQ(Px(929, 185), g_crRespValue);
-    EXPECT_EQ(Px(917, 202), g_crRespValue);  // 30 -> 219 - 17
+    // The point one back (200) is a level segment from x 935 to 924 at y 72 - 200*14/70 = 32 and
+    // 31 (a 2-pixel pen); two back (100): 923..912 at y 52.
+    ExpectPixels({{929, 32, g_crECGValue}, {929, 31, g_crECGValue}, {917, 52, g_crECGValue}});
+    EXPECT_EQ(Column(929, 0, 74, g_crECGValue), 2);
+    EXPECT_EQ(Column(917, 0, 74, g_crECGValue), 2);
+    EXPECT_EQ(Column(905, 0, 74, g_crECGValue), 0);
+    EXPECT_EQ(InRect(CRect(35, 9, 937, 15), g_crECGValue), 0);  // 300 lags one point
+    // SpO2 90 at y 147 - 63 = 84, 50 at y 112; respiration rate 60 at y 219 - 34 = 185, 30 at 202.
+    ExpectPixels({{929, 84, g_crSPO2Value}, {917, 112, g_crSPO2Value}, {929, 185, g_crRespValue},
+                  {917, 202, g_crRespValue}});
 }
 
 TEST_F(ThreadDrawTest, ValuesAreClampedToTheirStrips)
@@ -130,15 +131,11 @@ TEST_F(ThreadDrawTest, ValuesAreClampedToTheirStrips)
     AddSecond(60, 60, 10);
     Show();
     // Newest first: k=1 is (-5 | 60 | 10), k=2 (500, 120, 200), k=3 (0, 0, 0), k=4 (350, 100, 120).
-    EXPECT_EQ(Px(929, 72), g_crECGValue);   // below zero sticks to the baseline
-    EXPECT_EQ(Px(917, 2), g_crECGValue);    // 500 sticks to the top row
-    EXPECT_EQ(Px(917, 77), g_crSPO2Value);  // 120 stops at SpO2 100's row
-    EXPECT_EQ(Px(917, 151), g_crRespValue); // 200 stops at the rate 120's row
-    EXPECT_EQ(Px(905, 72), g_crECGValue);
-    EXPECT_EQ(Px(905, 147), g_crSPO2Value);
-    EXPECT_EQ(Px(893, 2), g_crECGValue);    // 350 at y 2
-    EXPECT_EQ(Px(893, 77), g_crSPO2Value);  // SpO2 100 at y 77
-    EXPECT_EQ(Px(893, 151), g_crRespValue); // rate 120 at y 151
+    // Below zero sticks to the baseline; 500 to the top row, SpO2 120 and rate 200 stop at the
+    // rows of 100 and 120, where k=4 draws them too.
+    ExpectPixels({{929, 72, g_crECGValue}, {917, 2, g_crECGValue}, {917, 77, g_crSPO2Value}, {917, 151, g_crRespValue},
+                  {905, 72, g_crECGValue}, {905, 147, g_crSPO2Value}, {893, 2, g_crECGValue},
+                  {893, 77, g_crSPO2Value}, {893, 151, g_crRespValue}});
 }
 
 TEST_F(ThreadDrawTest, NoValueMarkerLeavesAGap)
@@ -148,11 +145,11 @@ TEST_F(ThreadDrawTest, NoValueMarkerLeavesAGap)
     AddSecond(80, 95, 20);
     AddSecond(80, 95, 20);
     Show();
-    EXPECT_EQ(CountInColumn(out.dc, 929, 0, 74, g_crECGValue), 2);
-    EXPECT_EQ(CountInColumn(out.dc, 917, 0, H, g_crECGValue), 0);
-    EXPECT_EQ(CountInColumn(out.dc, 917, 0, H, g_crSPO2Value), 0);
-    EXPECT_EQ(CountInColumn(out.dc, 917, 0, H, g_crRespValue), 0);
-    EXPECT_EQ(CountInColumn(out.dc, 905, 0, 74, g_crECGValue), 2);
+    EXPECT_EQ(Column(929, 0, 74, g_crECGValue), 2);
+    EXPECT_EQ(Column(917, 0, H, g_crECGValue), 0);
+    EXPECT_EQ(Column(917, 0, H, g_crSPO2Value), 0);
+    EXPECT_EQ(Column(917, 0, H, g_crRespValue), 0);
+    EXPECT_EQ(Column(905, 0, 74, g_crECGValue), 2);
 }
 
 TEST_F(ThreadDrawTest, TimeScaleChoosesHowMuchHistoryIsDrawn)
@@ -195,9 +192,9 @@ TEST_F(ThreadDrawTest, WaveModeDrawsTheCompressedRespirationWave)
     // 75 points, newest at 935, 12/25 pixel apart: the newest 25 (0) from x 935 to 924.
     EXPECT_EQ(Px(930, 219), g_crRespValue);
     EXPECT_EQ(Px(910, 155), g_crRespValue);
-    EXPECT_EQ(CountInColumn(out.dc, 890, 150, 221, g_crRespValue), 0);  // older than 3 s
+    EXPECT_EQ(Column(890, 150, 221, g_crRespValue), 0);  // older than 3 s
     EXPECT_EQ(Px(35, 168), 0x000000u);  // no rate grid in wave mode
-    EXPECT_EQ(CountInRect(out.dc, CRect(36, 150, 937, 221), kFrame), 0);
+    EXPECT_EQ(InRect(CRect(36, 150, 937, 221), kFrame), 0);
 }
 
 TEST_F(ThreadDrawTest, OnlyANewTrendPointRedraws)
@@ -206,7 +203,7 @@ TEST_F(ThreadDrawTest, OnlyANewTrendPointRedraws)
     std::vector<BYTE> bytes(124, 255);
     td.AddData(bytes.data(), 124, 15, 60, 98);  // 24 wave points, no trend point
     Show();
-    EXPECT_EQ(CountInRect(out.dc, CRect(36, 150, 937, 221), g_crRespValue), 0);
+    EXPECT_EQ(InRect(CRect(36, 150, 937, 221), g_crRespValue), 0);
     EXPECT_TRUE(Shows(620, 222, 32, g_crECGValue, u"呼吸率"));
 
     td.AddData(bytes.data(), 0, 15, 60, 98);  // n = 0 changes nothing
@@ -216,7 +213,7 @@ TEST_F(ThreadDrawTest, OnlyANewTrendPointRedraws)
     td.AddData(bytes.data(), 1, 15, 60, 98);  // the 125th sample completes the trend point
     Show();
     EXPECT_TRUE(Shows(620, 222, 32, g_crECGValue, u"呼吸波"));
-    EXPECT_GT(CountInRect(out.dc, CRect(36, 150, 937, 221), g_crRespValue), 0);
+    EXPECT_GT(InRect(CRect(36, 150, 937, 221), g_crRespValue), 0);
 }
 
 TEST_F(ThreadDrawTest, InputWaitsWhileDrawingIsDisabled)
@@ -224,7 +221,7 @@ TEST_F(ThreadDrawTest, InputWaitsWhileDrawingIsDisabled)
     td.m_bDrawEnable = 0;
     AddSeconds(3, 200);
     Show();
-    EXPECT_EQ(CountInColumn(out.dc, 929, 0, 74, g_crECGValue), 0);
+    EXPECT_EQ(Column(929, 0, 74, g_crECGValue), 0);
     td.m_bDrawEnable = 1;
     Show();
     EXPECT_EQ(Px(929, 32), g_crECGValue);
@@ -249,15 +246,11 @@ TEST_F(ThreadDrawTest, DrawingPassThatFindsACopyIsRetriedLater)
     AddSeconds(2, 200);
     td.onCopy = [&] { td.RunPass(); };  // the thread's pass runs in the middle of the copy
     ASSERT_EQ(td.BlitTo(&out.dc), 0);
-    EXPECT_EQ(CountInColumn(out.dc, 929, 0, 74, g_crECGValue), 0);  // the old picture
+    EXPECT_EQ(Column(929, 0, 74, g_crECGValue), 0);  // the old picture
     td.onCopy = nullptr;
     Show();  // the skipped redraw is still pending
     EXPECT_EQ(Px(929, 32), g_crECGValue);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(ThreadDrawTest, CopyAfterTheThreadFreedItsPictureIsSkipped)
 {

@@ -43,6 +43,14 @@ protected:
     {
         return ShowsText(*tile.GetPicture(), x, y, 18, kText, text);
     }
+    // The selected item: its name, the top of its scale, and its one newest point at row y.
+    void ExpectItem(const std::u16string& name, const std::u16string& top, int y)
+    {
+        EXPECT_TRUE(Shows(0, 50, name));
+        EXPECT_TRUE(Shows(0, 10, top));
+        EXPECT_EQ(Px(61, y), kText);
+        EXPECT_EQ(PlotPixels(61), 1);
+    }
 
     FakeClock clock;
     CHeadlessScreen screen{W, H};
@@ -130,22 +138,13 @@ TEST_F(TrendResultTest, DoubleClickSwitchesCaptionAndHistory)
     tile.AddValue(8, 150);
     tile.AddValue(99, 10);  // no item has this id
     tile.Refresh();
-    EXPECT_TRUE(Shows(0, 50, u"饱和度"));
-    EXPECT_TRUE(Shows(0, 10, u"100"));
-    EXPECT_EQ(Px(61, 9), kText);
-    EXPECT_EQ(PlotPixels(61), 1);
-
+    ExpectItem(u"饱和度", u"100", 9);
     DoubleClick();
     EXPECT_EQ(tile.GetSel(), 1);
-    EXPECT_TRUE(Shows(0, 50, u"脉率"));
-    EXPECT_TRUE(Shows(0, 10, u"300"));
-    EXPECT_EQ(Px(61, 59), kText);
-    EXPECT_EQ(PlotPixels(61), 1);
-
+    ExpectItem(u"脉率", u"300", 59);
     DoubleClick();
     EXPECT_EQ(tile.GetSel(), 0);
-    EXPECT_TRUE(Shows(0, 50, u"饱和度"));
-    EXPECT_EQ(Px(61, 9), kText);
+    ExpectItem(u"饱和度", u"100", 9);
 }
 
 TEST_F(TrendResultTest, ScaleLabelsFollowTheDecimals)

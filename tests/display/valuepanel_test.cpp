@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "display/panelpicture.h"
 #include "panelfaces.h"
 #include "platform/textu16.h"
 #include "surfacecheck.h"
@@ -16,49 +15,23 @@ constexpr COLORREF kBlack = 0;
 
 class ValuePanelFaces : public ::testing::TestWithParam<PanelFace> {};
 
-// Pixels of the area the widest text covered that differ from the new text on black, leaving
-// out the other items' regions (where a text too wide for its panel may spill).
-int GhostPixels(CValuePanel& panel, const PANEL_ITEM& place, int layout, const std::u16string& widest,
-                const std::u16string& text)
-{
-    std::vector<CRect> others;
-    for (const PANEL_ITEM* other : panel.Items()) {
-        if (other == &place) continue;
-        const std::vector<CRect> region = panel.ClearRegion(*other, layout);
-        others.insert(others.end(), region.begin(), region.end());
-    }
-    const CRect box = place.rcBox[layout];
-    const CRect wide = TextRect(box.TopLeft(), widest, place.nFont[layout]);
-    const CSize size = layout == g_nLayoutNormal ? panel.Look().szNormal : panel.Look().szLarge;
-    const CRect area(box.left, box.top, std::min<int>(size.cx, std::max(box.right, wide.right)),
-                     std::min<int>(size.cy, std::max(box.bottom, wide.bottom)));
-    Scratch expected(area, kBlack);
-    expected.Text(box.TopLeft(), text, place.nFont[layout], place.crText);
-    int ghosts = 0;
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            bool neighbour = panel.Look().rcBell.PtInRect({x, y});
-            for (const CRect& other : others) neighbour = neighbour || other.PtInRect({x, y});
-            if (!neighbour)
-                ghosts += panel.GetSurfacePixel(x, y) != expected.bmp.GetPixel(x - area.left, y - area.top);
-        }
-    }
-    return ghosts;
-}
-
+// Drawn from the widest text to each shorter one, an item leaves the panel as it is when drawn
+// with the shorter one alone: no ghost digits, in its box or wherever the widest text spilled.
 TEST_P(ValuePanelFaces, NoGhostDigitsFromTheWidestToEveryShorterText)
 {
     const PanelFace& face = GetParam();
     for (int layout : {g_nLayoutNormal, g_nLayoutLarge}) {
         for (const NumericItem& item : face.numbers) {
             for (const ValueCase& next : item.shorter) {
-                CreatedPanel created(face);
-                CValuePanel& panel = *created.panel;
-                panel.SetLargeMode(layout);
-                item.set(panel, item.widest.value);
-                item.set(panel, next.value);
-                const PANEL_ITEM& place = *panel.Items().at(item.index);
-                EXPECT_EQ(GhostPixels(panel, place, layout, item.widest.text, next.text), 0)
+                CreatedPanel created(face), alone(face);
+                for (CValuePanel* panel : {created.panel.get(), alone.panel.get()}) panel->SetLargeMode(layout);
+                item.set(*created.panel, item.widest.value);
+                for (CValuePanel* panel : {created.panel.get(), alone.panel.get()}) item.set(*panel, next.value);
+                // The text in its box (beyond it, a text wider than its box may reach a neighbour's).
+                const PANEL_ITEM& place = *created.panel->Items().at(item.index);
+                EXPECT_TRUE(ShowsOnly(created.panel->Surface(), place.rcBox[layout], place.rcBox[layout].TopLeft(),
+                                      next.text, place.nFont[layout], place.crText));
+                EXPECT_EQ(PixelsDiffering(created.panel->Surface(), alone.panel->Surface()), 0)
                     << face.name << " " << item.name << " layout " << layout << ": " << item.widest.value << " -> "
                     << next.value;
             }
@@ -248,11 +221,7 @@ TEST_P(ValuePanelFaces, SwitchedOffAlarmShowsTheCrossedBellClippedToThePicture)
     EXPECT_TRUE(AllColour(panel.Surface(), bell, kBlack));
 
     panel.SetAlmSw(0, true);
-    int differing = 0;
-    for (int y = 0; y < g_picBell.nHeight; ++y)
-        for (int x = 0; x < g_picBell.nWidth; ++x)
-            differing += panel.GetSurfacePixel(bell.left + x, bell.top + y) != PictureColour(g_picBell.pRows[y][x]);
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(PictureMismatches(panel.Surface(), bell.TopLeft(), g_picBell), 0);
     // A 30 x 30 bell box keeps its black beyond the 28 x 25 picture.
     EXPECT_TRUE(AllColour(panel.Surface(), CRect(bell.left + 28, bell.top, bell.right, bell.bottom), kBlack));
     EXPECT_TRUE(AllColour(panel.Surface(), CRect(bell.left, bell.top + 25, bell.right, bell.bottom), kBlack));
@@ -279,20 +248,12 @@ TEST_P(ValuePanelFaces, AnyNonzeroModeIsTheLargeLayoutAndPaintCopiesOnlyTheLayou
 
     panel.SetLargeMode(0);
     EXPECT_EQ(panel.GetLayoutSize(), look.szNormal);
-    CBitmap target;
-    target.CreateBitmap(look.szLarge.cx + 10, look.szLarge.cy + 10);
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
-    dc.SelectObject(&target);
-    dc.FillSolidRect(0, 0, target.Width(), target.Height(), RGB(1, 2, 3));
-    panel.PaintWith(&dc);
+    Scratch target(CRect(0, 0, look.szLarge.cx + 10, look.szLarge.cy + 10), RGB(1, 2, 3));
+    panel.PaintWith(&target.dc);
     const CRect normal(CPoint(0, 0), look.szNormal);
-    int copied = 0;
-    for (int y = 0; y < normal.bottom; ++y)
-        for (int x = 0; x < normal.right; ++x) copied += target.GetPixel(x, y) == panel.GetSurfacePixel(x, y);
-    EXPECT_EQ(copied, Area(normal));
-    EXPECT_EQ(target.GetPixel(normal.right, 0), RGB(1, 2, 3));
-    EXPECT_EQ(target.GetPixel(0, normal.bottom), RGB(1, 2, 3));
+    EXPECT_EQ(PixelsDiffering(target.bmp, normal, panel.Surface()), 0);
+    EXPECT_EQ(target.bmp.GetPixel(normal.right, 0), RGB(1, 2, 3));
+    EXPECT_EQ(target.bmp.GetPixel(0, normal.bottom), RGB(1, 2, 3));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPanels, ValuePanelFaces, ::testing::ValuesIn(AllFaces()),
@@ -302,12 +263,7 @@ TEST(ValuePanelNumber, MarkerIsComparedBeforeClampingAndCacheKeepsTheRawValue)
 {
     CreatedPanel created(AllFaces().front());
     auto& ecg = static_cast<CStaticValueECGNormal&>(*created.panel);
-    ecg.SetHr(-100, false);
-    EXPECT_TRUE(ItemShows(ecg, 0, u"---"));
-    ecg.SetHr(-1, false);
-    EXPECT_TRUE(ItemShows(ecg, 0, u"0"));
-    ecg.SetHr(400, false);
-    EXPECT_TRUE(ItemShows(ecg, 0, u"300"));
+    ExpectShown(ecg, 0, Setter(&CStaticValueECGNormal::SetHr), {{-100, u"---"}, {-1, u"0"}, {400, u"300"}});
     ecg.RefreshIfDirty();
     ecg.SetHr(300, false);  // the cache holds 400, so this draws
     EXPECT_EQ(ecg.IsDirty(), 1);

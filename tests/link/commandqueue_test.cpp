@@ -5,14 +5,17 @@
 #include "link/commandqueue.h"
 #include "link/uartdatathread.h"
 #include "linktest.h"
+#include "support/columns.h"
 #include "platform/fakeclock.h"
 
-using linktest::Bytes;
+using namespace linktest;
 
 namespace {
 
+// A builder, its argument (-1: none or fixed in the call) and the frame it must queue.
 struct BuilderCase {
-    std::function<int(UartDataThread&)> call;
+    std::function<int(UartDataThread&, int)> call;
+    int arg;
     Bytes frame;
 };
 
@@ -28,37 +31,42 @@ Bytes QueuedFrame(CCommandQueue& queue, int index, uint8_t* letter = nullptr)
 
 TEST(CommandBuilderTest, EveryBuilderQueuesItsExactFrameAndLetter)
 {
+    using T = UartDataThread&;
     const BuilderCase cases[] = {
-        {[](UartDataThread& t) { return t.SendStIsoPoint(300, 200); }, {0x4C, 0x80, 0x88, 0x81, 0xAC, 0x80, 0xC8, 0xC9}},
-        {[](UartDataThread& t) { return t.SendRespApneaTime(3); }, {0x52, 0x80, 0x80, 0x83, 0xD5}},
-        {[](UartDataThread& t) { return t.SendEcgCal(1); }, {0x49, 0x80, 0x80, 0x81, 0xCA}},
-        {[](UartDataThread& t) { return t.SendEcgHrLead(1); }, {0x4D, 0x80, 0x80, 0x81, 0xCE}},
-        {[](UartDataThread& t) { return t.SendEcgWaveGain(2); }, {0x48, 0x80, 0x80, 0x82, 0xCA}},
-        {[](UartDataThread& t) { return t.SendCmdN(); }, {0x4E, 0x80, 0x80, 0xCE}},
-        {[](UartDataThread& t) { return t.SendEcgPaceSw(1); }, {0x4B, 0x80, 0x80, 0x81, 0xCC}},
-        {[](UartDataThread& t) { return t.SendEcgTrap(1); }, {0x4A, 0x80, 0x80, 0x81, 0xCB}},
-        {[](UartDataThread& t) { return t.SendEcgWaveFilter(2); }, {0x47, 0x80, 0x80, 0x82, 0xC9}},
-        {[](UartDataThread& t) { return t.SendEcgLeadMode(1); }, {0x45, 0x80, 0x80, 0x81, 0xC6}},
-        {[](UartDataThread& t) { return t.SendCmdF(0xC8); }, {0x46, 0x80, 0x81, 0xC8, 0x8F}},
-        {[](UartDataThread& t) { return t.SendNibpCal(); }, {0x58, 0x80, 0x80, 0xD8}},
-        {[](UartDataThread& t) { return t.SendCmdRBracket(); }, {0x5D, 0x80, 0x80, 0xDD}},
-        {[](UartDataThread& t) { return t.SendCmdV(); }, {0x56, 0x80, 0x80, 0xD6}},
-        {[](UartDataThread& t) { return t.SendCmdCaret(); }, {0x5E, 0x80, 0x80, 0xDE}},
-        {[](UartDataThread& t) { return t.SendCmdW(0x1234); }, {0x57, 0x80, 0x80, 0xB4, 0x8B}},
-        {[](UartDataThread& t) { return t.SendNibpLeakTest(); }, {0x5A, 0x80, 0x80, 0xDA}},
-        {[](UartDataThread& t) { return t.SendCmdLBracket(); }, {0x5B, 0x80, 0x80, 0xDB}},
-        {[](UartDataThread& t) { return t.SendNibpPreInflate(0, 180); }, {0x5C, 0x80, 0x82, 0x80, 0xB4, 0x92}},
-        {[](UartDataThread& t) { return t.SendNibpReset(); }, {0x59, 0x80, 0x80, 0xD9}},
-        {[](UartDataThread& t) { return t.SendCmdU(); }, {0x55, 0x80, 0x80, 0xD5}},
-        {[](UartDataThread& t) { return t.SendCmdB(0xFF); }, {0x42, 0x80, 0x81, 0xFF, 0xC2}},
-        {[](UartDataThread& t) { return t.SendRespGain(4); }, {0x50, 0x80, 0x80, 0x84, 0xD4}},
-        {[](UartDataThread& t) { return t.SendCmdT(0x1FF); }, {0x54, 0x80, 0x81, 0xFF, 0xD4}},
-        {[](UartDataThread& t) { return t.SendCmdS(0x80); }, {0x53, 0x80, 0x81, 0x80, 0xD4}},
+        {[](T t, int) { return t.SendStIsoPoint(300, 200); }, -1, {0x4C, 0x80, 0x88, 0x81, 0xAC, 0x80, 0xC8, 0xC9}},
+        {[](T t, int a) { return t.SendRespApneaTime(a); }, 3, {0x52, 0x80, 0x80, 0x83, 0xD5}},
+        {[](T t, int a) { return t.SendEcgCal(a); }, 1, {0x49, 0x80, 0x80, 0x81, 0xCA}},
+        {[](T t, int a) { return t.SendEcgHrLead(a); }, 4, {0x4D, 0x80, 0x80, 0x84, 0xD1}},
+        {[](T t, int a) { return t.SendEcgWaveGain(a); }, 2, {0x48, 0x80, 0x80, 0x82, 0xCA}},
+        {[](T t, int) { return t.SendCmdN(); }, -1, {0x4E, 0x80, 0x80, 0xCE}},
+        {[](T t, int a) { return t.SendEcgPaceSw(a); }, 5, {0x4B, 0x80, 0x80, 0x85, 0xD0}},
+        {[](T t, int a) { return t.SendEcgTrap(a); }, 6, {0x4A, 0x80, 0x80, 0x86, 0xD0}},
+        {[](T t, int a) { return t.SendEcgWaveFilter(a); }, 7, {0x47, 0x80, 0x80, 0x87, 0xCE}},
+        {[](T t, int a) { return t.SendEcgLeadMode(a); }, 8, {0x45, 0x80, 0x80, 0x88, 0xCD}},
+        {[](T t, int a) { return t.SendCmdF(a); }, 0xC8, {0x46, 0x80, 0x81, 0xC8, 0x8F}},
+        {[](T t, int) { return t.SendNibpCal(); }, -1, {0x58, 0x80, 0x80, 0xD8}},
+        {[](T t, int) { return t.SendCmdRBracket(); }, -1, {0x5D, 0x80, 0x80, 0xDD}},
+        {[](T t, int) { return t.SendCmdV(); }, -1, {0x56, 0x80, 0x80, 0xD6}},
+        {[](T t, int) { return t.SendCmdCaret(); }, -1, {0x5E, 0x80, 0x80, 0xDE}},
+        {[](T t, int a) { return t.SendCmdW(a); }, 0x1234, {0x57, 0x80, 0x80, 0xB4, 0x8B}},
+        {[](T t, int) { return t.SendNibpLeakTest(); }, -1, {0x5A, 0x80, 0x80, 0xDA}},
+        {[](T t, int) { return t.SendCmdLBracket(); }, -1, {0x5B, 0x80, 0x80, 0xDB}},
+        {[](T t, int) { return t.SendNibpPreInflate(0, 180); }, -1, {0x5C, 0x80, 0x82, 0x80, 0xB4, 0x92}},
+        {[](T t, int) { return t.SendNibpReset(); }, -1, {0x59, 0x80, 0x80, 0xD9}},
+        {[](T t, int) { return t.SendCmdU(); }, -1, {0x55, 0x80, 0x80, 0xD5}},
+        {[](T t, int a) { return t.SendCmdB(a); }, 0xEE, {0x42, 0x80, 0x81, 0xEE, 0xB1}},
+        {[](T t, int a) { return t.SendRespGain(a); }, 9, {0x50, 0x80, 0x80, 0x89, 0xD9}},
+        {[](T t, int a) { return t.SendCmdT(a); }, 0x1FF, {0x54, 0x80, 0x81, 0xFF, 0xD4}},
+        {[](T t, int a) { return t.SendCmdS(a); }, 0x80, {0x53, 0x80, 0x81, 0x80, 0xD4}},
     };
+    std::vector<long long> args;  // each its own, so a builder sending a fixed byte shows
+    for (const BuilderCase& c : cases)
+        if (c.arg >= 0) args.push_back(c.arg);
+    ExpectColumnsApart({{"argument", args, args.size()}});
     UartDataThread link(nullptr);
     int i = 0;
     for (const BuilderCase& c : cases) {
-        EXPECT_EQ(c.call(link), 0);
+        EXPECT_EQ(c.call(link, c.arg), 0);
         uint8_t letter = 0;
         EXPECT_EQ(QueuedFrame(link.Queue(), i, &letter), c.frame) << "builder " << i;
         EXPECT_EQ(letter, c.frame[0]) << "builder " << i;
@@ -89,7 +97,7 @@ TEST(CommandQueueTest, FrameLongerThanASlotIsRefused)
 
 class StopAndWaitTest : public ::testing::Test {
 protected:
-    void SetUp() override { data = linktest::FreshData(); }
+    void SetUp() override { data = FreshData(); }
 
     int Step()
     {
@@ -99,7 +107,7 @@ protected:
     }
     void Ack(uint8_t letter, uint8_t st)
     {
-        auto f = linktest::Frame(0x04, {letter, st});
+        auto f = Frame(0x04, {letter, st});
         link.RxRing().Append(f.data(), static_cast<int>(f.size()));
         link.ParseRxData();
     }

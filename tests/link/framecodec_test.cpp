@@ -6,7 +6,7 @@
 #include "link/rxring.h"
 #include "linktest.h"
 
-using linktest::Bytes;
+using namespace linktest;
 
 namespace {
 
@@ -45,7 +45,7 @@ const Bytes kFullData = {0xFF, 0x00, 0x80, 0x7F, 0x01, 0xFE, 0x55, 0xAA, 0x12, 0
 TEST(FrameCodecTest, WorkedFramesEncodeAndDecodeExactly)
 {
     for (const Worked& w : kWorked) {
-        Bytes wire = linktest::Frame(w.type, w.data);
+        Bytes wire = Frame(w.type, w.data);
         EXPECT_EQ(wire, w.wire) << "type " << int(w.type);
 
         uint8_t ring[4096] = {};
@@ -59,7 +59,7 @@ TEST(FrameCodecTest, WorkedFramesEncodeAndDecodeExactly)
 
 TEST(FrameCodecTest, RoundTripAtEveryRingOffset)
 {
-    Bytes wire = linktest::Frame(0x05, kFullData);
+    Bytes wire = Frame(0x05, kFullData);
     ASSERT_EQ(wire.size(), 18u);
     for (int pos = 0; pos < 4096; ++pos) {
         uint8_t ring[4096];
@@ -75,11 +75,11 @@ TEST(FrameCodecTest, RoundTripAtEveryRingOffset)
 
 TEST(FrameCodecTest, HighBitTravelsInTheHeaderAndZeroAsEighty)
 {
-    Bytes wire = linktest::Frame(0x09, {0xFF});
+    Bytes wire = Frame(0x09, {0xFF});
     EXPECT_EQ(wire[1], 0x80);
     EXPECT_EQ(wire[2], 0x81);  // bit 7 of data byte 0
     EXPECT_EQ(wire[3], 0xFF);
-    Bytes zero = linktest::Frame(0x09, {0x00});
+    Bytes zero = Frame(0x09, {0x00});
     EXPECT_EQ(zero[3], 0x80);
     // Only the first byte of a frame has bit 7 clear.
     for (size_t i = 1; i < wire.size(); ++i) EXPECT_NE(wire[i] & 0x80, 0);
@@ -87,7 +87,7 @@ TEST(FrameCodecTest, HighBitTravelsInTheHeaderAndZeroAsEighty)
 
 TEST(FrameCodecTest, AnySingleByteCorruptionIsDetectedAndChangesNothing)
 {
-    Bytes wire = linktest::Frame(0x05, kFullData);
+    Bytes wire = Frame(0x05, kFullData);
     for (size_t at = 0; at < wire.size(); ++at) {
         for (int mask = 1; mask < 0x80; ++mask) {
             uint8_t ring[4096] = {};
@@ -103,7 +103,7 @@ TEST(FrameCodecTest, AnySingleByteCorruptionIsDetectedAndChangesNothing)
 
 TEST(FrameCodecTest, ChecksumBitSevenIsNotCompared)
 {
-    Bytes wire = linktest::Frame(0x07, {0x00, 0x50});
+    Bytes wire = Frame(0x07, {0x00, 0x50});
     wire.back() &= 0x7F;
     uint8_t ring[4096] = {};
     Place(ring, 0, wire);

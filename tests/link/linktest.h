@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,14 @@
 namespace linktest {
 
 using Bytes = std::vector<uint8_t>;
+
+// Bytes of ints, each cut to its low byte (v >> 8 gives a high byte).
+inline Bytes Of(std::initializer_list<int> values)
+{
+    Bytes b;
+    for (int v : values) b.push_back(static_cast<uint8_t>(v & 0xFF));
+    return b;
+}
 
 // The wire frame of a type and raw data bytes.
 inline Bytes Frame(uint8_t type, const Bytes& data)
@@ -76,26 +85,33 @@ inline std::vector<std::vector<uint16_t>> TakeEcg(CMonitorData& data, int capaci
     return ch;
 }
 
-inline Bytes TakeResp(CMonitorData& data, int capacity = 4096)
+// Drains a display ring of byte samples into show, which tells its strength too.
+template <class Show>
+Bytes TakeBytes(CMonitorData& data, int (CMonitorData::*get)(Show*), Show& show, int capacity = 4096)
 {
     Bytes buf(static_cast<size_t>(capacity));
-    RESP_SHOW_DATA show{};
     show.nCapacity = capacity;
     show.pWave = buf.data();
-    data.GetShowResp(&show);
+    (data.*get)(&show);
     buf.resize(static_cast<size_t>(show.nCount));
     return buf;
 }
-
-inline Bytes TakePleth(CMonitorData& data, int capacity = 4096)
+inline Bytes TakeResp(CMonitorData& data)
 {
-    Bytes buf(static_cast<size_t>(capacity));
+    RESP_SHOW_DATA show{};
+    return TakeBytes(data, &CMonitorData::GetShowResp, show);
+}
+inline Bytes TakePleth(CMonitorData& data)
+{
     OXY_SHOW_DATA show{};
-    show.nCapacity = capacity;
-    show.pWave = buf.data();
-    data.GetShowSpo2(&show);
-    buf.resize(static_cast<size_t>(show.nCount));
-    return buf;
+    return TakeBytes(data, &CMonitorData::GetShowSpo2, show);
+}
+
+inline uint16_t Hr(CMonitorData& data)
+{
+    uint16_t hr = 0;
+    data.GetEcgHr(&hr);
+    return hr;
 }
 
 }  // namespace linktest

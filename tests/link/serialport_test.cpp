@@ -12,7 +12,7 @@
 #include "linktest.h"
 #include "platform/fakeclock.h"
 
-using linktest::Bytes;
+using namespace linktest;
 
 namespace {
 

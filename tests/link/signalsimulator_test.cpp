@@ -6,9 +6,9 @@
 #include "link/signalsimulator.h"
 #include "link/wavetemplates.h"
 #include "linktest.h"
+#include "support/columns.h"
 
-using linktest::Bytes;
-using linktest::Decoded;
+using namespace linktest;
 
 namespace {
 
@@ -36,16 +36,24 @@ std::vector<int> Range(int from, int to)
 
 int MaxOf(const std::vector<int>& v, int from, int to) { return *std::max_element(v.begin() + from, v.begin() + to + 1); }
 
+// A template's length, its values at the given rows, and its lowest and highest values.
+void ExpectShape(const std::vector<int>& v, size_t length, const std::map<int, int>& rows, int lowest, int highest)
+{
+    ASSERT_EQ(v.size(), length);
+    for (auto [row, value] : rows) EXPECT_EQ(v[static_cast<size_t>(row)], value) << "row " << row;
+    EXPECT_EQ(*std::min_element(v.begin(), v.end()), lowest);
+    EXPECT_EQ(*std::max_element(v.begin(), v.end()), highest);
+}
+
 }  // namespace
 
 TEST(WaveTemplateTest, EcgBeatHasItsRowsPeaksAndMarks)
 {
     auto ecg = EcgSamples();
-    const std::map<int, int> rows = {{0, 2010}, {160, 1948}, {163, 2182}, {165, 2510}, {167, 2838},
-                                     {169, 2602}, {171, 2272}, {174, 1906}, {193, 2020}, {248, 2010}};
-    for (auto [row, value] : rows) EXPECT_EQ(ecg[row], value) << "row " << row;
-    EXPECT_EQ(*std::min_element(ecg.begin(), ecg.end()), 1906);
-    EXPECT_EQ(*std::max_element(ecg.begin(), ecg.end()), 2838);
+    ExpectShape(ecg, static_cast<size_t>(g_i32EcgTemplateLen),
+                {{0, 2010}, {160, 1948}, {163, 2182}, {165, 2510}, {167, 2838}, {169, 2602}, {171, 2272}, {174, 1906},
+                 {193, 2020}, {248, 2010}},
+                1906, 2838);
     EXPECT_EQ(Rows(ecg, 2838), std::vector<int>{167});
     EXPECT_EQ(Rows(ecg, 1906), std::vector<int>{174});
     EXPECT_EQ(ecg[161], 1918);
@@ -68,11 +76,7 @@ TEST(WaveTemplateTest, EcgBeatHasItsRowsPeaksAndMarks)
 TEST(WaveTemplateTest, RespirationBreathHasItsRowsAndPlateaus)
 {
     std::vector<int> resp(g_i32RespTemplate, g_i32RespTemplate + g_i32RespTemplateLen);
-    ASSERT_EQ(resp.size(), 375u);
-    const std::map<int, int> rows = {{0, 127}, {50, 201}, {88, 227}, {187, 128}, {276, 27}, {300, 32}, {374, 125}};
-    for (auto [row, value] : rows) EXPECT_EQ(resp[row], value) << "row " << row;
-    EXPECT_EQ(*std::max_element(resp.begin(), resp.end()), 227);
-    EXPECT_EQ(*std::min_element(resp.begin(), resp.end()), 27);
+    ExpectShape(resp, 375, {{0, 127}, {50, 201}, {88, 227}, {187, 128}, {276, 27}, {300, 32}, {374, 125}}, 27, 227);
     EXPECT_EQ(Rows(resp, 227), Range(88, 99));
     EXPECT_EQ(Rows(resp, 27), Range(276, 287));
     // One smooth breath: up to the plateau, down to the trough, back up.
@@ -84,11 +88,7 @@ TEST(WaveTemplateTest, RespirationBreathHasItsRowsAndPlateaus)
 TEST(WaveTemplateTest, PlethPulsesHaveTheirRowsPeaksAndNotch)
 {
     std::vector<int> pleth(g_i32PlethTemplate, g_i32PlethTemplate + g_i32PlethTemplateLen);
-    ASSERT_EQ(pleth.size(), 250u);
-    const std::map<int, int> rows = {{0, 38}, {53, 6}, {88, 79}, {125, 41}, {182, 6}, {207, 76}, {249, 37}};
-    for (auto [row, value] : rows) EXPECT_EQ(pleth[row], value) << "row " << row;
-    EXPECT_EQ(*std::min_element(pleth.begin(), pleth.end()), 6);
-    EXPECT_EQ(*std::max_element(pleth.begin(), pleth.end()), 79);
+    ExpectShape(pleth, 250, {{0, 38}, {53, 6}, {88, 79}, {125, 41}, {182, 6}, {207, 76}, {249, 37}}, 6, 79);
     std::vector<int> minima = Range(53, 60);
     for (int r : Range(182, 185)) minima.push_back(r);
     EXPECT_EQ(Rows(pleth, 6), minima);
@@ -107,7 +107,7 @@ protected:
     {
         sim.Tick(ring);
         if (bytes != nullptr) *bytes = ring.Count();
-        return linktest::DrainFrames(ring);
+        return DrainFrames(ring);
     }
 
     CRxRing ring;
@@ -169,33 +169,40 @@ TEST_F(SignalSimulatorTest, PlethStatusByteCarriesStrengthAndProbeBits)
     EXPECT_TRUE(sawPeak);
 }
 
+// Two rows of simulator values, no column like another: a value sent in another's place shows.
+// Of the SpO2 only the low byte travels.
+struct SimRow {
+    int hr, st, leadOff, arra, rr, apnea, pr, spo2, temp, tempOff, oxy, oxyOff;
+};
+const SimRow kSimRows[] = {{0x1A4, -100, 0x05, 7, 0x123, 1, 250, 0x161, 385, 3, 45, 2},
+                           {72, 25, 0x0A, 2, 18, 4, 0x1C2, 97, 366, 1, 21, 5}};
+
 TEST_F(SignalSimulatorTest, PeriodicFramesCarryTheSimulatorValues)
 {
-    theApp.m_nSimHr = 0x1A4;
-    theApp.m_nSimSt = -100;
-    theApp.m_bySimLeadOff = 0x05;
-    theApp.m_bySimArra = 7;
-    theApp.m_wSimRr = 0x123;
-    theApp.m_bySimApnea = 1;
-    theApp.m_nSimPr = 250;
-    theApp.m_nSimSpo2 = 0x161;  // low byte only
-    theApp.m_wSimTemp = 385;
-    theApp.m_bySimTempProbeOff = 1;
-    theApp.m_bySimAirOxy = 45;
-    theApp.m_bySimAirOxyProbeOff = 1;
-    std::map<uint8_t, Bytes> last;
-    for (int tick = 0; tick < 100; ++tick)
-        for (const auto& f : TickAndDrain()) last[f.type] = f.data;
-    EXPECT_EQ(last[0x06], (Bytes{0x05, 0x00}));
-    EXPECT_EQ(last[0x07], (Bytes{0x01, 0xA4}));
-    EXPECT_EQ(last[0x0B], (Bytes{0xFF, 0x9C, 0xFF, 0x9C}));
-    EXPECT_EQ(last[0x0A], (Bytes{0x07, 0x00}));
-    EXPECT_EQ(last[0x11], (Bytes{0x01, 0x23}));
-    EXPECT_EQ(last[0x12], (Bytes{0x01, 0x00, 0x00}));
-    EXPECT_EQ(last[0x17], (Bytes{0x00, 0x00, 0xFA, 0x61}));
-    EXPECT_EQ(last[0x15], (Bytes{0x01, 0x01, 0x81, 0x01, 0x81}));
-    EXPECT_EQ(last[0x30], (Bytes{45}));
-    EXPECT_EQ(last[0x31], (Bytes{1}));
+    ExpectColumnsApart(IntColumns(kSimRows, "hr st leadOff arra rr apnea pr spo2 temp tempOff oxy oxyOff"));
+    for (const SimRow& r : kSimRows) {
+        theApp.m_nSimHr = r.hr;
+        theApp.m_nSimSt = r.st;
+        theApp.m_bySimLeadOff = r.leadOff;
+        theApp.m_bySimArra = r.arra;
+        theApp.m_wSimRr = r.rr;
+        theApp.m_bySimApnea = r.apnea;
+        theApp.m_nSimPr = r.pr;
+        theApp.m_nSimSpo2 = r.spo2;
+        theApp.m_wSimTemp = r.temp;
+        theApp.m_bySimTempProbeOff = r.tempOff;
+        theApp.m_bySimAirOxy = r.oxy;
+        theApp.m_bySimAirOxyProbeOff = r.oxyOff;
+        std::map<uint8_t, Bytes> last;
+        for (int tick = 0; tick < 100; ++tick)
+            for (const auto& f : TickAndDrain()) last[f.type] = f.data;
+        const std::map<uint8_t, Bytes> expected = {
+            {0x06, Of({r.leadOff, 0})}, {0x07, Of({r.hr >> 8, r.hr})}, {0x0B, Of({r.st >> 8, r.st, r.st >> 8, r.st})},
+            {0x0A, Of({r.arra, 0})}, {0x11, Of({r.rr >> 8, r.rr})}, {0x12, Of({r.apnea, 0, 0})},
+            {0x17, Of({0, r.pr >> 8, r.pr, r.spo2})}, {0x15, Of({r.tempOff, r.temp >> 8, r.temp, r.temp >> 8, r.temp})},
+            {0x30, Of({r.oxy})}, {0x31, Of({r.oxyOff})}};
+        for (const auto& [type, bytes] : expected) EXPECT_EQ(last[type], bytes) << "type " << int(type);
+    }
 }
 
 TEST_F(SignalSimulatorTest, FullRingRefusesATickWithoutOverwriting)

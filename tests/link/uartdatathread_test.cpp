@@ -9,7 +9,7 @@
 #include "support/waitfor.h"
 #include "platform/fakeclock.h"
 
-using linktest::Bytes;
+using namespace linktest;
 
 namespace {
 
@@ -17,19 +17,14 @@ class LinkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        data = linktest::FreshData();
+        data = FreshData();
         link = std::make_unique<UartDataThread>(data.get());
     }
     void Ticks(int n)
     {
         for (int i = 0; i < n; ++i) link->Tick();
     }
-    uint16_t Hr()
-    {
-        uint16_t hr = 0;
-        data->GetEcgHr(&hr);
-        return hr;
-    }
+    uint16_t Hr() { return linktest::Hr(*data); }
 
     FakeClock clock{1000};
     std::unique_ptr<CMonitorData> data;
@@ -60,7 +55,7 @@ TEST_F(LinkTest, HundredTicksFillValuesAndRingsExactly)
     EXPECT_EQ(link->Parser().BadFrames(), 0u);
     EXPECT_EQ(link->Parser().SkippedBytes(), 0u);
 
-    auto ecg = linktest::TakeEcg(*data, 4096);
+    auto ecg = TakeEcg(*data, 4096);
     ASSERT_EQ(ecg[0].size(), 2400u);  // 8 frames of 3 time points per tick
     for (int k = 0; k < 2400; ++k) {
         auto want = ExpectedChannels(SimEcgSample(static_cast<uint64_t>(k)));
@@ -70,8 +65,8 @@ TEST_F(LinkTest, HundredTicksFillValuesAndRingsExactly)
         CSingleLock guard(data->m_csEcgRec);
         EXPECT_EQ(data->m_ringEcgRec.CountLocked(), 2400u);
     }
-    Bytes resp = linktest::TakeResp(*data);
-    Bytes pleth = linktest::TakePleth(*data);
+    Bytes resp = TakeResp(*data);
+    Bytes pleth = TakePleth(*data);
     ASSERT_EQ(resp.size(), 600u);
     ASSERT_EQ(pleth.size(), 600u);
     for (int i = 0; i < 600; ++i) {
@@ -80,23 +75,17 @@ TEST_F(LinkTest, HundredTicksFillValuesAndRingsExactly)
     }
 
     int16_t st1 = 1, st2 = 1;
-    data->GetEcgSt(&st1, &st2);
     uint16_t temp = 0;
-    data->GetTemp(&temp);
     uint8_t fio2 = 0;
-    data->GetAirOxy(&fio2);
     int beat = 0;
+    data->GetEcgSt(&st1, &st2);
+    data->GetTemp(&temp);
+    data->GetAirOxy(&fio2);
     data->GetEcgBeat(&beat);
-    EXPECT_EQ(Hr(), 30);
-    EXPECT_EQ(st1, 0);
-    EXPECT_EQ(st2, 0);
-    EXPECT_EQ(data->m_wRespRr, 15);
-    EXPECT_EQ(data->m_wSpo2, 100);
-    EXPECT_EQ(data->m_wSpo2Pr, 30);
-    EXPECT_EQ(data->m_bySpo2Strength, g_i32PlethTemplate[599 % 250] / 6);
-    EXPECT_EQ(temp, 371);
-    EXPECT_EQ(fio2, 30);
-    EXPECT_EQ(beat, 1);
+    // HR, ST1, ST2, RR, SpO2, PR, strength, temperature, oxygen, beat.
+    EXPECT_EQ(std::vector<int>({Hr(), st1, st2, data->m_wRespRr, data->m_wSpo2, data->m_wSpo2Pr, data->m_bySpo2Strength,
+                                temp, fio2, beat}),
+              std::vector<int>({30, 0, 0, 15, 100, 30, g_i32PlethTemplate[599 % 250] / 6, 371, 30, 1}));
     EXPECT_TRUE(data->InStartupPhase());  // ticks alone do not end the start-up phase
 }
 
@@ -192,7 +181,7 @@ TEST_F(LinkTest, CatchUpAfterALongStallKeepsTheRingsWithinCapacityAndInOrder)
         }
         if (t < nextDraw) continue;
         nextDraw += 50;
-        auto ecg = linktest::TakeEcg(*data, 64);
+        auto ecg = TakeEcg(*data, 64);
         if (written - next > cap) {
             next = written - cap;  // the oldest time point still in the ring
             overran = true;
@@ -223,7 +212,7 @@ private:
 
 TEST(LinkLoopTest, RunOnTheFakeClockEndsStartupAndStopsOnTheFlag)
 {
-    auto data = linktest::FreshData();
+    auto data = FreshData();
     StoppingClock clock(7000, 20000);
     UartDataThread link(data.get());
     clock.m_link = &link;
@@ -232,31 +221,23 @@ TEST(LinkLoopTest, RunOnTheFakeClockEndsStartupAndStopsOnTheFlag)
     EXPECT_EQ(link.SerialPort(), nullptr);  // closed and deleted by ExitInstance
     EXPECT_FALSE(data->InStartupPhase());
     EXPECT_EQ(clock.TickCount(), 7000u + 20000u);
-    auto ecg = linktest::TakeEcg(*data, 20000);
+    auto ecg = TakeEcg(*data, 20000);
     EXPECT_EQ(ecg[0].size(), static_cast<size_t>(20000 / 48 * 24));
-    uint16_t hr = 0;
-    data->GetEcgHr(&hr);
-    EXPECT_EQ(hr, 30);
+    EXPECT_EQ(Hr(*data), 30);
 }
 
 TEST(UartDataThreadThreadTest, StartsRunsTakesCommandsAndStops)
 {
-    auto data = linktest::FreshData();
+    auto data = FreshData();
     theApp.m_nComPort = -1;
     CThreadHandle handle;
     UartDataThread* link = AfxBeginThread<UartDataThread>(&handle, data.get());
     EXPECT_EQ(link->SendNibpReset(), 0);
     EXPECT_EQ(link->SendRespGain(2), 0);
-    WaitFor([&] {
-        uint16_t hr = 0;
-        data->GetEcgHr(&hr);
-        return hr == 30;
-    });
-    auto ecg = linktest::TakeEcg(*data, 4096);
+    WaitFor([&] { return Hr(*data) == 30; });
+    auto ecg = TakeEcg(*data, 4096);
     EXPECT_GT(ecg[0].size(), 0u);
-    uint16_t hr = 0;
-    data->GetEcgHr(&hr);
-    EXPECT_EQ(hr, 30);
+    EXPECT_EQ(Hr(*data), 30);
     link->m_bExit = 1;
     EXPECT_TRUE(handle.Join());
     theApp.m_nComPort = 0;

@@ -7,7 +7,7 @@
 #include "platform/wnd.h"
 
 // Pixels of `area` of picture a that differ from the area of the same size in b whose top-left
-// corner stands at `from`; a pixel outside either picture counts as differing.
+// corner stands at `from`; a pixel outside one picture differs from one inside the other.
 inline int PixelsDiffering(const CBitmap& a, const CRect& area, const CBitmap& b, CPoint from)
 {
     int n = 0;

@@ -14,6 +14,7 @@
 #include "display/staticbpvaluenormal.h"
 #include "platform/fakeclock.h"
 #include "platform/uiloop.h"
+#include "support/picture.h"
 #include "support/tempfolder.h"
 
 namespace {
@@ -58,12 +59,6 @@ TEST(MainScheduleTest, ATickCountThatWrapsKeepsTheSchedule)
     EXPECT_EQ(schedule.Ticks(), 34u);
 }
 
-std::vector<uint32_t> Pixels(const CBitmap& bitmap)
-{
-    const uint32_t* bits = bitmap.Bits();
-    return std::vector<uint32_t>(bits, bits + static_cast<size_t>(bitmap.Width()) * bitmap.Height());
-}
-
 // A clock that moves only when the test moves it, while the worker threads really sleep.
 class SteppedClock : public FakeClock {
 public:
@@ -93,12 +88,12 @@ TEST(MainDialogThreadTest, TicksEvery50MsRunTheAlarmStepEvery500MsAndTheSecondSt
         std::vector<DWORD> ticks, blinks, stripChanges;
         for (DWORD now = 10; now <= 3000; now += 10) {
             const uint32_t tickCount = dlg.TickCount();
-            const std::vector<uint32_t> stripBefore = Pixels(strip), nibpBefore = Pixels(nibp);
+            const std::vector<uint32_t> stripBefore = PixelsOf(strip), nibpBefore = PixelsOf(nibp);
             clock.Advance(10);
             CUiLoop::Instance().FireDueTimers();
             if (dlg.TickCount() != tickCount) ticks.push_back(now);
-            if (Pixels(nibp) != nibpBefore) blinks.push_back(now);
-            if (Pixels(strip) != stripBefore) stripChanges.push_back(now);
+            if (PixelsOf(nibp) != nibpBefore) blinks.push_back(now);
+            if (PixelsOf(strip) != stripBefore) stripChanges.push_back(now);
         }
         dlg.DestroyWindow();
         std::vector<DWORD> every50;

@@ -463,10 +463,7 @@ TEST_F(MainDialogValuesThreadTest, AlarmsWaitForTheEndOfStartupThenEachIsShownAn
 // SpO2 panel's pulse bar follows the pulse strength.
 TEST_F(MainDialogValuesThreadTest, BeatHeartAndPulseBarFollowTheLink)
 {
-    const auto picture = [](const CValuePanel* panel) {
-        const CBitmap& b = panel->Surface();
-        return std::vector<uint32_t>(b.Bits(), b.Bits() + static_cast<size_t>(b.Width()) * b.Height());
-    };
+    const auto picture = [](const CValuePanel* panel) { return PixelsOf(panel->Surface()); };
     const CValuePanel* ecg = dlg.Panels().EcgPanel();
     const CValuePanel* spo2 = dlg.Panels().Spo2Panel();
     Ticks(1);

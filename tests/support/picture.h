@@ -1,6 +1,9 @@
 // Pictures compared pixel by pixel, and what a window paints caught in a picture of its own.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/bitmap.h"
 #include "platform/dc.h"
 #include "platform/geometry.h"
@@ -26,6 +29,12 @@ inline int PixelsDiffering(const CBitmap& a, const CBitmap& b)
 {
     if (a.Width() != b.Width() || a.Height() != b.Height()) return a.Width() * a.Height() + 1;
     return PixelsDiffering(a, CRect(0, 0, a.Width(), a.Height()), b);
+}
+
+// A picture's pixels, to compare one moment with another.
+inline std::vector<uint32_t> PixelsOf(const CBitmap& b)
+{
+    return std::vector<uint32_t>(b.Bits(), b.Bits() + static_cast<size_t>(b.Width()) * b.Height());
 }
 
 // Erases and paints wnd into picture, made the window's size: what a screen shows of it.

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "appbase/tesmorapp.h"
 #include "platform/fakeclock.h"
 #include "platform/filefaults.h"
 #include "platform/uiloop.h"
@@ -97,6 +98,11 @@ protected:
     FakeClock clock;
     RecordFolder folder;
     std::unique_ptr<TestRecThread> thread;
+    // The four record files as the application names them.
+    std::string& dataPath = theApp.m_strDataSavePath;
+    std::string& nibpPath = theApp.m_strNibpSavePath;
+    std::string& sysPath = theApp.m_strSysSavePath;
+    std::string& almPath = theApp.m_strAlmSavePath;
 };
 
 // Sample k of wave `which` of the record with this id.

@@ -64,7 +64,7 @@ protected:
     std::string said;
 };
 
-// ---- start-up over a missing, garbled or unreadable file ----------------------------------
+// ---- start-up over a missing, garbled or unreadable file ----
 
 void ExpectStartValues(const CMonitorSettings& d)
 {
@@ -252,7 +252,7 @@ TEST_F(MonitorSettingsTest, ValidationChangesMemoryOnly)
     EXPECT_EQ(folder.Read("Para.ini"), "[ECG]\nHR_ALM_H=400\n");
 }
 
-// ---- ECG ----------------------------------------------------------------------------------
+// ---- ECG ----
 
 TEST_F(MonitorSettingsTest, EcgCodesOutsideTheirSetsTakeTheirFallbacks)
 {
@@ -288,7 +288,7 @@ TEST_F(MonitorSettingsTest, EcgSettingsLeftAsLoadedKeepAnyValue)
                              {&S::m_nEcgTrace1Lead, 6, 6}});
 }
 
-// ---- respiration, SpO2, temperature, NIBP, oxygen concentration ----------------------------
+// ---- respiration, SpO2, temperature, NIBP, oxygen concentration ----
 
 TEST_F(MonitorSettingsTest, RespirationCodesLimitsAndGap)
 {
@@ -329,7 +329,7 @@ TEST_F(MonitorSettingsTest, OxygenConcentrationHasNoGapRule)
              {{&S::m_nAirOxyAlmH, 101, 100}, {&S::m_nAirOxyAlmL, 10, 20}, {&S::m_nAirOxyAlmSw, 5, 1}});
 }
 
-// ---- system and sound volumes -------------------------------------------------------------
+// ---- system and sound volumes ----
 
 TEST_F(MonitorSettingsTest, AlarmPauseAndAlarmSound)
 {
@@ -354,7 +354,7 @@ TEST_F(MonitorSettingsTest, VolumeTableFollowsTheAmplitudeFractions)
     EXPECT_EQ(CMonitorSettings::AlmVolumeFor(4), centiBel(0.2));
 }
 
-// ---- checked accessors for settings the validation leaves as loaded -----------------------
+// ---- checked accessors for settings the validation leaves as loaded ----
 
 TEST_F(MonitorSettingsTest, CheckedAccessorsStayInRange)
 {

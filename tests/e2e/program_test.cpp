@@ -35,8 +35,8 @@ constexpr int kRunSeconds = 8;   // the thread sanitizer slows everything: a sho
 #else
 constexpr int kRunSeconds = 20;  // past the 15 s start-up phase
 #endif
-// A timed run that has not ended this long after its time is not ending on time. The margin
-// covers process start, fonts and the sanitizers on a loaded machine with room to spare.
+// A timed run not ended this long after its time is late; the margin covers process start, fonts
+// and the sanitizers on a loaded machine.
 constexpr long long kEndMarginMs = 60000;
 
 std::string ReadAll(const std::string& path)
@@ -125,8 +125,8 @@ void ExpectPanelShows(const CBitmap& frame, const PLACEMENT& place, Setter set, 
     reference.DestroyWindow();
 }
 
-// Draws a wave caption as the main screen's is made (its text in its colour on black, 16 points of
-// "宋体") and compares it with its rectangle of the frame.
+// Draws a wave caption as the main screen makes it (its colour on black, 16 points of "宋体") and
+// compares it with its rectangle of the frame.
 void ExpectCaptionShows(const CBitmap& frame, int i, const char16_t* text, COLORREF colour)
 {
     const PLACEMENT& place = MainLayout::kWaveCaption[i];
@@ -159,8 +159,7 @@ protected:
         char pattern[] = "/tmp/tesmor-e2e-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder = pattern;
-        // The program keeps its settings and record files beside itself: each test runs its
-        // own copy in its own folder.
+        // The program keeps its settings and records beside itself: each test runs its own copy.
         exe = folder + "/tesmor";
         ASSERT_EQ(std::system(("cp '" TESMOR_EXE "' '" + exe + "'").c_str()), 0);
     }

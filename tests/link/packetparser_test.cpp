@@ -197,8 +197,7 @@ TEST_F(PacketParserTest, TruncatedFrameDoesNotSwallowTheFrameBehindIt)
 }
 
 // A frame one byte short ends its window on the next frame's type byte. When that byte also
-// reads as the cut frame's checksum, only the frame start seen at the window's end keeps the
-// cut frame from being taken whole.
+// reads as its checksum, only the frame start seen at the window's end keeps it from being taken.
 TEST_F(PacketParserTest, FrameOneByteShortIsDroppedEvenWhenTheNextTypeMatchesItsChecksum)
 {
     Bytes cut = Frame(0x07, {0x00, 0x0A});

@@ -142,9 +142,8 @@ TEST_F(FileTest, OpenKeepsContentReadStopsAtEnd)
     EXPECT_EQ(Content(), "new");
 }
 
-// Flush puts a real file's data on disk through the system's sync of that file, also when nothing
-// was written through this object (another writer's bytes are the file's too), unless the disk
-// sync is turned off; a folder's entries go to disk through a sync of the folder.
+// Flush syncs a real file's data to disk, also when nothing was written through this object
+// (another writer's bytes are the file's too), unless disk sync is off; a folder syncs its entries.
 TEST_F(FileTest, FlushAndFolderSyncReachTheSystemsSync)
 {
     CFileFaults::SetDiskSync(true);
@@ -314,9 +313,8 @@ TEST_F(FileTest, ShortAndInterruptedCallsGoOnAndFailedOnesRaise)
     }
 }
 
-// A rename that never replaces a file. Where the file system lacks it: a new link and the
-// removal of the old name, or without links a plain rename to a name found free just before.
-// A failure leaves both names as they were.
+// A rename that never replaces a file; without it, a new link and removal of the old name, or
+// without links a plain rename to a name found free just before. A failure changes neither name.
 TEST_F(FileTest, RenameNoReplaceFallsBackAndNeverReplaces)
 {
     using Refusals = std::vector<std::pair<CFileFaults::Call, int>>;

@@ -1,6 +1,5 @@
-// Shared helpers of the record-store tests: a scratch folder holding the four record files, a
-// record thread whose internals the tests may read, record builders whose waves are derived
-// from an id so that a torn record can be recognised, and raw file access.
+// Helpers of the record-store tests: a scratch folder for the four record files, a record thread
+// with readable internals, records whose waves derive from an id (a torn one shows), raw file access.
 #pragma once
 
 #include <cstdint>

@@ -262,9 +262,8 @@ TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
     EXPECT_TRUE(other.Open(path.c_str(), CFile::modeReadWrite | CFile::shareDenyWrite));
 }
 
-// On a file system without no-replace renames the put-aside links and unlinks, or renames when
-// links are refused too; one that cannot be completed leaves the file as it was and unused.
-// Whichever way it went, the file is kept under one name only.
+// Without no-replace renames the put-aside links and unlinks, or renames when links are refused
+// too; one that cannot complete leaves the file as it was, unused. The file keeps one name only.
 TEST_F(RecordOpenTest, PutAsideWithoutNoReplaceRenamesKeepsTheFileOrLeavesItAlone)
 {
     struct Case {
@@ -359,8 +358,8 @@ TEST_F(RecordOpenTest, LinkToTheSettingsFileIsNeverWritten)
     EXPECT_EQ(ReadRaw(ini, 0, settings.size()), std::vector<uint8_t>(settings.begin(), settings.end()));
 }
 
-// A link to a settings file that is not there yet is found on the opened file, which the open
-// made and which is removed again: no settings file full of records is left for the next start.
+// A link to a settings file not there yet is found on the file the open made, which is removed
+// again: no settings file full of records is left for the next start.
 TEST_F(RecordOpenTest, LinkToAMissingSettingsFileMakesNoSettingsFile)
 {
     const std::string ini = folder.Path("Para.ini");
@@ -375,8 +374,8 @@ TEST_F(RecordOpenTest, LinkToAMissingSettingsFileMakesNoSettingsFile)
     EXPECT_NE(access(ini.c_str(), F_OK), 0);
 }
 
-// The same for a link to a screen picture or its temporary file; a group that the settings left
-// without a path is not used, and the settings have said why.
+// The same for a link to a screen picture or its temporary file; a group the settings left
+// without a path is not used (the settings said why).
 TEST_F(RecordOpenTest, LinkToAPictureThatIsNotThereYetKeepsNoRecords)
 {
     const std::string picture = folder.Path("screen.png");
@@ -444,9 +443,8 @@ TEST_F(RecordOpenTest, CutAlarmFileKeepsTheAlarmsItHoldsAndSaysSo)
     EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0xEE);
 }
 
-// An older version wrote a new alarm file's stubs before its header copies: a start cut short in
-// between left empty stubs and no header, which is made anew without a word. The same file with
-// anything more in it is kept aside.
+// An older version wrote a new alarm file's stubs before its headers: a start cut short between
+// left empty stubs and no header, made anew without a word; with anything more it is kept aside.
 TEST_F(RecordOpenTest, AlarmFileOfEmptyStubsWithoutAHeaderIsMadeAnew)
 {
     const std::string& path = almPath;
@@ -481,8 +479,8 @@ TEST_F(RecordOpenTest, AlarmFileOfEmptyStubsWithoutAHeaderIsMadeAnew)
     }
 }
 
-// A start cut short while making an alarm file leaves one that counts no records and is shorter
-// than a made one: it is made anew. One of the made length is opened as it is.
+// A start cut short while making an alarm file leaves one counting no records, shorter than a made
+// one: it is made anew. One of the made length is opened as it is.
 TEST_F(RecordOpenTest, AlarmFileCountingNoRecordsIsNewOnlyWhenShorterThanAMadeOne)
 {
     const std::string& path = almPath;
@@ -501,11 +499,10 @@ TEST_F(RecordOpenTest, AlarmFileCountingNoRecordsIsNewOnlyWhenShorterThanAMadeOn
     }
 }
 
-// Header copies are sealed with a check value behind a tag; builds before the tag sealed them
-// without it, and older ones not at all. A copy whose check fails beside one whose check holds was
-// cut while it was written and is refused, and so is a tagged copy that fails beside a valid one
-// written without check values; beside a copy that is not valid at all it is all the file has.
-// When neither check holds and neither copy is told cut, the copies' own fields decide.
+// Header copies are sealed with a check value behind a tag; older builds sealed them untagged, or
+// not at all. A copy failing its check beside one that passes was cut and is refused, as is a tagged
+// one failing beside a valid unsealed one; beside an invalid copy it is all the file has. When
+// neither check holds and neither copy is told cut, the copies' own fields decide.
 TEST_F(RecordOpenTest, HeaderCopiesSealedOrCutEachWay)
 {
     const std::string& path = dataPath;
@@ -582,9 +579,8 @@ TEST_F(RecordOpenTest, OpenSaysWhichCopiesItFound)
     }
 }
 
-// Each header copy is made from its own copy in memory, its reserved bytes written back as held,
-// with the group's index and count; an error says 1, and a file that is not available is not
-// written at all.
+// Each header copy is made from its own copy in memory, reserved bytes as held, with the group's
+// index and count; an error answers 1, and a file that is not available is not written.
 TEST_F(RecordOpenTest, CreateWritesEachCopyAsHeldAndNothingWhenUnavailable)
 {
     const std::string& path = dataPath;

@@ -158,9 +158,8 @@ TEST_F(RecordQueryTest, DataStepsAtWriteIndexZero)
     EXPECT_EQ(Data(1, 1), 7001u);
 }
 
-// A full ring in a file written before slots carried check values: its records are served as
-// they are. A write into slot 0, the oldest, cut part-way leaves new values over old waves there;
-// after the reopen the review passes over it to slot 1.
+// A full ring written before slots carried check values is served as it is. A cut write into
+// slot 0, the oldest, leaves new values over old waves; after the reopen the review skips to slot 1.
 TEST_F(RecordQueryTest, TornDataSlotIsPassedOverInAFileWrittenBefore)
 {
     const std::string& path = dataPath;
@@ -318,8 +317,8 @@ TEST_F(RecordQueryTest, PagesFromAnUnavailableOrShortFile)
 }
 
 // A full ring in a file that ends before its oldest records: the newest page goes on from slot 0
-// to the last slot the file holds, never to a slot beyond the file's end; a file that ends where
-// its first event ends holds that one. A file that holds no whole slot answers an empty page.
+// to the last slot the file holds, never beyond; a file ending with its first event holds that
+// one, and one with no whole slot answers an empty page.
 TEST_F(RecordQueryTest, PagesOfAFullRingInAShortFileLeaveOffWhatIsNotThere)
 {
     std::vector<int> newest = Range(4, 0);
@@ -335,9 +334,8 @@ TEST_F(RecordQueryTest, PagesOfAFullRingInAShortFileLeaveOffWhatIsNotThere)
     EXPECT_EQ(probe.answers, 3);
 }
 
-// A full ring cut to its first 50 slots, its write index at slot 10: the newest page holds slots
-// 9 to 0, and the pages older and newer than it pass over the slots the file does not hold, so
-// every event in the file is on a page and no page is empty.
+// A full ring cut to its first 50 slots, write index 10: the newest page holds slots 9 to 0, and
+// paging either way passes over missing slots, so every event is on a page and none is empty.
 TEST_F(RecordQueryTest, PagesOfACutFullRingPassOverTheMissingSlots)
 {
     const std::string& path = sysPath;
@@ -359,9 +357,8 @@ TEST_F(RecordQueryTest, PagesOfACutFullRingPassOverTheMissingSlots)
     EXPECT_EQ(SysPage(2), Range(39, 30));
 }
 
-// Bytes the formats leave undefined filled with noise, as another writer of the format may leave
-// them, and header copies whose check bytes hold what an earlier version left after the time
-// texts: every record is served.
+// Undefined bytes filled with noise, as another writer may leave them, and header check bytes
+// holding what an earlier version left after the time texts: every record is served.
 TEST_F(RecordQueryTest, FilesWrittenWithoutCheckValuesServeEveryRecord)
 {
     std::mt19937 rng(5);
@@ -412,9 +409,8 @@ TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
     EXPECT_EQ(SysPage(2), (std::vector<int>{14, 13, 12, 11, 10, 9, 8, 6, 5}));
 }
 
-// Files cut to nothing while the monitor runs are written on at their old indexes: the slots
-// before are holes of zeros, which hold no record. Review and pages pass over them, in that run
-// and after a restart.
+// Files cut to nothing while the monitor runs are written on at their old indexes; the holes of
+// zeros before hold no record and review and pages pass over them, also after a restart.
 TEST_F(RecordQueryTest, SlotsOfZerosAreNoRecords)
 {
     auto store = [this](uint32_t id) {
@@ -461,9 +457,8 @@ TEST_F(RecordQueryTest, TornOldestRecordsOfAFullRingAreLeftOff)
     EXPECT_EQ(SysPage(2), Range(14, 7));
 }
 
-// A file that ends before the records its header counts keeps those it holds; the last slot,
-// cut inside the bytes after its record or right after it, still holds its record, and one cut
-// inside its pleth wave does not; new records follow.
+// A file ending before the records its header counts keeps those it holds; a last slot cut after
+// its record still holds it, one cut inside its pleth wave does not; new records follow.
 TEST_F(RecordQueryTest, ShortDataFileKeepsTheRecordsItHolds)
 {
     const std::string& path = dataPath;

@@ -125,10 +125,9 @@ struct PageWatch {
     bool ShowsNewest(int events) const { return page.size() == 10 && EventNo(page[0]) == events - 1; }
 };
 
-// The interface thread asks for NIBP and system-event pages again and again, without waiting
-// for the answers, while the record thread serves them and writes the events it is given. Each
-// round ends with the NIBP page request and a pause in which the interface thread takes no lock,
-// so a page served without its group's lock is seen by the thread sanitizer.
+// The interface thread asks for NIBP and system-event pages without waiting for answers while the
+// record thread serves them and writes its events. Each round ends with the NIBP request and a
+// lock-free pause, so the thread sanitizer sees a page served without its group's lock.
 TEST(RecordThreadTest, PagesAskedForAgainAndAgainWhileEventsAreWritten)
 {
     CFileFaults::Reset();

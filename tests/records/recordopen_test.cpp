@@ -35,6 +35,13 @@ protected:
         Extend(path);
     }
     void WriteOneData() { ASSERT_EQ(thread->StoreData(77), 0); }
+    // The file-error flags of the data, NIBP, system-event and alarm groups, one digit each.
+    std::string FileErrs() const
+    {
+        const TestRecThread& t = *thread;
+        return std::to_string(t.m_bDataFileErr) + std::to_string(t.m_bNibpFileErr) + std::to_string(t.m_bSysFileErr) +
+               std::to_string(t.m_bAlmFileErr);
+    }
     // What the open says of a file without a valid header that it kept aside under name `as`.
     static std::string KeptAs(const std::string& path, const std::string& as)
     {
@@ -60,7 +67,7 @@ TEST_F(RecordOpenTest, MissingFilesAreCreated)
             EXPECT_EQ(U16(h.szWriteTime, 32), u"2026-12-07 08:00:00");
         }
     }
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
+    EXPECT_EQ(FileErrs(), "0000");
 }
 
 // Each made file's name is put on disk by its own making, also without an alarm file after it.
@@ -349,8 +356,7 @@ TEST_F(RecordOpenTest, LinkToTheSettingsFileIsNeverWritten)
                        "; the data records are not kept\nrecord file " + sysPath +
                        " of [REC] SYS_SAVE_FILE_NAME is the settings file " + ini +
                        "; the system-event records are not kept\n");
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr, 2);
-    EXPECT_EQ(thread->m_bNibpFileErr + thread->m_bAlmFileErr, 0);
+    EXPECT_EQ(FileErrs(), "1010");
     WriteOneData();
     thread->AddPowerOnRecord();
     thread->RunPass();
@@ -366,8 +372,7 @@ TEST_F(RecordOpenTest, LinkToAMissingSettingsFileMakesNoSettingsFile)
     ASSERT_EQ(symlink("Para.ini", nibpPath.c_str()), 0);
     EXPECT_EQ(StartSaying(), "record file " + nibpPath + " of [REC] NIBP_SAVE_FILE_NAME is the settings file " + ini +
                                  "; the NIBP records are not kept\n");
-    EXPECT_EQ(thread->m_bNibpFileErr, 1);
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
+    EXPECT_EQ(FileErrs(), "0100");
     NIBP_DATA n{};
     thread->AddNibpRecord(&n);
     thread->RunPass();
@@ -387,8 +392,7 @@ TEST_F(RecordOpenTest, LinkToAPictureThatIsNotThereYetKeepsNoRecords)
                                  picture + "; the data records are not kept\nrecord file " + almPath +
                                  " of [REC] ALM_SAVE_FILE_NAME is the temporary file of the screen picture " + picture +
                                  "; the alarm records are not kept\n");
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bAlmFileErr + thread->m_bNibpFileErr, 3);
-    EXPECT_EQ(thread->m_bSysFileErr, 0);
+    EXPECT_EQ(FileErrs(), "1101");
     WriteOneData();
     EXPECT_NE(access(picture.c_str(), F_OK), 0);
     EXPECT_NE(access((picture + ".part").c_str(), F_OK), 0);
@@ -611,9 +615,7 @@ TEST_F(RecordOpenTest, UnopenableOrLockedFileLeavesOthersWorking)
     std::string err = StartSaying();
     EXPECT_NE(err.find(dataPath), std::string::npos);
     EXPECT_NE(err.find(almPath), std::string::npos);
-    EXPECT_EQ(thread->m_bDataFileErr, 1);
-    EXPECT_EQ(thread->m_bAlmFileErr, 1);
-    EXPECT_EQ(thread->m_bSysFileErr, 0);
+    EXPECT_EQ(FileErrs(), "1001");
 
     DataRecordSource d(1);
     AlmRecordSource a(1, 2, "2026-12-07 08:00:00", 1);
@@ -632,7 +634,7 @@ TEST_F(RecordOpenTest, ReadOnlyFolderMakesEveryFileUnavailable)
     if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
     ASSERT_EQ(chmod(folder.Dir().c_str(), 0555), 0);
     StartSaying();
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 4);
+    EXPECT_EQ(FileErrs(), "1111");
     thread->AddPowerOnRecord();
     thread->RunPass();
     EXPECT_TRUE(thread->m_listSysQueue.empty());
@@ -645,8 +647,7 @@ TEST_F(RecordOpenTest, TwoKeysNamingOneFileLeaveTheLaterGroupOutAndSaySo)
     EXPECT_EQ(err, "record file " + almPath +
                        " is named by both [REC] DATA_SAVE_FILE_NAME and [REC] ALM_SAVE_FILE_NAME;"
                        " the alarm records are not kept\n");
-    EXPECT_EQ(thread->m_bAlmFileErr, 1);
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr, 0);
+    EXPECT_EQ(FileErrs(), "0001");
     WriteOneData();
     EXPECT_EQ(ReadHead(dataPath, 0).u32WriteIndex + ReadHead(dataPath, 1).u32WriteIndex, 1u);
 }
@@ -658,8 +659,7 @@ TEST_F(RecordOpenTest, ErrorWhileOpeningMarksOnlyThatGroup)
     // Data: open, length, two seeks and reads; NIBP: open, length, seek, then its first read.
     CFileFaults::FailOperation(10);
     std::string err = StartSaying();
-    EXPECT_EQ(thread->m_bNibpFileErr, 1);
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
+    EXPECT_EQ(FileErrs(), "0100");
     EXPECT_NE(err.find(nibpPath), std::string::npos);
     EXPECT_EQ(ReadHead(nibpPath, 0).u32WriteIndex, 4u);  // left alone
     CFile other;  // and no longer held

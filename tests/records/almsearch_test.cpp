@@ -66,8 +66,7 @@ protected:
     {
         ALM_SEARCH cond = Search(kind, type, start, end);
         thread->RequestAlmSearch(&cond);
-        thread->RunPass();
-        CUiLoop::Instance().DispatchPosted();
+        Serve();
         const ALM_INDEX& idx = receiver.sink.rec.idx;
         return idx.u8State == g_u8AlmStateNoHit ? -1 : static_cast<long>(AlmId(idx));
     }
@@ -226,8 +225,7 @@ TEST_F(AlarmSearchTest, EndOfReviewWhilePendingEndsItAfterTheAnswer)
     thread->RequestAlmSearch(&first);
     thread->RequestAlmSearch(&end);
     EXPECT_EQ(thread->m_bAlmCancel, 1);
-    thread->RunPass();
-    CUiLoop::Instance().DispatchPosted();
+    Serve();
     EXPECT_EQ(receiver.answers, 1);
     EXPECT_EQ(thread->m_bAlmBusy, 0);
     EXPECT_EQ(thread->m_bAlmCancel, 0);

@@ -94,6 +94,12 @@ protected:
         return *thread;
     }
     std::string StartSaying() { return Said([this] { Start(); }); }
+    // One pass of the record thread, then the answers it posted are delivered.
+    void Serve()
+    {
+        thread->RunPass();
+        CUiLoop::Instance().DispatchPosted();
+    }
     FakeClock clock;
     RecordFolder folder;
     std::unique_ptr<TestRecThread> thread;

@@ -54,16 +54,14 @@ protected:
         sink.rec.nMode = mode;
         sink.rec.nStep = step;
         thread->RequestDataRecord(&sink.rec);
-        thread->RunPass();
-        CUiLoop::Instance().DispatchPosted();
+        Serve();
         return DataId(sink.rec.val);
     }
     // Requests a system-event page and returns the slot numbers shown.
     std::vector<int> SysPage(int dir)
     {
         thread->RequestSysPage(dir);
-        thread->RunPass();
-        CUiLoop::Instance().DispatchPosted();
+        Serve();
         std::vector<SYS_DATA> page;
         thread->CopySysResult(&page);
         std::vector<int> slots;
@@ -213,8 +211,7 @@ TEST_F(RecordQueryTest, NoAnswerReachesAForgottenRequester)
     thread->RequestDataRecord(&sink.rec);
     thread->RequestSysPage(3);
     thread->ForgetRequester(&probe);
-    thread->RunPass();
-    CUiLoop::Instance().DispatchPosted();
+    Serve();
     EXPECT_EQ(probe.answers, 0);
     EXPECT_EQ(thread->m_pSysWnd.load(), nullptr);
     EXPECT_EQ(sink.rec.val.i16HR, 0);  // never written into
@@ -224,8 +221,7 @@ TEST_F(RecordQueryTest, EmptyNibpFileAnswersAnEmptyPage)
 {
     Start();
     thread->RequestNibpPage(3);
-    thread->RunPass();
-    CUiLoop::Instance().DispatchPosted();
+    Serve();
     EXPECT_EQ(probe.answers, 1);
     std::vector<NIBP_DATA> page(3);
     thread->CopyNibpResult(&page);
@@ -290,8 +286,7 @@ TEST_F(RecordQueryTest, PendingPageRequestIsIgnored)
     const uint32_t number = thread->RequestSysPage(3);
     EXPECT_EQ(thread->RequestSysPage(2), 0u);
     thread->RunPass();
-    thread->RunPass();
-    CUiLoop::Instance().DispatchPosted();
+    Serve();
     EXPECT_EQ(probe.answers, 1);
     EXPECT_NE(number, 0u);
     EXPECT_EQ(probe.lastNumber, static_cast<LPARAM>(number));  // the answer carries its request's number
@@ -310,8 +305,7 @@ TEST_F(RecordQueryTest, PagesFromAnUnavailableOrShortFile)
     EXPECT_EQ(thread->m_u32SysWrite, 20u);
     thread->m_bNibpFileErr = 1;
     thread->RequestNibpPage(3);
-    thread->RunPass();
-    CUiLoop::Instance().DispatchPosted();
+    Serve();
     EXPECT_EQ(probe.answers, 2);
     EXPECT_EQ(thread->m_u8NibpQueryState, 2);  // stays pending
 }

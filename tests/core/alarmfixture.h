@@ -31,9 +31,8 @@ inline const RECORD_SWITCH kRecordSwitches[] = {
     {&S::m_nTempAlmRec, 4}, {&S::m_nOxyAlmRec, 3}, {&S::m_nBpAlmRec, 5},    {&S::m_nAirOxyAlmRec, 6},
 };
 
-// Two sets of limits. Within a set no limit equals another limit or an all-normal value, so a
-// check against the wrong limit shows; between the sets every limit changes, so a limit taken
-// as a constant shows.
+// Two sets of limits. Within a set no limit equals another or an all-normal value, so a check
+// against the wrong limit shows; between sets every limit changes, so a constant limit shows.
 inline int S::*const kLimitFields[] = {
     &S::m_nEcgHrAlmH, &S::m_nEcgHrAlmL, &S::m_nEcgStAlmH, &S::m_nEcgStAlmL, &S::m_nRespRrAlmH, &S::m_nRespRrAlmL,
     &S::m_nTempAlmH,  &S::m_nTempAlmL,  &S::m_nOxyAlmH,   &S::m_nOxyAlmL,   &S::m_nOxyPrAlmH,  &S::m_nOxyPrAlmL,

@@ -31,8 +31,8 @@ int Take(Ring& ring, CCriticalSection& lock, std::vector<uint32_t>& out, int mos
     return ring.TakeLocked(channels, most);
 }
 
-// A full ring drained by one or two samples has no room for three more: the oldest unread
-// samples give way, the count stays at the capacity and what is kept runs on to the newest.
+// A full ring drained by one or two samples has no room for three more: the oldest unread give
+// way, the count stays at capacity and what is kept runs on to the newest.
 TEST(WaveRingTest, FullRingDrainedByOneOrTwoDropsItsOldestForThreeNew)
 {
     for (int drained : {1, 2}) {

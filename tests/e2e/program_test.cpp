@@ -243,8 +243,7 @@ TEST_F(ProgramThreadTest, OpensAWindowUnderAVirtualDisplay)
     EXPECT_GT(CountLit(frame, MainLayout::kStatusStrip.Rect()), 200);
 }
 
-// How many times, since the last call, a file named name was closed after writing in the
-// folder watch looks at.
+// How often, since the last call, a file named name was closed after writing in watch's folder.
 int ClosedAfterWriting(int watch, const std::string& name)
 {
     alignas(inotify_event) char events[4096];
@@ -334,8 +333,8 @@ TEST_F(ProgramThreadTest, NoPictureIsWrittenOverARecordFile)
     const std::string powerOn = Utf16Bytes(u"监护仪开机");
     ASSERT_EQ(CountOf(events, powerOn), 1u);
 
-    // A snapshot over a record file, or over a link to one, ends the start before anything is
-    // written (a picture judged by its own name alone would be written through the link: status 0).
+    // A snapshot over a record file, or a link to one, ends the start before anything is written
+    // (judged by its own name alone, it would be written through the link: status 0).
     ASSERT_EQ(symlink("SysSave.dat", (folder + "/shot.png").c_str()), 0);
     for (const std::string& snapshot : {sys, folder + "/shot.png"}) {
         RunResult refused = RunProgram(exe, 1, snapshot);
@@ -345,8 +344,8 @@ TEST_F(ProgramThreadTest, NoPictureIsWrittenOverARecordFile)
         EXPECT_TRUE(ReadAll(sys) == events) << "the records are changed";
     }
 
-    // A headless picture that would be written through a link into a record file is not written;
-    // the records go on, and the snapshot, which leads to no such file, is written.
+    // A headless picture that would be written through a link into a record file is not; the
+    // records go on, and the snapshot, leading to no such file, is written.
     ASSERT_EQ(symlink("SysSave.dat", (folder + "/screen.png.part").c_str()), 0);
     RunResult run = RunProgram(exe, 6, folder + "/end.png");
     EXPECT_EQ(run.status, 0) << run.log;

@@ -238,8 +238,8 @@ TEST_F(PacketParserTest, WithoutADataObjectFramesAreConsumed)
     EXPECT_EQ(parser.GoodFrames(), 1u);
 }
 
-// Valid respiration frames numbered by their samples, with garbage, corrupt and truncated
-// frames between them, fed in chunks of many sizes: every valid frame arrives once, in order.
+// Numbered respiration frames between garbage, corrupt and truncated ones, fed in chunks of many
+// sizes: every valid frame arrives once, in order.
 TEST(PacketParserStreamTest, ValidFramesSurviveGarbageInAnyChunking)
 {
     Bytes stream;

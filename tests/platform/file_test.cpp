@@ -19,7 +19,7 @@
 #include "platform/filefaults.h"
 
 // The system's file syncs, counted with the file each was last made for; the file layer linked
-// into this program reaches the system's through these.
+// here reaches the system's through these.
 struct SyncLog {
     std::atomic<long> calls{0};
     std::atomic<ino_t> file{0};
@@ -267,8 +267,8 @@ TEST_F(FileTest, SeamFailsTheNthOperationOnly)
     EXPECT_EQ(Content(), "cd");
 }
 
-// A read or write that the system cuts short, or that a signal interrupts, goes on where it
-// stopped; one that fails raises, and so does a write that stores nothing (a full disk).
+// A read or write cut short or interrupted by a signal goes on where it stopped; one that fails
+// raises, as does a write that stores nothing (a full disk).
 TEST_F(FileTest, ShortAndInterruptedCallsGoOnAndFailedOnesRaise)
 {
     struct Case {

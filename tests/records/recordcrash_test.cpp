@@ -82,8 +82,8 @@ bool CopyUsable(const REC_FILE_HEAD& h, uint32_t len, bool wraps)
     return h.u32Count == std::min(h.u32WriteIndex, len);
 }
 
-// Slots counted by a header state, newest first, leaving out the slot at the write index of a
-// full ring (the oldest record, the one being overwritten). At most `limit` slots.
+// At most `limit` slots counted by a header state, newest first, without the slot at a full
+// ring's write index (the oldest record, the one being overwritten).
 std::vector<uint32_t> CountedSlots(uint32_t write, uint32_t count, uint32_t len, uint32_t limit)
 {
     std::vector<uint32_t> slots;

@@ -114,8 +114,7 @@ protected:
 WORD EcgSample(uint32_t id, int which, int k);
 BYTE ByteSample(uint32_t id, int which, int k);
 
-// A record with wave buffers of the full sizes, all zeros (one that receives an answer), or
-// filled as derived from an id.
+// A record with full-size wave buffers, all zeros (to receive an answer) or derived from an id.
 template <class Rec, int kChannels, int kEcgLen, int kByteLen>
 class RecordBuffers {
 public:
@@ -160,8 +159,7 @@ bool DataSlotIntact(const std::vector<uint8_t>& slot);
 // True when the alarm record bytes hold a whole record of the id in their index.
 bool AlmRecordIntact(const std::vector<uint8_t>& rec);
 
-// Writes a data record of the id into slot of the data file, without a seal, as an earlier
-// version wrote them.
+// Writes a data record of the id into slot of the data file unsealed, as an earlier version did.
 void CraftDataSlot(const std::string& path, uint32_t slot, uint32_t id);
 std::vector<uint8_t> ReadRaw(const std::string& path, uint64_t offset, size_t size);
 void WriteRaw(const std::string& path, uint64_t offset, const void* data, size_t size);

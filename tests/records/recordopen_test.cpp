@@ -84,9 +84,10 @@ TEST_F(RecordOpenTest, CreatedFilesSurviveAPowerLoss)
         EXPECT_FALSE(next.Open(dataPath.c_str(), CFile::modeRead));
         ASSERT_TRUE(CFileFaults::PowerLost());
         CFileFaults::Reset();
-        for (const std::string* p : {&dataPath, &nibpPath, &sysPath})
+        for (const std::string* p : {&dataPath, &nibpPath, &sysPath}) {
             EXPECT_EQ(U16(ReadHead(*p, 0).szSignature, 8), u"KWPD5NXQ") << *p;
-        for (const std::string* p : {&dataPath, &nibpPath, &sysPath}) std::remove(p->c_str());
+            std::remove(p->c_str());
+        }
     }
     EXPECT_EQ(U16(ReadHead(alarms, 0).szSignature, 8), u"KWPD5NXQ");
     // The alarm file is made with its stubs, the last one included.
@@ -94,7 +95,7 @@ TEST_F(RecordOpenTest, CreatedFilesSurviveAPowerLoss)
 }
 
 // A file that can hold no record is new whatever its headers say; a larger one without a valid
-// header is kept aside under a name of its own, never over a file kept before.
+// header is kept aside under a name of its own, never over one kept before.
 TEST_F(RecordOpenTest, ShortOrEmptyFilesAreNewAndDamagedOnesAreKeptAside)
 {
     WriteHead(dataPath, 0, 5, 5);
@@ -417,8 +418,8 @@ TEST_F(RecordOpenTest, StubsNotCommittedOrNotMatchingTheirRecordAreEmpty)
     EXPECT_EQ(thread->m_u32AlmCount, 3u);
 }
 
-// An alarm file cut from outside keeps the alarms whose records lie whole in it, with one line,
-// and new alarms follow them; one cut inside its stubs holds none of them.
+// An alarm file cut from outside keeps the alarms whose records are whole in it, saying so in one
+// line, and new alarms follow; one cut inside its stubs holds none.
 TEST_F(RecordOpenTest, CutAlarmFileKeepsTheAlarmsItHoldsAndSaysSo)
 {
     const std::string& path = almPath;

@@ -381,8 +381,8 @@ TEST_F(RecordQueryTest, FilesWrittenWithoutCheckValuesServeEveryRecord)
     EXPECT_EQ(SysPage(3), Range(4, 0));
 }
 
-// A record whose seal fails in the middle of the ring (a flipped bit) is passed over in the
-// direction the review steps, never hiding what lies beyond it.
+// A record in mid-ring whose seal fails (a flipped bit) is passed over in the direction the
+// review steps, never hiding what lies beyond.
 TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
 {
     Start();
@@ -438,8 +438,8 @@ TEST_F(RecordQueryTest, SlotsOfZerosAreNoRecords)
     }
 }
 
-// The oldest records of a full ring cut by a power loss are left off: a review that steps back
-// to the oldest lands on the oldest whole record, and the oldest page shows the whole ones only.
+// The oldest records of a full ring cut by a power loss are left off: stepping back to the oldest
+// lands on the oldest whole record, and the oldest page shows whole ones only.
 TEST_F(RecordQueryTest, TornOldestRecordsOfAFullRingAreLeftOff)
 {
     Start();

@@ -65,8 +65,8 @@ TEST(RecordThreadTest, RunsWritesAnswersAndStops)
               20u);
 }
 
-// A page asked for before the record thread has opened its file is worked out against the file
-// once it is open, with no write outside the group's lock.
+// A page asked for before the record thread opened its file is worked out once it is open, with
+// no write outside the group's lock.
 TEST(RecordThreadTest, PageAskedForBeforeTheFileIsOpenShowsItsEvents)
 {
     CFileFaults::Reset();
@@ -108,8 +108,8 @@ TEST(RecordThreadTest, PageAskedForBeforeTheFileIsOpenShowsItsEvents)
 int EventNo(const NIBP_DATA& r) { return r.i16Sys; }
 int EventNo(const SYS_DATA& r) { return std::stoi(ToUtf8(U16(r.szEvent, 20))); }
 
-// One page group as the interface thread sees it: the events it has queued, the page it last
-// copied, and whether every page copied so far held consecutive events, newest first.
+// One page group as the interface thread sees it: events queued, the page last copied, and
+// whether every page copied held consecutive events, newest first.
 template <class T>
 struct PageWatch {
     int queued = 0;

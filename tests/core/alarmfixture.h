@@ -1,6 +1,5 @@
-// A data object on the fake clock (2026-12-07 08:00:00) with every alarm group switched on,
-// recording on, level low, and the first of two sets of limits, for the alarm and
-// record-builder tests; and the alarm catalogue as a table those tests share.
+// For the alarm and record-builder tests: a data object on the fake clock (2026-12-07 08:00:00),
+// every alarm group on, recording on, level low, the first of two limit sets; the alarm catalogue.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -32,9 +31,8 @@ inline const RECORD_SWITCH kRecordSwitches[] = {
     {&S::m_nTempAlmRec, 4}, {&S::m_nOxyAlmRec, 3}, {&S::m_nBpAlmRec, 5},    {&S::m_nAirOxyAlmRec, 6},
 };
 
-// Two sets of limits. Within a set no limit equals another limit or an all-normal value, so a
-// check against the wrong limit shows; between the sets every limit changes, so a limit taken
-// as a constant shows.
+// Two sets of limits. Within a set no limit equals another or an all-normal value, so a check
+// against the wrong limit shows; between sets every limit changes, so a constant limit shows.
 inline int S::*const kLimitFields[] = {
     &S::m_nEcgHrAlmH, &S::m_nEcgHrAlmL, &S::m_nEcgStAlmH, &S::m_nEcgStAlmL, &S::m_nRespRrAlmH, &S::m_nRespRrAlmL,
     &S::m_nTempAlmH,  &S::m_nTempAlmL,  &S::m_nOxyAlmH,   &S::m_nOxyAlmL,   &S::m_nOxyPrAlmH,  &S::m_nOxyPrAlmL,
@@ -47,9 +45,9 @@ inline const int kLimitSets[2][std::size(kLimitFields)] = {
 inline const char kLimitNames[] = "hrH hrL stH stL rrH rrL tempH tempL oxyH oxyL prH prL sbpH sbpL dbpH dbpL fio2H "
                                   "fio2L";
 
-// One alarm of the catalogue and how to bring it about from all-normal values: a limit alarm
-// by the value limit + beyond, any other by handing beyond to set. Its entry carries the limit
-// (0 without one) and that value, or value. Recorded: the alarm-record builder records it.
+// One alarm of the catalogue, raised from all-normal values: a limit alarm by the value limit +
+// beyond, any other by handing beyond to set. Its entry carries the limit (0 without one) and that
+// value, or value. Recorded: the alarm-record builder records it.
 struct ALARM_ROW {
     const char* name;
     int type, code;

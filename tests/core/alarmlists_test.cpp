@@ -16,7 +16,7 @@ protected:
     std::string ShowEcgText() { return ToUtf8(ShowEcg().cText); }
 };
 
-// ---- non-latching -----------------------------------------------------------------------------
+// ---- non-latching ----
 
 TEST_F(AlarmListsTest, NonLatchingRaiseRepeatClearAndReRaise)
 {
@@ -86,7 +86,7 @@ TEST_F(AlarmListsTest, OutOfRangeTypesAndCodesTouchNothing)
     EXPECT_EQ(data->m_listEcgAlm.size(), 1u);
 }
 
-// ---- latching ---------------------------------------------------------------------------------
+// ---- latching ----
 
 TEST_F(AlarmListsTest, LatchingClearKeepsTheEntryUntilItIsRaisedAgain)
 {
@@ -178,7 +178,7 @@ TEST_F(AlarmListsTest, SwitchToNonLatchingKeepsLatchedOxygenStAndArrhythmiaEntri
     EXPECT_EQ(data->IsAirOxyAlmOn(), 0);
 }
 
-// ---- rotation ---------------------------------------------------------------------------------
+// ---- rotation ----
 
 class AlarmRotationTest : public AlarmListsTest {
 protected:
@@ -268,7 +268,7 @@ TEST_F(AlarmListsTest, ShowOnAnEmptyListLeavesTheCallersEntry)
     EXPECT_EQ(alm.u8Code, 42);
 }
 
-// ---- levels and markers -----------------------------------------------------------------------
+// ---- levels and markers ----
 
 TEST_F(AlarmListsTest, MarkersFollowTheLevelAndSensorAlarmsGetNone)
 {

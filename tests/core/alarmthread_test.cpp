@@ -1,5 +1,5 @@
-// The builders and the evaluation on the user-interface thread while the link thread appends
-// samples and stores values: under the thread sanitizer no access may race.
+// The builders and evaluation on the UI thread while the link thread appends samples and stores
+// values: under the thread sanitizer no access may race.
 #include <atomic>
 #include <thread>
 

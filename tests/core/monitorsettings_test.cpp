@@ -21,12 +21,27 @@ namespace {
 
 using S = CMonitorSettings;
 
+// What `action` said on standard error.
+template <class Action>
+std::string Said(const Action& action)
+{
+    ::testing::internal::CaptureStderr();
+    action();
+    return ::testing::internal::GetCapturedStderr();
+}
+
 class MonitorSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override { theApp.ResetForTests(); }
 
-    // Starts the data object over the settings file as it is in the folder now.
-    std::unique_ptr<CMonitorData> Start() { return std::make_unique<CMonitorData>(); }
+    // Starts the data object over the settings file as it is in the folder now; what the start
+    // said on standard error is kept in `said`.
+    std::unique_ptr<CMonitorData> Start()
+    {
+        std::unique_ptr<CMonitorData> data;
+        said = Said([&data] { data = std::make_unique<CMonitorData>(); });
+        return data;
+    }
 
     // Gives each setting of rows its value (unless kUnset), runs one validation step on them
     // alone, and expects each to hold its result.
@@ -46,9 +61,10 @@ protected:
 
     TempFolder folder;
     CMonitorSettings s;  // for the validation steps on their own
+    std::string said;
 };
 
-// ---- start-up over a missing, garbled or unreadable file ----------------------------------
+// ---- start-up over a missing, garbled or unreadable file ----
 
 void ExpectStartValues(const CMonitorSettings& d)
 {
@@ -87,19 +103,16 @@ void ExpectDefaultRecordFiles(const TempFolder& folder)
 
 TEST_F(MonitorSettingsTest, MissingFileStartsWithTheValidatedZeros)
 {
-    ::testing::internal::CaptureStderr();
     auto data = Start();
     // One line for the missing file, none for the keys it lacks.
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "settings: " + folder.File("Para.ini") + " not found; starting with default settings\n");
+    EXPECT_EQ(said, "settings: " + folder.File("Para.ini") + " not found; starting with default settings\n");
     ExpectStartValues(*data);
     ExpectDefaultRecordFiles(folder);
     EXPECT_FALSE(std::filesystem::exists(folder.File("Para.ini")));  // loading writes nothing
     // An empty file lacks every key too, without a line.
     folder.Write("Para.ini", "");
-    ::testing::internal::CaptureStderr();
     data = Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(said, "");
     ExpectStartValues(*data);
 }
 
@@ -111,40 +124,35 @@ TEST_F(MonitorSettingsTest, FileOfOneMiBIsReadAndALargerOneIsLeftAsItIs)
     text.resize(g_u64ProfileSizeMax - 1);
     text += "\n";
     folder.Write("Para.ini", text);
-    ::testing::internal::CaptureStderr();
     auto data = Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(said, "");
     EXPECT_EQ(data->m_nEcgHrAlmH, 120);
     const std::string path = folder.File("Para.ini");
     const std::string tooLarge = " to " + path +
                                  " (the file is larger than 1048576 bytes and is left as it is); the new value holds "
                                  "until exit\n";
     // A write that would make the file too large to be read at the next start is refused.
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(data->m_ParaIni.SetEcgHrAlmL(60), 1);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "settings: could not save [ECG] HR_ALM_L=60" + tooLarge);
+    EXPECT_EQ(Said([&] { EXPECT_EQ(data->m_ParaIni.SetEcgHrAlmL(60), 1); }),
+              "settings: could not save [ECG] HR_ALM_L=60" + tooLarge);
     EXPECT_TRUE(folder.Read("Para.ini") == text);  // compared whole: a diff of 1 MiB would not fit in memory
 
     text += "\n";
     folder.Write("Para.ini", text);
-    ::testing::internal::CaptureStderr();
     data = Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "settings: " + path + " is 1048577 bytes, larger than the 1048576 bytes a settings file may have; "
-                                    "it is not read and is left as it is; starting with default settings\n");
+    EXPECT_EQ(said, "settings: " + path +
+                        " is 1048577 bytes, larger than the 1048576 bytes a settings file may have; "
+                        "it is not read and is left as it is; starting with default settings\n");
     ExpectStartValues(*data);
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(data->m_ParaIni.SetEcgHrAlmH(150), 1);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "settings: could not save [ECG] HR_ALM_H=150" + tooLarge);
+    EXPECT_EQ(Said([&] { EXPECT_EQ(data->m_ParaIni.SetEcgHrAlmH(150), 1); }),
+              "settings: could not save [ECG] HR_ALM_H=150" + tooLarge);
     EXPECT_EQ(folder.Read("Para.ini"), text);
 }
 
 TEST_F(MonitorSettingsTest, ValuesNotANumberOrReplacedAreNamedWithTheValueUsed)
 {
     folder.Write("Para.ini", "[ECG]\r\nALM_SW=abc\r\nHR_ALM_H=400\r\nHR_ALM_L=60\r\n");
-    ::testing::internal::CaptureStderr();
     auto data = Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(said,
               "settings: [ECG] ALM_SW=abc is not a number (read as 0); using 0\n"
               "settings: [ECG] HR_ALM_H=400 is outside 25 to 350; using 350\n");
     EXPECT_EQ(data->m_nEcgAlmSw, g_i32AlmSwOff);
@@ -152,9 +160,8 @@ TEST_F(MonitorSettingsTest, ValuesNotANumberOrReplacedAreNamedWithTheValueUsed)
 
     // Valid values, and the keys the file does not hold, pass without a word.
     folder.Write("Para.ini", "[ECG]\r\nALM_SW=1\r\nHR_ALM_H=120\r\nHR_ALM_L=60\r\n");
-    ::testing::internal::CaptureStderr();
     data = Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(said, "");
     EXPECT_EQ(data->m_nEcgAlmSw, g_i32AlmSwOn);
 }
 
@@ -162,9 +169,8 @@ TEST_F(MonitorSettingsTest, NumbersBeyondAnIntAreCheckedAsTheNearestInt)
 {
     folder.Write("Para.ini", "[ECG]\r\nHR_ALM_H=99999999999\r\nHR_ALM_L=-99999999999\r\n"
                              "[TEMP]\r\nTEMP_ALM_H=3000000000\r\n");
-    ::testing::internal::CaptureStderr();
     auto data = Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(said,
               "settings: [ECG] HR_ALM_H=99999999999 is too large (read as 2147483647); using 350\n"
               "settings: [ECG] HR_ALM_L=-99999999999 is too small (read as -2147483648); using 7\n"
               "settings: [TEMP] TEMP_ALM_H=3000000000 is too large (read as 2147483647); using 430\n");
@@ -180,9 +186,8 @@ TEST_F(MonitorSettingsTest, ExtremeIntsWrittenOutAreWholeNumbers)
         ini.SetBpPress(INT_MIN);
         ini.SetEcgPaceSw(INT_MAX);
     }
-    ::testing::internal::CaptureStderr();
     auto data = Start();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(said, "");
     EXPECT_EQ(data->m_nBpPress, INT_MIN);
     EXPECT_EQ(data->m_nEcgPaceSw, INT_MAX);
 }
@@ -247,7 +252,7 @@ TEST_F(MonitorSettingsTest, ValidationChangesMemoryOnly)
     EXPECT_EQ(folder.Read("Para.ini"), "[ECG]\nHR_ALM_H=400\n");
 }
 
-// ---- ECG ----------------------------------------------------------------------------------
+// ---- ECG ----
 
 TEST_F(MonitorSettingsTest, EcgCodesOutsideTheirSetsTakeTheirFallbacks)
 {
@@ -283,7 +288,7 @@ TEST_F(MonitorSettingsTest, EcgSettingsLeftAsLoadedKeepAnyValue)
                              {&S::m_nEcgTrace1Lead, 6, 6}});
 }
 
-// ---- respiration, SpO2, temperature, NIBP, oxygen concentration ----------------------------
+// ---- respiration, SpO2, temperature, NIBP, oxygen concentration ----
 
 TEST_F(MonitorSettingsTest, RespirationCodesLimitsAndGap)
 {
@@ -324,7 +329,7 @@ TEST_F(MonitorSettingsTest, OxygenConcentrationHasNoGapRule)
              {{&S::m_nAirOxyAlmH, 101, 100}, {&S::m_nAirOxyAlmL, 10, 20}, {&S::m_nAirOxyAlmSw, 5, 1}});
 }
 
-// ---- system and sound volumes -------------------------------------------------------------
+// ---- system and sound volumes ----
 
 TEST_F(MonitorSettingsTest, AlarmPauseAndAlarmSound)
 {
@@ -349,7 +354,7 @@ TEST_F(MonitorSettingsTest, VolumeTableFollowsTheAmplitudeFractions)
     EXPECT_EQ(CMonitorSettings::AlmVolumeFor(4), centiBel(0.2));
 }
 
-// ---- checked accessors for settings the validation leaves as loaded -----------------------
+// ---- checked accessors for settings the validation leaves as loaded ----
 
 TEST_F(MonitorSettingsTest, CheckedAccessorsStayInRange)
 {

@@ -103,11 +103,22 @@ std::string Repeat(const std::string& text, size_t times)
 // A value of its own for every row, negative for every third one.
 int ValueOf(size_t row) { return (row % 3 == 0 ? -1 : 1) * static_cast<int>(100 + row * 7); }
 
+// What `action` said on standard error.
+template <class Action>
+std::string Said(const Action& action)
+{
+    ::testing::internal::CaptureStderr();
+    action();
+    return ::testing::internal::GetCapturedStderr();
+}
+
 class ParaIniTest : public ::testing::Test {
 protected:
     void SetUp() override { theApp.ResetForTests(); }
     void TearDown() override { SetProfileWriteFailsBeforeRename(false); }
 
+    // What filling the record paths from the settings file said on standard error.
+    static std::string FillRecordPaths() { return Said([] { CMonitorSettings().FillRecordPaths(); }); }
     TempFolder folder;
 };
 
@@ -199,10 +210,7 @@ TEST_F(ParaIniTest, RecordFileNamesLeadingOutsideTheFolderOrOverTheSettingsTakeT
     const std::string settingsText = "[REC]\nDATA_SAVE_FILE_NAME=../escaped_DataSave.dat\nNIBP_SAVE_FILE_NAME=.\\Para.ini\n"
                                      "ALM_SAVE_FILE_NAME=/tmp/Alm.dat\nSYS_SAVE_FILE_NAME=sub\\..\\..\\Sys.dat\n";
     folder.Write("Para.ini", settingsText);
-    ::testing::internal::CaptureStderr();
-    CMonitorSettings settings;
-    settings.FillRecordPaths();
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string err = FillRecordPaths();
     const std::string outside = " leads outside " + folder.Path() + "; using ";
     EXPECT_EQ(err, "settings: [REC] DATA_SAVE_FILE_NAME=../escaped_DataSave.dat" + outside + "DataSave.dat\n" +
                        "settings: [REC] NIBP_SAVE_FILE_NAME=.\\Para.ini names the settings file; using NIBPSave.dat\n" +
@@ -254,11 +262,7 @@ TEST_F(ParaIniTest, RecordFileNamesThatNameNoUsableFileTakeTheirDefaultsWithOneL
     };
     for (const auto& c : cases) {
         folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + c.name + "\n");
-        ::testing::internal::CaptureStderr();
-        CMonitorSettings settings;
-        settings.FillRecordPaths();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-                  "settings: [REC] DATA_SAVE_FILE_NAME=" + c.said + "; using DataSave.dat\n");
+        EXPECT_EQ(FillRecordPaths(), "settings: [REC] DATA_SAVE_FILE_NAME=" + c.said + "; using DataSave.dat\n");
         EXPECT_EQ(theApp.m_strDataSavePath, folder.File("DataSave.dat")) << c.said;
     }
 }
@@ -274,10 +278,7 @@ TEST_F(ParaIniTest, RecordFileNamesUpToTheirLimitsAndLikeOtherFilesAreUsed)
                                  "Para.ini.1.tmp.dat", "Data.damaged.dat", "Data.damaged.2x", "Data.damaged.", "Bed 1.dat"};
     for (const std::string& name : names) {
         folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + name + "\n");
-        ::testing::internal::CaptureStderr();
-        CMonitorSettings settings;
-        settings.FillRecordPaths();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << name;
+        EXPECT_EQ(FillRecordPaths(), "") << name;
         EXPECT_EQ(theApp.m_strDataSavePath, folder.File(name));
     }
 }
@@ -299,10 +300,7 @@ TEST_F(ParaIniTest, RecordFileWhoseDefaultIsRefusedTooIsNotUsed)
     };
     for (const auto& c : cases) {
         folder.Write("Para.ini", c.settings);
-        ::testing::internal::CaptureStderr();
-        CMonitorSettings settings;
-        settings.FillRecordPaths();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+        EXPECT_EQ(FillRecordPaths(),
                   "settings: [REC] DATA_SAVE_FILE_NAME=" + c.said + "; the data records with waves are not kept\n");
         EXPECT_EQ(theApp.m_strDataSavePath, "");
         EXPECT_EQ(theApp.m_strSysSavePath, folder.File("SysSave.dat"));
@@ -322,10 +320,8 @@ TEST_F(ParaIniTest, PicturesThatWouldBeWrittenOverAFileTheMonitorKeepsAreRefused
     ASSERT_EQ(symlink("Para.ini", folder.File("link.png").c_str()), 0);
     // A picture's own name is no record file's: rec.dat, where a picture's temporary file leads, is used.
     ASSERT_EQ(symlink("rec.dat", folder.File("screen.png.part").c_str()), 0);
-    ::testing::internal::CaptureStderr();
     CMonitorSettings settings;
-    settings.FillRecordPaths();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(Said([&settings] { settings.FillRecordPaths(); }), "");
     const std::string over = "would be written over ";
     const struct {
         const char* picture;
@@ -385,9 +381,7 @@ TEST_F(ParaIniTest, FileStateIsToldInOneLineEach)
             folder.Write("Para.ini", c.text);
         }
         CParaIni ini;
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(ini.ReportFileState(), c.said.empty());
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.said);
+        EXPECT_EQ(Said([&] { EXPECT_EQ(ini.ReportFileState(), c.said.empty()); }), c.said);
     }
 }
 
@@ -399,10 +393,7 @@ TEST_F(ParaIniTest, LongRecordFileNameIsCutBetweenCharactersWithOneLine)
     std::string tooLong;
     for (int i = 0; i < 300; ++i) tooLong += "监";  // 99 of them are still 297 bytes
     folder.Write("Para.ini", "[REC]\nDATA_SAVE_FILE_NAME=" + name + "\nNIBP_SAVE_FILE_NAME=" + tooLong + "\n");
-    ::testing::internal::CaptureStderr();
-    CMonitorSettings settings;
-    settings.FillRecordPaths();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(FillRecordPaths(),
               "settings: [REC] DATA_SAVE_FILE_NAME=" + name.substr(0, 40 * 3 + 20) +
                   "... is longer than 99 characters; using its first 99\n"
                   "settings: [REC] NIBP_SAVE_FILE_NAME=" + tooLong.substr(0, 60 * 3) +
@@ -448,10 +439,10 @@ TEST_F(ParaIniTest, UnwritableFolderFailsEverySetter)
 {
     SetExeFolder(folder.File("missing\x1B"));
     CParaIni ini;
-    ::testing::internal::CaptureStderr();
-    for (size_t i = 0; i < kKeys.size(); ++i) EXPECT_NE((ini.*kKeys[i].set)(1), 0) << kKeys[i].key;
-    EXPECT_NE(ini.SetCommComm6(1), 0);
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string err = Said([&ini] {
+        for (size_t i = 0; i < kKeys.size(); ++i) EXPECT_NE((ini.*kKeys[i].set)(1), 0) << kKeys[i].key;
+        EXPECT_NE(ini.SetCommComm6(1), 0);
+    });
     // The path is shown as every message shows a text, its control bytes escaped.
     EXPECT_EQ(err.substr(0, err.find('\n') + 1),
               "settings: could not save [ECG] ALM_SW=1 to " + folder.File("missing\\x1B/Para.ini") +

@@ -29,10 +29,9 @@ int FirstMismatch(const T* got, int n, Want want)
     return -1;
 }
 
-// Two sets of live values in the field order of LIVE_VALUES, each value a number of its own
-// (the sensor flags beyond the 0 and 1 their setters give) and changed between the sets, so a
-// value taken from the wrong field or wired to a constant shows; the second name fills the
-// name field to its capacity.
+// Two sets of live values in LIVE_VALUES order, every value distinct (sensor flags beyond the 0
+// and 1 their setters give) and changed between sets, so a wrong field or a constant shows; the
+// second name fills the name field.
 struct LIVE_ROW {
     int hr, st1, st2, pvcs, rr, spo2, pr, sbp, dbp, mid, temp, fio2;
     int leadOff, arra, apnea, tempOff, fingerOff, spo2Off, fio2Off;
@@ -154,7 +153,7 @@ protected:
     uint32_t m_time = 0;
 };
 
-// ---- live values --------------------------------------------------------------------------------
+// ---- live values ----
 
 TEST_F(RecordBuilderTest, EveryLiveValueIsReadFromItsOwnField)
 {
@@ -171,7 +170,7 @@ TEST_F(RecordBuilderTest, EveryLiveValueIsReadFromItsOwnField)
     }
 }
 
-// ---- data records -------------------------------------------------------------------------------
+// ---- data records ----
 
 class DataRecordBuilderTest : public RecordBuilderTest {
 protected:
@@ -280,7 +279,7 @@ TEST_F(DataRecordBuilderTest, EachWaveComesFromItsOwnRingWhenTheRingsAreNotLevel
     EXPECT_EQ(EcgCount(), 500u);
 }
 
-// ---- alarm records ------------------------------------------------------------------------------
+// ---- alarm records ----
 
 struct CapturedAlm {
     ALM_INDEX idx;
@@ -494,7 +493,7 @@ TEST_F(AlarmRecordBuilderTest, RecordBeforeAnyWaveHoldsZeros)
     EXPECT_EQ(ToUtf8(rec.val.szTime), "2026-12-07 08:00:00");
 }
 
-// ---- locks ----------------------------------------------------------------------------------------
+// ---- locks ----
 
 // A call on a thread of its own, watched from this one while this one holds locks the call needs.
 class WatchedCall {

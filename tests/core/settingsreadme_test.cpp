@@ -1,5 +1,5 @@
-// The README's settings tables are written from the rules the validation applies; this test
-// fails when the two differ and writes the tables as they should read into the build folder.
+// The README's settings tables follow the validation's rules; when they differ this test fails
+// and writes the tables as they should read into the build folder.
 #include <gtest/gtest.h>
 
 #include <fstream>

@@ -31,8 +31,8 @@ int Take(Ring& ring, CCriticalSection& lock, std::vector<uint32_t>& out, int mos
     return ring.TakeLocked(channels, most);
 }
 
-// A full ring drained by one or two samples has no room for three more: the oldest unread
-// samples give way, the count stays at the capacity and what is kept runs on to the newest.
+// A full ring drained by one or two samples has no room for three more: the oldest unread give
+// way, the count stays at capacity and what is kept runs on to the newest.
 TEST(WaveRingTest, FullRingDrainedByOneOrTwoDropsItsOldestForThreeNew)
 {
     for (int drained : {1, 2}) {
@@ -50,10 +50,9 @@ TEST(WaveRingTest, FullRingDrainedByOneOrTwoDropsItsOldestForThreeNew)
     }
 }
 
-// A writer that keeps a full ring full while a slow reader drains 1 to 3 samples at a time: the
-// writer stores outside the lock whenever the reader left room, so the thread sanitizer sees
-// whether the count orders the reader's copy before the writer's reuse of those slots. What the
-// reader takes only ever moves forward, and the count never passes the capacity.
+// A writer keeps a full ring full while a slow reader drains 1 to 3 samples at a time, storing
+// outside the lock whenever room was left, so the thread sanitizer sees whether the count orders
+// the reader's copy before the slots' reuse. Reads only move forward; the count never passes capacity.
 TEST(WaveRingThreadTest, SlowReaderOfAFullRingTakesItsSamplesInOrder)
 {
     auto ring = std::make_unique<Ring>();

@@ -1,5 +1,5 @@
 // The six value panels as the tests meet them: how to make one, its message, and its numeric
-// items with a setter, the widest value and shorter values with the text each must show.
+// items with a setter, the widest value and shorter ones with the text each shows.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -82,9 +82,8 @@ TEST_F(Spo2PanelTest, ValuesMarkersAndLimitsInBothLayouts)
     EXPECT_TRUE(ShowsOnly(spo2.Surface(), BoxAt(4, 45, 160, 100), {4, 45}, u"100", 100, kValue));
 }
 
-// A refresh marks only what was drawn since the last one, and the screen copies only that;
-// over pulse-bar ticks, value changes and the alarm frame's blinking the screen must keep
-// showing the panel's whole picture.
+// A refresh marks only what was drawn since the last one and the screen copies only that; over
+// pulse-bar ticks, value changes and alarm-frame blinks it must keep the panel's whole picture.
 TEST_F(Spo2PanelTest, PartialRefreshesKeepTheScreenEqualToThePicture)
 {
     CHeadlessScreen screen(1400, 800);

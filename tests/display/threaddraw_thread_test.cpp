@@ -1,5 +1,5 @@
-// The drawing thread on a real thread: input and copies from this (UI) thread while the thread
-// merges and draws. Runs under the thread sanitizer too.
+// The drawing thread running for real: input and copies from this (UI) thread while it merges
+// and draws. Runs under the thread sanitizer too.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -23,8 +23,8 @@ struct Probe {
     std::atomic<int> exited{0};
 };
 
-// Records every entry into the picture; each use lasts a few milliseconds so that the other
-// side often finds the picture taken.
+// Records every entry into the picture; each use lasts a few milliseconds, so the other side
+// often finds it taken.
 class ProbedThreadDraw : public CThreadDraw {
 public:
     explicit ProbedThreadDraw(Probe* probe) : m_probe(probe) {}

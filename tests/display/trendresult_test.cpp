@@ -39,6 +39,7 @@ protected:
     COLORREF Px(int x, int y) { return tile.GetPicture()->GetPixel(x, y); }
     // Rows in column x that carry the plot colour, inside the plot.
     int PlotPixels(int x) { return CountInColumn(*tile.GetPicture(), x, 0, H, kText); }
+    int TextIn(const CRect& r) { return CountInRect(*tile.GetPicture(), r, kText); }
     bool Shows(int x, int y, const std::u16string& text)
     {
         return ShowsText(*tile.GetPicture(), x, y, 18, kText, text);
@@ -72,7 +73,7 @@ TEST_F(TrendResultTest, NewTileShowsCaptionScaleAndBareGrid)
     EXPECT_EQ(Px(60, 109), kGrid);
     EXPECT_EQ(Px(61, 109), 0x000000u);
     EXPECT_EQ(Px(158, 9), kGrid);
-    EXPECT_EQ(CountInRect(*tile.GetPicture(), CRect(60, 0, W, H), kText), 0);
+    EXPECT_EQ(TextIn(CRect(60, 0, W, H)), 0);
 }
 
 TEST_F(TrendResultTest, HistoryIsPlottedNewestFirstOnItsScale)
@@ -120,13 +121,13 @@ TEST_F(TrendResultTest, RingKeepsTheLastHundredValues)
     tile.AddValue(7, 100);
     for (int i = 0; i < 98; ++i) tile.AddValue(7, 0);
     tile.Refresh();  // the 100 is the 99th newest, at x 159; the oldest kept 50 falls on x 160
-    EXPECT_EQ(CountInRect(*tile.GetPicture(), CRect(61, 0, W, H), kText), 99);
+    EXPECT_EQ(TextIn(CRect(61, 0, W, H)), 99);
     EXPECT_EQ(Px(159, 9), kText);
     tile.AddValue(7, 0);  // the 50 is overwritten and the 100 moves off the tile
     tile.Refresh();
     EXPECT_EQ(Px(159, 9), 0x000000u);
     EXPECT_EQ(Px(159, 109), kText);
-    EXPECT_EQ(CountInRect(*tile.GetPicture(), CRect(61, 0, W, 100), kText), 0);
+    EXPECT_EQ(TextIn(CRect(61, 0, W, 100)), 0);
 }
 
 TEST_F(TrendResultTest, DoubleClickSwitchesCaptionAndHistory)
@@ -160,8 +161,8 @@ TEST_F(TrendResultTest, ScaleLabelsFollowTheDecimals)
     EXPECT_TRUE(Shows(0, 90, u"-1.00"));
     DoubleClick();  // unknown decimals: the name only
     EXPECT_TRUE(Shows(0, 50, u"PVC"));
-    EXPECT_EQ(CountInRect(*tile.GetPicture(), CRect(0, 0, 59, 40), kText), 0);
-    EXPECT_EQ(CountInRect(*tile.GetPicture(), CRect(0, 80, 59, H), kText), 0);
+    EXPECT_EQ(TextIn(CRect(0, 0, 59, 40)), 0);
+    EXPECT_EQ(TextIn(CRect(0, 80, 59, H)), 0);
 }
 
 TEST_F(TrendResultTest, NinthItemDropsTheFirstAndHistoriesMoveWithTheirItems)
@@ -190,7 +191,7 @@ TEST_F(TrendResultTest, DoubleClickOnAnEmptyTileChangesNothing)
     DoubleClick();
     EXPECT_EQ(tile.GetSel(), 0);
     EXPECT_EQ(Px(59, 108), kGrid);
-    EXPECT_EQ(CountInRect(*tile.GetPicture(), CRect(0, 0, 59, H), kText), 0);
+    EXPECT_EQ(TextIn(CRect(0, 0, 59, H)), 0);
 }
 
 TEST_F(TrendResultTest, NarrowScalesPlotWithoutDividingByZero)

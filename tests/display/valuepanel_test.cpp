@@ -118,8 +118,8 @@ TEST_P(ValuePanelFaces, ClearedRegionKeepsOffEveryNeighbour)
     }
 }
 
-// Every fixed label and the caption show whole as created, in the large layout and in the
-// normal one again: each is compared with the same text drawn alone, over all it covers.
+// Every fixed label and the caption show whole, in the large layout and the normal one again:
+// each compared with the same text drawn alone, over all it covers.
 TEST_P(ValuePanelFaces, EveryLabelAndTheCaptionShowWholeInBothLayouts)
 {
     const PanelFace& face = GetParam();

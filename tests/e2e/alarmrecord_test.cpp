@@ -1,7 +1,6 @@
-// One alarm on its whole road, on the fake clock and without threads: the simulator's heart
-// rate above the limit set in "Para.ini", the start-up phase, one evaluation that raises
-// "心律过高", the alarm record written into "AlmSave.dat" by the record thread's pass, and a
-// first alarm search for type 1 that finds it, also after the record file is opened again.
+// One alarm end to end, on the fake clock without threads: the simulated heart rate above the
+// limit in "Para.ini" raises "心律过高", its record lands in "AlmSave.dat", and a search for
+// type 1 finds it, also after the file is opened again.
 #include <gtest/gtest.h>
 
 #include <filesystem>

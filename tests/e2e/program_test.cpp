@@ -35,8 +35,8 @@ constexpr int kRunSeconds = 8;   // the thread sanitizer slows everything: a sho
 #else
 constexpr int kRunSeconds = 20;  // past the 15 s start-up phase
 #endif
-// A timed run that has not ended this long after its time is not ending on time. The margin
-// covers process start, fonts and the sanitizers on a loaded machine with room to spare.
+// A timed run not ended this long after its time is late; the margin covers process start, fonts
+// and the sanitizers on a loaded machine.
 constexpr long long kEndMarginMs = 60000;
 
 std::string ReadAll(const std::string& path)
@@ -125,8 +125,8 @@ void ExpectPanelShows(const CBitmap& frame, const PLACEMENT& place, Setter set, 
     reference.DestroyWindow();
 }
 
-// Draws a wave caption as the main screen's is made (its text in its colour on black, 16 points of
-// "宋体") and compares it with its rectangle of the frame.
+// Draws a wave caption as the main screen makes it (its colour on black, 16 points of "宋体") and
+// compares it with its rectangle of the frame.
 void ExpectCaptionShows(const CBitmap& frame, int i, const char16_t* text, COLORREF colour)
 {
     const PLACEMENT& place = MainLayout::kWaveCaption[i];
@@ -159,8 +159,7 @@ protected:
         char pattern[] = "/tmp/tesmor-e2e-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder = pattern;
-        // The program keeps its settings and record files beside itself: each test runs its
-        // own copy in its own folder.
+        // The program keeps its settings and records beside itself: each test runs its own copy.
         exe = folder + "/tesmor";
         ASSERT_EQ(std::system(("cp '" TESMOR_EXE "' '" + exe + "'").c_str()), 0);
     }
@@ -244,8 +243,7 @@ TEST_F(ProgramThreadTest, OpensAWindowUnderAVirtualDisplay)
     EXPECT_GT(CountLit(frame, MainLayout::kStatusStrip.Rect()), 200);
 }
 
-// How many times, since the last call, a file named name was closed after writing in the
-// folder watch looks at.
+// How often, since the last call, a file named name was closed after writing in watch's folder.
 int ClosedAfterWriting(int watch, const std::string& name)
 {
     alignas(inotify_event) char events[4096];
@@ -335,8 +333,8 @@ TEST_F(ProgramThreadTest, NoPictureIsWrittenOverARecordFile)
     const std::string powerOn = Utf16Bytes(u"监护仪开机");
     ASSERT_EQ(CountOf(events, powerOn), 1u);
 
-    // A snapshot over a record file, or over a link to one, ends the start before anything is
-    // written (a picture judged by its own name alone would be written through the link: status 0).
+    // A snapshot over a record file, or a link to one, ends the start before anything is written
+    // (judged by its own name alone, it would be written through the link: status 0).
     ASSERT_EQ(symlink("SysSave.dat", (folder + "/shot.png").c_str()), 0);
     for (const std::string& snapshot : {sys, folder + "/shot.png"}) {
         RunResult refused = RunProgram(exe, 1, snapshot);
@@ -346,8 +344,8 @@ TEST_F(ProgramThreadTest, NoPictureIsWrittenOverARecordFile)
         EXPECT_TRUE(ReadAll(sys) == events) << "the records are changed";
     }
 
-    // A headless picture that would be written through a link into a record file is not written;
-    // the records go on, and the snapshot, which leads to no such file, is written.
+    // A headless picture that would be written through a link into a record file is not; the
+    // records go on, and the snapshot, leading to no such file, is written.
     ASSERT_EQ(symlink("SysSave.dat", (folder + "/screen.png.part").c_str()), 0);
     RunResult run = RunProgram(exe, 6, folder + "/end.png");
     EXPECT_EQ(run.status, 0) << run.log;

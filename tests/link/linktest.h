@@ -63,8 +63,7 @@ inline std::vector<Decoded> DrainFrames(CRxRing& ring)
     return out;
 }
 
-// A data object with the application's state reset, its settings file in a scratch folder of
-// this test process.
+// A data object with the application's state reset, its settings file in a scratch folder.
 inline std::unique_ptr<CMonitorData> FreshData()
 {
     static TempFolder folder;

@@ -197,8 +197,7 @@ TEST_F(PacketParserTest, TruncatedFrameDoesNotSwallowTheFrameBehindIt)
 }
 
 // A frame one byte short ends its window on the next frame's type byte. When that byte also
-// reads as the cut frame's checksum, only the frame start seen at the window's end keeps the
-// cut frame from being taken whole.
+// reads as its checksum, only the frame start seen at the window's end keeps it from being taken.
 TEST_F(PacketParserTest, FrameOneByteShortIsDroppedEvenWhenTheNextTypeMatchesItsChecksum)
 {
     Bytes cut = Frame(0x07, {0x00, 0x0A});
@@ -239,8 +238,8 @@ TEST_F(PacketParserTest, WithoutADataObjectFramesAreConsumed)
     EXPECT_EQ(parser.GoodFrames(), 1u);
 }
 
-// Valid respiration frames numbered by their samples, with garbage, corrupt and truncated
-// frames between them, fed in chunks of many sizes: every valid frame arrives once, in order.
+// Numbered respiration frames between garbage, corrupt and truncated ones, fed in chunks of many
+// sizes: every valid frame arrives once, in order.
 TEST(PacketParserStreamTest, ValidFramesSurviveGarbageInAnyChunking)
 {
     Bytes stream;

@@ -16,8 +16,7 @@ using namespace linktest;
 
 namespace {
 
-// A pseudo-terminal standing in for the device: the port opens the slave side, the test reads
-// and writes the master side.
+// A pseudo-terminal as the device: the port opens the slave side, the test uses the master side.
 class SerialPortTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -201,8 +201,8 @@ TEST_F(DcTest, BitBltWithinOneBitmapHandlesOverlap)
     for (int y = 1; y < 30; ++y) EXPECT_EQ(dc.GetPixel(0, y), RGB(y - 1, 0, 0));
 }
 
-// Every primitive reports what it wrote: a changed pixel outside the bounds would never reach
-// the display. Drawn through a window-style target whose clip cuts into each primitive.
+// Every primitive reports what it wrote: a changed pixel outside the bounds never reaches the
+// display. Drawn through a window-style target whose clip cuts into each primitive.
 TEST_F(DcTest, WrittenBoundsHoldEveryChangedPixelAndStayInsideTheClip)
 {
     CBitmap srcBmp;

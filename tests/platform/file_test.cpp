@@ -19,7 +19,7 @@
 #include "platform/filefaults.h"
 
 // The system's file syncs, counted with the file each was last made for; the file layer linked
-// into this program reaches the system's through these.
+// here reaches the system's through these.
 struct SyncLog {
     std::atomic<long> calls{0};
     std::atomic<ino_t> file{0};
@@ -142,9 +142,8 @@ TEST_F(FileTest, OpenKeepsContentReadStopsAtEnd)
     EXPECT_EQ(Content(), "new");
 }
 
-// Flush puts a real file's data on disk through the system's sync of that file, also when nothing
-// was written through this object (another writer's bytes are the file's too), unless the disk
-// sync is turned off; a folder's entries go to disk through a sync of the folder.
+// Flush syncs a real file's data to disk, also when nothing was written through this object
+// (another writer's bytes are the file's too), unless disk sync is off; a folder syncs its entries.
 TEST_F(FileTest, FlushAndFolderSyncReachTheSystemsSync)
 {
     CFileFaults::SetDiskSync(true);
@@ -268,8 +267,8 @@ TEST_F(FileTest, SeamFailsTheNthOperationOnly)
     EXPECT_EQ(Content(), "cd");
 }
 
-// A read or write that the system cuts short, or that a signal interrupts, goes on where it
-// stopped; one that fails raises, and so does a write that stores nothing (a full disk).
+// A read or write cut short or interrupted by a signal goes on where it stopped; one that fails
+// raises, as does a write that stores nothing (a full disk).
 TEST_F(FileTest, ShortAndInterruptedCallsGoOnAndFailedOnesRaise)
 {
     struct Case {
@@ -314,9 +313,8 @@ TEST_F(FileTest, ShortAndInterruptedCallsGoOnAndFailedOnesRaise)
     }
 }
 
-// A rename that never replaces a file. Where the file system lacks it: a new link and the
-// removal of the old name, or without links a plain rename to a name found free just before.
-// A failure leaves both names as they were.
+// A rename that never replaces a file; without it, a new link and removal of the old name, or
+// without links a plain rename to a name found free just before. A failure changes neither name.
 TEST_F(FileTest, RenameNoReplaceFallsBackAndNeverReplaces)
 {
     using Refusals = std::vector<std::pair<CFileFaults::Call, int>>;

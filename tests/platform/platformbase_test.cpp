@@ -202,8 +202,8 @@ TEST_F(UiLoopTimerTest, TimerFiresAtItsPeriodOnTheFakeClock)
     EXPECT_EQ(wnd.timers.size(), 3u);
 }
 
-// A timer stalled exactly two periods fires once and starts its period again from then; a
-// running timer set again starts its period again from that moment.
+// A timer stalled exactly two periods fires once and restarts its period from then; a running
+// timer set again restarts its period from that moment.
 TEST_F(UiLoopTimerTest, StalledTimerStartsAgainFromNowAndSettingItAgainRestartsItsPeriod)
 {
     clock.Advance(100);

@@ -36,6 +36,10 @@ protected:
     {
         return GetPrivateProfileString(section, key, def, path.c_str());
     }
+    bool Put(const char* section, const char* key, const char* value) const
+    {
+        return WritePrivateProfileString(section, key, value, path.c_str());
+    }
 
     TempFolder folder;
     std::string path = folder.File("Para.ini");
@@ -65,7 +69,7 @@ TEST_F(PrivateProfileTest, ReadsSeeTheFileAsItIsNow)
     const timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
     EXPECT_EQ(Int("ECG", "ALM_SW"), 2);
-    ASSERT_TRUE(WritePrivateProfileString("ECG", "ALM_SW", "3", path.c_str()));
+    ASSERT_TRUE(Put("ECG", "ALM_SW", "3"));
     EXPECT_EQ(Int("ECG", "ALM_SW"), 3);
 }
 
@@ -157,7 +161,7 @@ TEST_F(PrivateProfileTest, OneKeyWriteKeepsEveryOtherLine)
         "; monitor settings\r\n[ECG]\r\nALM_SW=1\r\n# note\r\nHR_FORM = 0\r\n\r\n"
         "[RESP]\r\nALM_SW=0\r\n";
     folder.Write("Para.ini", before);
-    ASSERT_TRUE(WritePrivateProfileString("ecg", "hr_form", "1", path.c_str()));
+    ASSERT_TRUE(Put("ecg", "hr_form", "1"));
     EXPECT_EQ(folder.Read("Para.ini"),
               "; monitor settings\r\n[ECG]\r\nALM_SW=1\r\n# note\r\nhr_form=1\r\n\r\n"
               "[RESP]\r\nALM_SW=0\r\n");
@@ -166,8 +170,8 @@ TEST_F(PrivateProfileTest, OneKeyWriteKeepsEveryOtherLine)
 TEST_F(PrivateProfileTest, WriteAddsMissingKeysAtTheEndOfTheirSectionAndNewSections)
 {
     folder.Write("Para.ini", "[ECG]\r\nALM_SW=1\r\n\r\n[RESP]\r\nALM_SW=0\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("ECG", "ST", "-5", path.c_str()));
-    ASSERT_TRUE(WritePrivateProfileString("SYS", "ALM_VOL", "2", path.c_str()));
+    ASSERT_TRUE(Put("ECG", "ST", "-5"));
+    ASSERT_TRUE(Put("SYS", "ALM_VOL", "2"));
     EXPECT_EQ(folder.Read("Para.ini"),
               "[ECG]\r\nALM_SW=1\r\nST=-5\r\n\r\n[RESP]\r\nALM_SW=0\r\n[SYS]\r\nALM_VOL=2\r\n");
     EXPECT_EQ(Int("ECG", "ST"), -5);
@@ -177,7 +181,7 @@ TEST_F(PrivateProfileTest, WriteAddsMissingKeysAtTheEndOfTheirSectionAndNewSecti
 TEST_F(PrivateProfileTest, WriteKeepsTheFilesOwnLineEnds)
 {
     folder.Write("Para.ini", "[ECG]\nALM_SW=1\n");
-    ASSERT_TRUE(WritePrivateProfileString("ECG", "HR_FORM", "1", path.c_str()));
+    ASSERT_TRUE(Put("ECG", "HR_FORM", "1"));
     EXPECT_EQ(folder.Read("Para.ini"), "[ECG]\nALM_SW=1\nHR_FORM=1\n");
 }
 
@@ -190,19 +194,19 @@ TEST_F(PrivateProfileTest, WriteWhoseResultWouldBeTooLargeIsRefused)
     ASSERT_EQ(text.size(), g_u64ProfileSizeMax);
     folder.Write("Para.ini", text);
     errno = 0;
-    EXPECT_FALSE(WritePrivateProfileString("ECG", "HR_FORM", "1", path.c_str()));
+    EXPECT_FALSE(Put("ECG", "HR_FORM", "1"));
     EXPECT_EQ(errno, EFBIG);
     EXPECT_TRUE(folder.Read("Para.ini") == text);  // compared whole: a diff of 1 MiB would not fit in memory
     // A write that keeps the size is made.
-    EXPECT_TRUE(WritePrivateProfileString("NOTES", "X", "4321", path.c_str()));
+    EXPECT_TRUE(Put("NOTES", "X", "4321"));
     EXPECT_EQ(Int("NOTES", "X"), 4321);
 }
 
 TEST_F(PrivateProfileTest, FirstWriteCreatesTheFileAndANullValueRemovesTheKey)
 {
-    ASSERT_TRUE(WritePrivateProfileString("ECG", "ALM_SW", "1", path.c_str()));
-    ASSERT_TRUE(WritePrivateProfileString("ECG", "ALM_REC", "0", path.c_str()));
-    ASSERT_TRUE(WritePrivateProfileString("ECG", "ALM_SW", nullptr, path.c_str()));
+    ASSERT_TRUE(Put("ECG", "ALM_SW", "1"));
+    ASSERT_TRUE(Put("ECG", "ALM_REC", "0"));
+    ASSERT_TRUE(Put("ECG", "ALM_SW", nullptr));
     EXPECT_EQ(folder.Read("Para.ini"), "[ECG]\r\nALM_REC=0\r\n");
 }
 
@@ -211,7 +215,7 @@ TEST_F(PrivateProfileTest, WriteInterruptedBeforeTheRenameLeavesTheOldFileWholeA
     const std::string before = "[ECG]\r\nALM_SW=1\r\nHR_ALM_H=120\r\n";
     folder.Write("Para.ini", before);
     SetProfileWriteFailsBeforeRename(true);
-    EXPECT_FALSE(WritePrivateProfileString("ECG", "HR_ALM_H", "150", path.c_str()));
+    EXPECT_FALSE(Put("ECG", "HR_ALM_H", "150"));
     EXPECT_EQ(folder.Read("Para.ini"), before);
     EXPECT_EQ(Int("ECG", "HR_ALM_H"), 120);
 
@@ -222,7 +226,7 @@ TEST_F(PrivateProfileTest, WriteInterruptedBeforeTheRenameLeavesTheOldFileWholeA
     const std::set<std::string> others = {"Para.ini.tmp", "Para.ini.1.x.tmp", "Para.ini.1.2.tmp.old",
                                           "para.ini.1.2.tmp", "Other.ini.1.2.tmp"};
     for (const std::string& name : others) folder.Write(name, before);
-    EXPECT_TRUE(WritePrivateProfileString("ECG", "HR_ALM_H", "150", path.c_str()));
+    EXPECT_TRUE(Put("ECG", "HR_ALM_H", "150"));
     EXPECT_EQ(Int("ECG", "HR_ALM_H"), 150);
     // The later write removed both left temporary files and nothing else.
     std::set<std::string> names;
@@ -238,9 +242,9 @@ TEST_F(PrivateProfileTest, AWriteReportedDoneSurvivesAPowerLoss)
     folder.Write("Para.ini", "[ECG]\r\nALM_SW=1\r\nHR_ALM_H=120\r\n");
     // From here the file layer keeps what a power loss would take back.
     CFileFaults::PowerLossAt(1000, 0);
-    ASSERT_TRUE(WritePrivateProfileString("ECG", "HR_ALM_H", "150", path.c_str()));
+    ASSERT_TRUE(Put("ECG", "HR_ALM_H", "150"));
     CFileFaults::PowerLossAt(1, 0);
-    EXPECT_FALSE(WritePrivateProfileString("ECG", "ALM_SW", "0", path.c_str()));
+    EXPECT_FALSE(Put("ECG", "ALM_SW", "0"));
     ASSERT_TRUE(CFileFaults::PowerLost());
     CFileFaults::Reset();
     EXPECT_EQ(folder.Read("Para.ini"), "[ECG]\r\nALM_SW=1\r\nHR_ALM_H=150\r\n");
@@ -254,7 +258,7 @@ TEST_F(PrivateProfileTest, UnwritableOrUnreadablePlacesFailTheWrite)
 
     // A folder where the file should be cannot be read, so it must not be replaced.
     std::filesystem::create_directory(path);
-    EXPECT_FALSE(WritePrivateProfileString("ECG", "ALM_SW", "1", path.c_str()));
+    EXPECT_FALSE(Put("ECG", "ALM_SW", "1"));
     EXPECT_TRUE(std::filesystem::is_directory(path));
     EXPECT_EQ(Int("ECG", "ALM_SW"), -7);
 }
@@ -265,7 +269,7 @@ TEST_F(PrivateProfileTest, AFileThatFailsToReadIsNotReplacedByAOneKeyFile)
     // damaged disk would; a write must not throw the unread settings away.
     std::filesystem::create_symlink("/proc/self/mem", path);
     EXPECT_FALSE(InspectProfileFile(path.c_str()).readable);
-    EXPECT_FALSE(WritePrivateProfileString("ECG", "ALM_SW", "1", path.c_str()));
+    EXPECT_FALSE(Put("ECG", "ALM_SW", "1"));
     EXPECT_TRUE(std::filesystem::is_symlink(path));
 }
 
@@ -273,7 +277,7 @@ TEST_F(PrivateProfileTest, NullNamesAreRefused)
 {
     EXPECT_EQ(GetPrivateProfileInt(nullptr, "K", 9, path.c_str()), 9);
     EXPECT_EQ(GetPrivateProfileString("S", nullptr, "d", path.c_str()), "d");
-    EXPECT_FALSE(WritePrivateProfileString("S", nullptr, "1", path.c_str()));
+    EXPECT_FALSE(Put("S", nullptr, "1"));
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
@@ -316,7 +320,7 @@ TEST_F(PrivateProfileTest, WritersInTwoProcessesLoseNothing)
         bool all = true;
         for (int i = 1; i <= kSaves; ++i) {
             all = Int("S", key, 0) == i - 1 && all;
-            all = WritePrivateProfileString("S", key, std::to_string(i).c_str(), path.c_str()) && all;
+            all = Put("S", key, std::to_string(i).c_str()) && all;
         }
         return all;
     };

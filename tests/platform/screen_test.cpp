@@ -286,8 +286,8 @@ TEST_F(ScreenTest, HidingMovingOrDestroyingATopLevelWindowUncoversWhatLayBeneath
     EXPECT_EQ(screen.Frame().GetPixel(90, 90), 0u);
 }
 
-// Screens made and closed in every order: the newest screen still open is the current one,
-// and a top-level window hidden then uncovers its place on that screen, never on a closed one.
+// Screens made and closed in every order: the newest open one is current, and a top-level window
+// hidden then uncovers its place on it, never on a closed one.
 TEST(ScreenChainTest, NewestOpenScreenIsCurrentWhateverOrderTheyClose)
 {
     ASSERT_EQ(CScreen::Current(), nullptr);

@@ -66,8 +66,7 @@ protected:
     {
         ALM_SEARCH cond = Search(kind, type, start, end);
         thread->RequestAlmSearch(&cond);
-        thread->RunPass();
-        CUiLoop::Instance().DispatchPosted();
+        Serve();
         const ALM_INDEX& idx = receiver.sink.rec.idx;
         return idx.u8State == g_u8AlmStateNoHit ? -1 : static_cast<long>(AlmId(idx));
     }
@@ -152,9 +151,9 @@ TEST_F(AlarmSearchTest, InterruptedOrUnreadableSlotsAreNeverHits)
     Fill(5, [](uint32_t) { return uint8_t{1}; });
     thread->m_pAlmIndex[4].u8State = g_u8AlmStateEmpty;  // a write that did not finish
     EXPECT_EQ(Ask(1, 1), 3);
-    ASSERT_EQ(truncate(theApp.m_strAlmSavePath.c_str(), 0xF8000 + 3 * 0x8000 + 0x6A78), 0);
+    ASSERT_EQ(truncate(almPath.c_str(), 0xF8000 + 3 * 0x8000 + 0x6A78), 0);
     EXPECT_EQ(Ask(1, 1), 3);  // cut after the record's last wave byte: the record is whole
-    ASSERT_EQ(truncate(theApp.m_strAlmSavePath.c_str(), 0xF8000 + 3 * 0x8000 + 100), 0);
+    ASSERT_EQ(truncate(almPath.c_str(), 0xF8000 + 3 * 0x8000 + 100), 0);
     EXPECT_EQ(Ask(1, 1), -1);  // short read
     thread->m_bAlmFileErr = 1;
     EXPECT_EQ(Ask(1, 1), -1);
@@ -226,8 +225,7 @@ TEST_F(AlarmSearchTest, EndOfReviewWhilePendingEndsItAfterTheAnswer)
     thread->RequestAlmSearch(&first);
     thread->RequestAlmSearch(&end);
     EXPECT_EQ(thread->m_bAlmCancel, 1);
-    thread->RunPass();
-    CUiLoop::Instance().DispatchPosted();
+    Serve();
     EXPECT_EQ(receiver.answers, 1);
     EXPECT_EQ(thread->m_bAlmBusy, 0);
     EXPECT_EQ(thread->m_bAlmCancel, 0);

@@ -1,7 +1,6 @@
-// Crash safety of the record files: a writer process killed at random moments, and simulated
-// power losses through the file layer's fault seam. After each crash the files are reopened and
-// checked: every header copy points at whole records, every record the header counts is whole,
-// every stub marked complete matches its whole record, and no committed record was lost.
+// Crash safety of the record files: a writer process killed at random moments, and power losses
+// through the file layer's fault seam. After each crash the reopened files must show every header
+// copy and counted record whole, every complete stub matching its whole record, nothing committed lost.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -83,8 +82,8 @@ bool CopyUsable(const REC_FILE_HEAD& h, uint32_t len, bool wraps)
     return h.u32Count == std::min(h.u32WriteIndex, len);
 }
 
-// Slots counted by a header state, newest first, leaving out the slot at the write index of a
-// full ring (the oldest record, the one being overwritten). At most `limit` slots.
+// At most `limit` slots counted by a header state, newest first, without the slot at a full
+// ring's write index (the oldest record, the one being overwritten).
 std::vector<uint32_t> CountedSlots(uint32_t write, uint32_t count, uint32_t len, uint32_t limit)
 {
     std::vector<uint32_t> slots;
@@ -213,10 +212,9 @@ TEST_F(RecordCrashTest, SimulatedPowerLossAtRandomOperations)
     });
 }
 
-// A full alarm ring overwrites its oldest alarm, committed in slot 0, with one of the same index
-// entry and other waves. A power loss at any operation of that write, torn inside the stub's
-// time or inside the record's waves, leaves the stub marked complete only over the old record or
-// the new one whole; without a loss the new one is committed.
+// A full alarm ring overwrites its oldest alarm, in slot 0, with one of the same index entry and
+// other waves. A power loss at any operation of that write, torn in the stub's time or the waves,
+// leaves the stub complete only over a whole old or new record; without a loss the new one is committed.
 TEST_F(RecordCrashTest, PowerLossWhileACommittedAlarmIsOverwritten)
 {
     const std::string& path = theApp.m_strAlmSavePath;
@@ -266,12 +264,10 @@ uint32_t NewestDataId(TestRecThread& t)
     return DataId(sink.rec.val);
 }
 
-// A full data ring whose copy A holds 43199 and copy B, the last committed, 0: the next record
-// goes into slot 0 and rewrites copy A with index 1. A power loss cutting that header write after
-// any number of bytes leaves the file opening at the committed index 0, its newest record the
-// newest. Also when both copies were written without check values, as by an earlier version:
-// the cut copy is still this version's. The copies' reserved bytes hold noise, as another writer
-// may leave them: they are written back as read and sealed with the rest.
+// A full data ring, copy A at 43199 and copy B, the last committed, at 0: the next record goes into
+// slot 0 and rewrites copy A with index 1. That header write cut after any number of bytes leaves
+// the file opening at the committed index 0. Also when both copies were written without check
+// values by an earlier version. Reserved bytes hold noise, written back as read and sealed.
 TEST_F(RecordCrashTest, HeaderCopyCutAtAnyByteNeverWinsOverTheLastCommitted)
 {
     const std::string& path = theApp.m_strDataSavePath;
@@ -351,9 +347,8 @@ std::set<std::string> FilesIn(const std::string& dir)
     return names;
 }
 
-// A power loss at every operation of a first start, and of a start that keeps a damaged data
-// file aside: the next start calls nothing damaged beyond that file, keeps it aside once with
-// every byte, and opens all four files.
+// A power loss at every operation of a first start, and of one keeping a damaged data file aside:
+// the next start finds nothing else damaged, keeps that file aside once, whole, and opens all four.
 TEST(RecordKillSweepTest, PowerLossAtEveryOperationOfAStartLeavesNoFileCalledDamaged)
 {
     CFileFaults::Reset();

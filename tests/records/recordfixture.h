@@ -1,6 +1,5 @@
-// Shared helpers of the record-store tests: a scratch folder holding the four record files, a
-// record thread whose internals the tests may read, record builders whose waves are derived
-// from an id so that a torn record can be recognised, and raw file access.
+// Helpers of the record-store tests: a scratch folder for the four record files, a record thread
+// with readable internals, records whose waves derive from an id (a torn one shows), raw file access.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "appbase/tesmorapp.h"
 #include "platform/fakeclock.h"
 #include "platform/filefaults.h"
 #include "platform/uiloop.h"
@@ -94,17 +94,27 @@ protected:
         return *thread;
     }
     std::string StartSaying() { return Said([this] { Start(); }); }
+    // One pass of the record thread, then the answers it posted are delivered.
+    void Serve()
+    {
+        thread->RunPass();
+        CUiLoop::Instance().DispatchPosted();
+    }
     FakeClock clock;
     RecordFolder folder;
     std::unique_ptr<TestRecThread> thread;
+    // The four record files as the application names them.
+    std::string& dataPath = theApp.m_strDataSavePath;
+    std::string& nibpPath = theApp.m_strNibpSavePath;
+    std::string& sysPath = theApp.m_strSysSavePath;
+    std::string& almPath = theApp.m_strAlmSavePath;
 };
 
 // Sample k of wave `which` of the record with this id.
 WORD EcgSample(uint32_t id, int which, int k);
 BYTE ByteSample(uint32_t id, int which, int k);
 
-// A record with wave buffers of the full sizes, all zeros (one that receives an answer), or
-// filled as derived from an id.
+// A record with full-size wave buffers, all zeros (to receive an answer) or derived from an id.
 template <class Rec, int kChannels, int kEcgLen, int kByteLen>
 class RecordBuffers {
 public:
@@ -149,8 +159,7 @@ bool DataSlotIntact(const std::vector<uint8_t>& slot);
 // True when the alarm record bytes hold a whole record of the id in their index.
 bool AlmRecordIntact(const std::vector<uint8_t>& rec);
 
-// Writes a data record of the id into slot of the data file, without a seal, as an earlier
-// version wrote them.
+// Writes a data record of the id into slot of the data file unsealed, as an earlier version did.
 void CraftDataSlot(const std::string& path, uint32_t slot, uint32_t id);
 std::vector<uint8_t> ReadRaw(const std::string& path, uint64_t offset, size_t size);
 void WriteRaw(const std::string& path, uint64_t offset, const void* data, size_t size);

@@ -67,7 +67,7 @@ TEST_F(RecordLayoutTest, DataSlotAndHeaderOffsets)
     ASSERT_EQ(thread->AddDataRecord(&src.rec), 0);
     thread->RunPass();
 
-    const std::string& path = theApp.m_strDataSavePath;
+    const std::string& path = dataPath;
     auto slot = ReadRaw(path, 0x20000, 0x2000);
     ASSERT_EQ(slot.size(), 0x2000u);
     EXPECT_EQ(At<int16_t>(slot, 0x00), 1);          // HR
@@ -110,12 +110,12 @@ TEST_F(RecordLayoutTest, SealsAreTheCrc32OfTheirBytes)
     U16Copy(ev.szEvent, 20, u"监护仪开机");
     thread->AddSysRecord(&ev);
     thread->RunPass();
-    const std::string& data = theApp.m_strDataSavePath;
+    const std::string& data = dataPath;
     const size_t headSeal = offsetof(REC_FILE_HEAD, szWriteTime) + 28 * sizeof(char16_t);
     ExpectSealed(ReadRaw(data, 0, sizeof(REC_FILE_HEAD)), headSeal, true);  // updated by the record
     ExpectSealed(ReadRaw(data, 0x10000, sizeof(REC_FILE_HEAD)), headSeal, true);  // as made
     ExpectSealed(ReadRaw(data, 0x20000, 0x2000), sizeof(REC_VALUES), false);
-    ExpectSealed(ReadRaw(theApp.m_strSysSavePath, 0x20000, 128), sizeof(SYS_DATA), false);
+    ExpectSealed(ReadRaw(sysPath, 0x20000, 128), sizeof(SYS_DATA), false);
 }
 
 TEST_F(RecordLayoutTest, NibpAndSystemEventSlots)
@@ -130,7 +130,7 @@ TEST_F(RecordLayoutTest, NibpAndSystemEventSlots)
     thread->AddPowerOnRecord();
     thread->RunPass();
 
-    auto n = ReadRaw(theApp.m_strNibpSavePath, 0x20000, 128);
+    auto n = ReadRaw(nibpPath, 0x20000, 128);
     ASSERT_EQ(n.size(), 128u);
     EXPECT_EQ(At<int16_t>(n, 0), 120);
     EXPECT_EQ(At<int16_t>(n, 2), 80);
@@ -140,7 +140,7 @@ TEST_F(RecordLayoutTest, NibpAndSystemEventSlots)
     EXPECT_EQ(n[0x30], 0x5A);
     EXPECT_EQ(n[0x41], 0x5A);
 
-    auto s = ReadRaw(theApp.m_strSysSavePath, 0x20000, 128);
+    auto s = ReadRaw(sysPath, 0x20000, 128);
     ASSERT_EQ(s.size(), 128u);
     EXPECT_EQ(TextAt(s, 0x00, 20), u"监护仪开机");
     EXPECT_EQ(TextAt(s, 0x28, 20), u"2026-12-07 10:30:15");
@@ -148,7 +148,7 @@ TEST_F(RecordLayoutTest, NibpAndSystemEventSlots)
 
 TEST_F(RecordLayoutTest, FreshAlarmFileHasTwoHundredEmptyStubs)
 {
-    const std::string& path = theApp.m_strAlmSavePath;
+    const std::string& path = almPath;
     for (uint32_t i : {0u, 1u, 5u, 199u}) {
         auto stub = ReadRaw(path, 0x20000 + i * 0x1000, 50);
         ASSERT_EQ(stub.size(), 50u);
@@ -173,7 +173,7 @@ TEST_F(RecordLayoutTest, AlarmRecordAndStubOfSlotFive)
         ASSERT_EQ(thread->AddAlmRecord(&src.rec), 0);
         thread->RunPass();
     }
-    const std::string& path = theApp.m_strAlmSavePath;
+    const std::string& path = almPath;
     auto stub = ReadRaw(path, 0x25000, 50);
     ASSERT_EQ(stub.size(), 50u);
     EXPECT_EQ(stub[0x28], 0);

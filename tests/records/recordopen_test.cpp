@@ -35,6 +35,19 @@ protected:
         Extend(path);
     }
     void WriteOneData() { ASSERT_EQ(thread->StoreData(77), 0); }
+    // The file-error flags of the data, NIBP, system-event and alarm groups, one digit each.
+    std::string FileErrs() const
+    {
+        const TestRecThread& t = *thread;
+        return std::to_string(t.m_bDataFileErr) + std::to_string(t.m_bNibpFileErr) + std::to_string(t.m_bSysFileErr) +
+               std::to_string(t.m_bAlmFileErr);
+    }
+    // What the open says of a file without a valid header that it kept aside under name `as`.
+    static std::string KeptAs(const std::string& path, const std::string& as)
+    {
+        return "record file " + path + " is damaged (no valid header); it is kept as " + as +
+               " and a new file is made\n";
+    }
     void StoreAlarms(uint32_t n)
     {
         for (uint32_t i = 0; i < n; ++i) thread->StoreAlarm(1, "2026-12-07 07:00:00", i);
@@ -44,8 +57,7 @@ protected:
 TEST_F(RecordOpenTest, MissingFilesAreCreated)
 {
     Start();
-    for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath,
-                                 &theApp.m_strAlmSavePath}) {
+    for (const std::string* p : {&dataPath, &nibpPath, &sysPath, &almPath}) {
         for (int copy = 0; copy < 2; ++copy) {
             REC_FILE_HEAD h = ReadHead(*p, copy);
             EXPECT_EQ(U16(h.szSignature, 8), u"KWPD5NXQ") << *p;
@@ -55,121 +67,120 @@ TEST_F(RecordOpenTest, MissingFilesAreCreated)
             EXPECT_EQ(U16(h.szWriteTime, 32), u"2026-12-07 08:00:00");
         }
     }
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
+    EXPECT_EQ(FileErrs(), "0000");
 }
 
 // Each made file's name is put on disk by its own making, also without an alarm file after it.
 TEST_F(RecordOpenTest, CreatedFilesSurviveAPowerLoss)
 {
-    const std::string alarms = theApp.m_strAlmSavePath;
+    const std::string alarms = almPath;
     for (bool withAlarms : {false, true}) {
         thread.reset();
-        theApp.m_strAlmSavePath = withAlarms ? alarms : "";
+        almPath = withAlarms ? alarms : "";
         CFileFaults::PowerLossAt(100000, 0);  // from here the file layer keeps what a power loss takes back
         Start();
         CFileFaults::PowerLossAt(1, 0);
         CFile next;
-        EXPECT_FALSE(next.Open(theApp.m_strDataSavePath.c_str(), CFile::modeRead));
+        EXPECT_FALSE(next.Open(dataPath.c_str(), CFile::modeRead));
         ASSERT_TRUE(CFileFaults::PowerLost());
         CFileFaults::Reset();
-        for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath})
+        for (const std::string* p : {&dataPath, &nibpPath, &sysPath}) {
             EXPECT_EQ(U16(ReadHead(*p, 0).szSignature, 8), u"KWPD5NXQ") << *p;
-        for (const std::string* p : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath})
             std::remove(p->c_str());
+        }
     }
     EXPECT_EQ(U16(ReadHead(alarms, 0).szSignature, 8), u"KWPD5NXQ");
     // The alarm file is made with its stubs, the last one included.
-    EXPECT_EQ(StubState(theApp.m_strAlmSavePath, 199), 0xEE);
+    EXPECT_EQ(StubState(almPath, 199), 0xEE);
 }
 
 // A file that can hold no record is new whatever its headers say; a larger one without a valid
-// header is kept aside under a name of its own, never over a file kept before.
+// header is kept aside under a name of its own, never over one kept before.
 TEST_F(RecordOpenTest, ShortOrEmptyFilesAreNewAndDamagedOnesAreKeptAside)
 {
-    WriteHead(theApp.m_strDataSavePath, 0, 5, 5);
-    ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000), 0);  // exactly the frame, yet counts records
-    WriteRaw(theApp.m_strNibpSavePath, 0, "garbage", 7);
-    Extend(theApp.m_strNibpSavePath);
-    WriteRaw(theApp.m_strNibpSavePath + ".damaged", 0, "an earlier one", 14);
-    WriteRaw(theApp.m_strSysSavePath, 0, "", 0);
-    WriteHead(theApp.m_strAlmSavePath, 0, 0, 0);  // made but never written: no records
-    ASSERT_EQ(truncate(theApp.m_strAlmSavePath.c_str(), 0x100E8), 0);
+    WriteHead(dataPath, 0, 5, 5);
+    ASSERT_EQ(truncate(dataPath.c_str(), 0x20000), 0);  // exactly the frame, yet counts records
+    WriteRaw(nibpPath, 0, "garbage", 7);
+    Extend(nibpPath);
+    WriteRaw(nibpPath + ".damaged", 0, "an earlier one", 14);
+    WriteRaw(sysPath, 0, "", 0);
+    WriteHead(almPath, 0, 0, 0);  // made but never written: no records
+    ASSERT_EQ(truncate(almPath.c_str(), 0x100E8), 0);
     const std::string err = StartSaying();
     EXPECT_EQ(thread->m_u32DataWrite, 0u);
-    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
-    EXPECT_EQ(ReadHead(theApp.m_strNibpSavePath, 1).u32Count, 0u);
-    EXPECT_EQ(U16(ReadHead(theApp.m_strSysSavePath, 1).szSignature, 8), u"KWPD5NXQ");
-    const std::string& nibp = theApp.m_strNibpSavePath;
+    EXPECT_EQ(ReadHead(dataPath, 0).u32WriteIndex, 0u);
+    EXPECT_EQ(ReadHead(nibpPath, 1).u32Count, 0u);
+    EXPECT_EQ(U16(ReadHead(sysPath, 1).szSignature, 8), u"KWPD5NXQ");
+    const std::string& nibp = nibpPath;
     EXPECT_EQ(ReadRaw(nibp + ".damaged", 0, 20), std::vector<uint8_t>(std::begin("an earlier one"), std::end("an earlier one") - 1));
     EXPECT_EQ(FileSize(nibp + ".damaged.2"), 0x30000u);
     EXPECT_EQ(ReadRaw(nibp + ".damaged.2", 0, 7), std::vector<uint8_t>(std::begin("garbage"), std::end("garbage") - 1));
     for (const char* name : {"DataSave.dat.damaged", "SysSave.dat.damaged", "AlmSave.dat.damaged", "NIBPSave.dat.damaged.3"})
         EXPECT_NE(access(folder.Path(name).c_str(), F_OK), 0) << name;
-    EXPECT_EQ(err, "record file " + nibp + " is damaged (no valid header); it is kept as " + nibp +
-                       ".damaged.2 and a new file is made\n");
+    EXPECT_EQ(err, KeptAs(nibp, nibp + ".damaged.2"));
 }
 
 TEST_F(RecordOpenTest, LargerIndexWinsAndOtherCopyIsUpdatedFirst)
 {
-    Heads(theApp.m_strDataSavePath, 7, 7, 6, 6);
+    Heads(dataPath, 7, 7, 6, 6);
     Start();
     EXPECT_EQ(thread->m_u32DataWrite, 7u);
     EXPECT_EQ(thread->m_u32DataRead, 7u);
     WriteOneData();
-    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 1).u32WriteIndex, 8u);  // the older copy B
-    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 7u);  // the newest state kept
-    EXPECT_TRUE(DataSlotIntact(ReadRaw(theApp.m_strDataSavePath, 0x20000 + 7 * 0x2000, 0x2000)));
+    EXPECT_EQ(ReadHead(dataPath, 1).u32WriteIndex, 8u);  // the older copy B
+    EXPECT_EQ(ReadHead(dataPath, 0).u32WriteIndex, 7u);  // the newest state kept
+    EXPECT_TRUE(DataSlotIntact(ReadRaw(dataPath, 0x20000 + 7 * 0x2000, 0x2000)));
 }
 
 TEST_F(RecordOpenTest, CopyBNewerIsTakenAndAUpdatedFirst)
 {
-    Heads(theApp.m_strSysSavePath, 11, 11, 12, 12);
+    Heads(sysPath, 11, 11, 12, 12);
     Start();
     EXPECT_EQ(thread->m_u32SysWrite, 12u);
     SYS_DATA ev{};
     thread->AddSysRecord(&ev);
     thread->RunPass();
-    EXPECT_EQ(ReadHead(theApp.m_strSysSavePath, 0).u32WriteIndex, 13u);
-    EXPECT_EQ(ReadHead(theApp.m_strSysSavePath, 1).u32WriteIndex, 12u);
+    EXPECT_EQ(ReadHead(sysPath, 0).u32WriteIndex, 13u);
+    EXPECT_EQ(ReadHead(sysPath, 1).u32WriteIndex, 12u);
 }
 
 TEST_F(RecordOpenTest, EqualCopiesTakeA)
 {
-    Heads(theApp.m_strNibpSavePath, 4, 4, 4, 4);
-    REC_FILE_HEAD b = ReadHead(theApp.m_strNibpSavePath, 1);
+    Heads(nibpPath, 4, 4, 4, 4);
+    REC_FILE_HEAD b = ReadHead(nibpPath, 1);
     b.u8Reserved[0] = 9;  // tells the copies apart
-    WriteRaw(theApp.m_strNibpSavePath, 0x10000, &b, sizeof(b));
+    WriteRaw(nibpPath, 0x10000, &b, sizeof(b));
     Start();
     EXPECT_EQ(thread->m_u32NibpWrite, 4u);
     NIBP_DATA n{};
     thread->AddNibpRecord(&n);
     thread->RunPass();
-    REC_FILE_HEAD b2 = ReadHead(theApp.m_strNibpSavePath, 1);
+    REC_FILE_HEAD b2 = ReadHead(nibpPath, 1);
     EXPECT_EQ(b2.u32WriteIndex, 5u);
     EXPECT_EQ(b2.u8Reserved[0], 9);  // reserved bytes written back as read
 }
 
 TEST_F(RecordOpenTest, BadCopyAIsRewrittenWithTheSignature)
 {
-    Heads(theApp.m_strDataSavePath, 0, 0, 3, 3);
-    WriteRaw(theApp.m_strDataSavePath, 0, u"XXXXXXXX", 16);
+    Heads(dataPath, 0, 0, 3, 3);
+    WriteRaw(dataPath, 0, u"XXXXXXXX", 16);
     Start();
     EXPECT_EQ(thread->m_u32DataWrite, 3u);
     EXPECT_EQ(thread->m_u32DataCount, 3u);
     WriteOneData();
-    REC_FILE_HEAD a = ReadHead(theApp.m_strDataSavePath, 0);
+    REC_FILE_HEAD a = ReadHead(dataPath, 0);
     EXPECT_EQ(U16(a.szSignature, 8), u"KWPD5NXQ");
     EXPECT_EQ(a.u32WriteIndex, 4u);
-    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 1).u32WriteIndex, 3u);
+    EXPECT_EQ(ReadHead(dataPath, 1).u32WriteIndex, 3u);
 }
 
 TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
 {
-    Heads(theApp.m_strDataSavePath, 50000, 5, 3, 3);        // index beyond the ring
-    Heads(theApp.m_strAlmSavePath, 9, 201, 8, 8);           // count beyond the ring
-    Extend(theApp.m_strAlmSavePath, 0xF8000 + 8 * 0x8000);  // long enough for its records
-    Heads(theApp.m_strNibpSavePath, 40, 12, 30, 30);        // index and count disagree
-    Heads(theApp.m_strSysSavePath, 0xFFFFFFFFu, 200, 0xFFFFFFF0u, 300);
+    Heads(dataPath, 50000, 5, 3, 3);        // index beyond the ring
+    Heads(almPath, 9, 201, 8, 8);           // count beyond the ring
+    Extend(almPath, 0xF8000 + 8 * 0x8000);  // long enough for its records
+    Heads(nibpPath, 40, 12, 30, 30);        // index and count disagree
+    Heads(sysPath, 0xFFFFFFFFu, 200, 0xFFFFFFF0u, 300);
     Start();
     EXPECT_EQ(thread->m_u32DataWrite, 3u);
     EXPECT_EQ(thread->m_u32AlmWrite, 8u);
@@ -188,7 +199,7 @@ TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
     // a valid one further behind than one record.
     for (auto [w, n] : {std::pair{43200u, 43200u}, {7u, 5u}, {1u, 1u}}) {
         thread.reset();
-        Heads(theApp.m_strDataSavePath, w, n, 3, 3);
+        Heads(dataPath, w, n, 3, 3);
         Start();
         EXPECT_EQ(thread->m_u32DataWrite, 3u) << w;
     }
@@ -196,23 +207,23 @@ TEST_F(RecordOpenTest, OutOfRangeCopiesAreInvalid)
 
 TEST_F(RecordOpenTest, CopiesAtTheWrapTakeTheOneAhead)
 {
-    Heads(theApp.m_strDataSavePath, 0, 43200, 43199, 43200);
-    Extend(theApp.m_strDataSavePath, 0x20000 + 43200LL * 0x2000);  // the length of a full ring, sparse
-    Heads(theApp.m_strAlmSavePath, 199, 200, 0, 200);
+    Heads(dataPath, 0, 43200, 43199, 43200);
+    Extend(dataPath, 0x20000 + 43200LL * 0x2000);  // the length of a full ring, sparse
+    Heads(almPath, 199, 200, 0, 200);
     Start();
     EXPECT_EQ(thread->m_u32DataWrite, 0u);  // the last record went into slot 43199
     EXPECT_EQ(thread->m_u32AlmWrite, 0u);
     WriteOneData();  // the 43201st record goes into slot 0
-    EXPECT_TRUE(DataSlotIntact(ReadRaw(theApp.m_strDataSavePath, 0x20000, 0x2000)));
+    EXPECT_TRUE(DataSlotIntact(ReadRaw(dataPath, 0x20000, 0x2000)));
     EXPECT_EQ(thread->m_u32DataWrite, 1u);
     EXPECT_EQ(thread->m_u32DataCount, 43200u);
-    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 1).u32WriteIndex, 1u);
-    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex, 0u);
+    EXPECT_EQ(ReadHead(dataPath, 1).u32WriteIndex, 1u);
+    EXPECT_EQ(ReadHead(dataPath, 0).u32WriteIndex, 0u);
 }
 
 TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
 {
-    const std::string& path = theApp.m_strAlmSavePath;
+    const std::string& path = almPath;
     Heads(path, 3, 3, 2, 2);
     ALM_INDEX stub{};
     U16Copy(stub.szTime, 20, u"2026-12-01 00:00:00");
@@ -224,8 +235,7 @@ TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
         WriteRaw(path, copy, "garbled header!!", 16);
         WriteRaw(path, copy + offsetof(REC_FILE_HEAD, u8Reserved), "kept?", 5);
     }
-    EXPECT_EQ(StartSaying(), "record file " + path + " is damaged (no valid header); it is kept as " + path +
-                  ".damaged and a new file is made\n");
+    EXPECT_EQ(StartSaying(), KeptAs(path, path + ".damaged"));
     EXPECT_EQ(FileSize(path + ".damaged"), 0x738000u);  // every old byte kept
     const auto* stubBytes = reinterpret_cast<const uint8_t*>(&stub);
     EXPECT_EQ(ReadRaw(path + ".damaged", 0xF8000, sizeof(stub)), std::vector<uint8_t>(stubBytes, stubBytes + sizeof(stub)));
@@ -238,22 +248,20 @@ TEST_F(RecordOpenTest, BothCopiesBadKeepsTheFileAsideAndCreatesANewOne)
 // The last name free is taken; once every name is taken, the damaged file is left alone.
 TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
 {
-    const std::string& path = theApp.m_strNibpSavePath;
+    const std::string& path = nibpPath;
     const std::string text = "not a record file";
     WriteRaw(path, 0, text.data(), text.size());
     Extend(path);
     ASSERT_EQ(mkdir((path + ".damaged").c_str(), 0755), 0);  // a folder takes a name too
     for (int n = 2; n < CRecordRing::kKeptNamesMax; ++n) WriteRaw(CRecordRing::KeptName(path, n), 0, "k", 1);
-    EXPECT_EQ(StartSaying(), "record file " + path +
-                                                            " is damaged (no valid header); it is kept as " + path +
-                                                            ".damaged.99 and a new file is made\n");
+    EXPECT_EQ(StartSaying(), KeptAs(path, path + ".damaged.99"));
     EXPECT_EQ(FileSize(path + ".damaged.99"), 0x30000u);
     thread.reset();
     ASSERT_EQ(truncate(path.c_str(), 0), 0);
     WriteRaw(path, 0, text.data(), text.size());
     Extend(path);
-    EXPECT_EQ(StartSaying(), "record file " + path + " is damaged (no valid header) and cannot be kept: " + path + ".damaged to " +
-                  path + ".damaged.99 are all taken; the file is not used\n");
+    EXPECT_EQ(StartSaying(), "record file " + path + " is damaged (no valid header) and cannot be kept: " + path +
+                                 ".damaged to " + path + ".damaged.99 are all taken; the file is not used\n");
     EXPECT_EQ(thread->m_bNibpFileErr, 1);
     EXPECT_EQ(FileSize(path), 0x30000u);
     EXPECT_EQ(ReadRaw(path, 0, text.size()), std::vector<uint8_t>(text.begin(), text.end()));
@@ -262,9 +270,8 @@ TEST_F(RecordOpenTest, DamagedFileThatCannotBeKeptAsideIsLeftAlone)
     EXPECT_TRUE(other.Open(path.c_str(), CFile::modeReadWrite | CFile::shareDenyWrite));
 }
 
-// On a file system without no-replace renames the put-aside links and unlinks, or renames when
-// links are refused too; one that cannot be completed leaves the file as it was and unused.
-// Whichever way it went, the file is kept under one name only.
+// Without no-replace renames the put-aside links and unlinks, or renames when links are refused
+// too; one that cannot complete leaves the file as it was, unused. The file keeps one name only.
 TEST_F(RecordOpenTest, PutAsideWithoutNoReplaceRenamesKeepsTheFileOrLeavesItAlone)
 {
     struct Case {
@@ -282,7 +289,7 @@ TEST_F(RecordOpenTest, PutAsideWithoutNoReplaceRenamesKeepsTheFileOrLeavesItAlon
         {{{CFileFaults::callRenameNoReplace, EOPNOTSUPP}, {CFileFaults::callLink, EOPNOTSUPP}, {CFileFaults::callRename, EACCES}},
          false, " and cannot be kept as %s (Permission denied); the file is not used\n"},
     };
-    const std::string& path = theApp.m_strNibpSavePath;
+    const std::string& path = nibpPath;
     const std::string kept = path + ".damaged";
     std::vector<uint8_t> noise(0x30000);
     for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7 + i / 251 + 1);
@@ -312,33 +319,30 @@ TEST_F(RecordOpenTest, PutAsideWithoutNoReplaceRenamesKeepsTheFileOrLeavesItAlon
 
 TEST_F(RecordOpenTest, FileThisStartCouldNotFinishIsRemoved)
 {
+    const std::string fault = "record file error, file no longer used: injected fault: ";
     // Data, NIBP and system events write two header copies each; the 101st alarm stub fails.
     CFileFaults::CutWrite(6 + 101, 10);
-    EXPECT_EQ(StartSaying(), "record file error, file no longer used: injected fault: " +
-                                                            theApp.m_strAlmSavePath +
-                                                            "; the unfinished file is removed\n");
-    EXPECT_NE(access(theApp.m_strAlmSavePath.c_str(), F_OK), 0);
+    EXPECT_EQ(StartSaying(), fault + almPath + "; the unfinished file is removed\n");
+    EXPECT_NE(access(almPath.c_str(), F_OK), 0);
     EXPECT_EQ(thread->m_bAlmFileErr, 1);
 
     // A file that was there before the start is left in place.
     thread.reset();
-    ASSERT_EQ(truncate(theApp.m_strNibpSavePath.c_str(), 0), 0);
+    ASSERT_EQ(truncate(nibpPath.c_str(), 0), 0);
     CFileFaults::CutWrite(4, 10);  // the NIBP file's second header copy
-    EXPECT_EQ(StartSaying(), "record file error, file no longer used: injected fault: " + theApp.m_strNibpSavePath + "\n");
-    EXPECT_EQ(access(theApp.m_strNibpSavePath.c_str(), F_OK), 0);
+    EXPECT_EQ(StartSaying(), fault + nibpPath + "\n");
+    EXPECT_EQ(access(nibpPath.c_str(), F_OK), 0);
     EXPECT_EQ(thread->m_bAlmFileErr, 0);
 
     // A file made through a link to nothing is removed; the link stays.
     thread.reset();
-    ASSERT_EQ(unlink(theApp.m_strDataSavePath.c_str()), 0);
-    ASSERT_EQ(symlink("Elsewhere.dat", theApp.m_strDataSavePath.c_str()), 0);
+    ASSERT_EQ(unlink(dataPath.c_str()), 0);
+    ASSERT_EQ(symlink("Elsewhere.dat", dataPath.c_str()), 0);
     CFileFaults::CutWrite(2, 10);  // the data file's second header copy
-    EXPECT_EQ(StartSaying(), "record file error, file no longer used: injected fault: " +
-                                                            theApp.m_strDataSavePath +
-                                                            "; the unfinished file is removed\n");
+    EXPECT_EQ(StartSaying(), fault + dataPath + "; the unfinished file is removed\n");
     EXPECT_NE(access(folder.Path("Elsewhere.dat").c_str(), F_OK), 0);
     struct stat link {};
-    EXPECT_EQ(lstat(theApp.m_strDataSavePath.c_str(), &link), 0);
+    EXPECT_EQ(lstat(dataPath.c_str(), &link), 0);
 }
 
 TEST_F(RecordOpenTest, LinkToTheSettingsFileIsNeverWritten)
@@ -346,15 +350,14 @@ TEST_F(RecordOpenTest, LinkToTheSettingsFileIsNeverWritten)
     const std::string ini = folder.Path("Para.ini");
     const std::string settings = "[ECG]\nALM_SW=1\n";
     WriteRaw(ini, 0, settings.data(), settings.size());
-    ASSERT_EQ(link(ini.c_str(), theApp.m_strDataSavePath.c_str()), 0);
-    ASSERT_EQ(symlink("Para.ini", theApp.m_strSysSavePath.c_str()), 0);
+    ASSERT_EQ(link(ini.c_str(), dataPath.c_str()), 0);
+    ASSERT_EQ(symlink("Para.ini", sysPath.c_str()), 0);
     const std::string err = StartSaying();
-    EXPECT_EQ(err, "record file " + theApp.m_strDataSavePath + " of [REC] DATA_SAVE_FILE_NAME is the settings file " +
-                       ini + "; the data records are not kept\n" + "record file " + theApp.m_strSysSavePath +
+    EXPECT_EQ(err, "record file " + dataPath + " of [REC] DATA_SAVE_FILE_NAME is the settings file " + ini +
+                       "; the data records are not kept\nrecord file " + sysPath +
                        " of [REC] SYS_SAVE_FILE_NAME is the settings file " + ini +
                        "; the system-event records are not kept\n");
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr, 2);
-    EXPECT_EQ(thread->m_bNibpFileErr + thread->m_bAlmFileErr, 0);
+    EXPECT_EQ(FileErrs(), "1010");
     WriteOneData();
     thread->AddPowerOnRecord();
     thread->RunPass();
@@ -362,42 +365,40 @@ TEST_F(RecordOpenTest, LinkToTheSettingsFileIsNeverWritten)
     EXPECT_EQ(ReadRaw(ini, 0, settings.size()), std::vector<uint8_t>(settings.begin(), settings.end()));
 }
 
-// A link to a settings file that is not there yet is found on the opened file, which the open
-// made and which is removed again: no settings file full of records is left for the next start.
+// A link to a settings file not there yet is found on the file the open made, which is removed
+// again: no settings file full of records is left for the next start.
 TEST_F(RecordOpenTest, LinkToAMissingSettingsFileMakesNoSettingsFile)
 {
     const std::string ini = folder.Path("Para.ini");
-    ASSERT_EQ(symlink("Para.ini", theApp.m_strNibpSavePath.c_str()), 0);
-    EXPECT_EQ(StartSaying(), "record file " + theApp.m_strNibpSavePath + " of [REC] NIBP_SAVE_FILE_NAME is the settings file " + ini +
-                  "; the NIBP records are not kept\n");
-    EXPECT_EQ(thread->m_bNibpFileErr, 1);
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
+    ASSERT_EQ(symlink("Para.ini", nibpPath.c_str()), 0);
+    EXPECT_EQ(StartSaying(), "record file " + nibpPath + " of [REC] NIBP_SAVE_FILE_NAME is the settings file " + ini +
+                                 "; the NIBP records are not kept\n");
+    EXPECT_EQ(FileErrs(), "0100");
     NIBP_DATA n{};
     thread->AddNibpRecord(&n);
     thread->RunPass();
     EXPECT_NE(access(ini.c_str(), F_OK), 0);
 }
 
-// The same for a link to a screen picture or its temporary file; a group that the settings left
-// without a path is not used, and the settings have said why.
+// The same for a link to a screen picture or its temporary file; a group the settings left
+// without a path is not used (the settings said why).
 TEST_F(RecordOpenTest, LinkToAPictureThatIsNotThereYetKeepsNoRecords)
 {
     const std::string picture = folder.Path("screen.png");
     theApp.m_vecPicturePaths = {picture};
-    ASSERT_EQ(symlink("screen.png", theApp.m_strDataSavePath.c_str()), 0);
-    ASSERT_EQ(symlink("screen.png.part", theApp.m_strAlmSavePath.c_str()), 0);
-    theApp.m_strNibpSavePath.clear();
-    EXPECT_EQ(StartSaying(), "record file " + theApp.m_strDataSavePath + " of [REC] DATA_SAVE_FILE_NAME is the screen picture " +
-                  picture + "; the data records are not kept\nrecord file " + theApp.m_strAlmSavePath +
-                  " of [REC] ALM_SAVE_FILE_NAME is the temporary file of the screen picture " + picture +
-                  "; the alarm records are not kept\n");
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bAlmFileErr + thread->m_bNibpFileErr, 3);
-    EXPECT_EQ(thread->m_bSysFileErr, 0);
+    ASSERT_EQ(symlink("screen.png", dataPath.c_str()), 0);
+    ASSERT_EQ(symlink("screen.png.part", almPath.c_str()), 0);
+    nibpPath.clear();
+    EXPECT_EQ(StartSaying(), "record file " + dataPath + " of [REC] DATA_SAVE_FILE_NAME is the screen picture " +
+                                 picture + "; the data records are not kept\nrecord file " + almPath +
+                                 " of [REC] ALM_SAVE_FILE_NAME is the temporary file of the screen picture " + picture +
+                                 "; the alarm records are not kept\n");
+    EXPECT_EQ(FileErrs(), "1101");
     WriteOneData();
     EXPECT_NE(access(picture.c_str(), F_OK), 0);
     EXPECT_NE(access((picture + ".part").c_str(), F_OK), 0);
     struct stat link {};
-    EXPECT_EQ(lstat(theApp.m_strDataSavePath.c_str(), &link), 0);
+    EXPECT_EQ(lstat(dataPath.c_str(), &link), 0);
 }
 
 TEST_F(RecordOpenTest, StubsNotCommittedOrNotMatchingTheirRecordAreEmpty)
@@ -405,7 +406,7 @@ TEST_F(RecordOpenTest, StubsNotCommittedOrNotMatchingTheirRecordAreEmpty)
     Start();
     StoreAlarms(3);
     thread.reset();
-    const std::string& path = theApp.m_strAlmSavePath;
+    const std::string& path = almPath;
     uint8_t ee = 0xEE;
     WriteRaw(path, 0x20000 + 0x28, &ee, 1);                 // slot 0: interrupted before its commit
     int16_t other = 999;
@@ -417,11 +418,11 @@ TEST_F(RecordOpenTest, StubsNotCommittedOrNotMatchingTheirRecordAreEmpty)
     EXPECT_EQ(thread->m_u32AlmCount, 3u);
 }
 
-// An alarm file cut from outside keeps the alarms whose records lie whole in it, with one line,
-// and new alarms follow them; one cut inside its stubs holds none of them.
+// An alarm file cut from outside keeps the alarms whose records are whole in it, saying so in one
+// line, and new alarms follow; one cut inside its stubs holds none.
 TEST_F(RecordOpenTest, CutAlarmFileKeepsTheAlarmsItHoldsAndSaysSo)
 {
-    const std::string& path = theApp.m_strAlmSavePath;
+    const std::string& path = almPath;
     Start();
     StoreAlarms(5);
     thread.reset();
@@ -447,12 +448,11 @@ TEST_F(RecordOpenTest, CutAlarmFileKeepsTheAlarmsItHoldsAndSaysSo)
     EXPECT_EQ(thread->m_pAlmIndex[0].u8State, 0xEE);
 }
 
-// An older version wrote a new alarm file's stubs before its header copies: a start cut short in
-// between left empty stubs and no header, which is made anew without a word. The same file with
-// anything more in it is kept aside.
+// An older version wrote a new alarm file's stubs before its headers: a start cut short between
+// left empty stubs and no header, made anew without a word; with anything more it is kept aside.
 TEST_F(RecordOpenTest, AlarmFileOfEmptyStubsWithoutAHeaderIsMadeAnew)
 {
-    const std::string& path = theApp.m_strAlmSavePath;
+    const std::string& path = almPath;
     const uint64_t made = 0x20000 + 199 * 0x1000 + 50;  // a made file ends after its last stub
     struct Case {
         const char* what;
@@ -484,11 +484,11 @@ TEST_F(RecordOpenTest, AlarmFileOfEmptyStubsWithoutAHeaderIsMadeAnew)
     }
 }
 
-// A start cut short while making an alarm file leaves one that counts no records and is shorter
-// than a made one: it is made anew. One of the made length is opened as it is.
+// A start cut short while making an alarm file leaves one counting no records, shorter than a made
+// one: it is made anew. One of the made length is opened as it is.
 TEST_F(RecordOpenTest, AlarmFileCountingNoRecordsIsNewOnlyWhenShorterThanAMadeOne)
 {
-    const std::string& path = theApp.m_strAlmSavePath;
+    const std::string& path = almPath;
     const uint64_t made = 0x20000 + 199 * 0x1000 + 50;
     for (auto [length, created] : {std::pair{made - 1, u"2026-12-07 08:00:00"}, {made, u"2026-01-01 00:00:00"}}) {
         SCOPED_TRACE(length);
@@ -504,14 +504,13 @@ TEST_F(RecordOpenTest, AlarmFileCountingNoRecordsIsNewOnlyWhenShorterThanAMadeOn
     }
 }
 
-// Header copies are sealed with a check value behind a tag; builds before the tag sealed them
-// without it, and older ones not at all. A copy whose check fails beside one whose check holds was
-// cut while it was written and is refused, and so is a tagged copy that fails beside a valid one
-// written without check values; beside a copy that is not valid at all it is all the file has.
-// When neither check holds and neither copy is told cut, the copies' own fields decide.
+// Header copies are sealed with a check value behind a tag; older builds sealed them untagged, or
+// not at all. A copy failing its check beside one that passes was cut and is refused, as is a tagged
+// one failing beside a valid unsealed one; beside an invalid copy it is all the file has. When
+// neither check holds and neither copy is told cut, the copies' own fields decide.
 TEST_F(RecordOpenTest, HeaderCopiesSealedOrCutEachWay)
 {
-    const std::string& path = theApp.m_strDataSavePath;
+    const std::string& path = dataPath;
     enum Copy { cut, olderSealed, olderCut, plain, invalid };
     // Written into copy A (write index 1) and copy B (2); the write index the open restores.
     // Each comment gives what the neighbouring rule would answer (0: the file kept aside, new).
@@ -555,7 +554,7 @@ TEST_F(RecordOpenTest, HeaderCopiesSealedOrCutEachWay)
 // file too short to hold a record.
 TEST_F(RecordOpenTest, OpenSaysWhichCopiesItFound)
 {
-    const std::string& path = theApp.m_strDataSavePath;
+    const std::string& path = dataPath;
     struct Case {
         const char* what;
         const char* copyA;  // written over the signature of copy A, B or both
@@ -585,12 +584,11 @@ TEST_F(RecordOpenTest, OpenSaysWhichCopiesItFound)
     }
 }
 
-// Each header copy is made from its own copy in memory, its reserved bytes written back as held,
-// with the group's index and count; an error says 1, and a file that is not available is not
-// written at all.
+// Each header copy is made from its own copy in memory, reserved bytes as held, with the group's
+// index and count; an error answers 1, and a file that is not available is not written.
 TEST_F(RecordOpenTest, CreateWritesEachCopyAsHeldAndNothingWhenUnavailable)
 {
-    const std::string& path = theApp.m_strDataSavePath;
+    const std::string& path = dataPath;
     Start();
     thread->m_stDataHead[0].u8Reserved[0] = 'A';
     thread->m_stDataHead[1].u8Reserved[0] = 'B';
@@ -612,16 +610,13 @@ TEST_F(RecordOpenTest, CreateWritesEachCopyAsHeldAndNothingWhenUnavailable)
 
 TEST_F(RecordOpenTest, UnopenableOrLockedFileLeavesOthersWorking)
 {
-    ASSERT_EQ(mkdir(theApp.m_strDataSavePath.c_str(), 0755), 0);  // a folder where the file should be
+    ASSERT_EQ(mkdir(dataPath.c_str(), 0755), 0);  // a folder where the file should be
     CFile holder;  // another holder of the alarm file's lock
-    ASSERT_TRUE(holder.Open(theApp.m_strAlmSavePath.c_str(),
-                            CFile::modeCreate | CFile::modeReadWrite | CFile::shareDenyWrite));
+    ASSERT_TRUE(holder.Open(almPath.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareDenyWrite));
     std::string err = StartSaying();
-    EXPECT_NE(err.find(theApp.m_strDataSavePath), std::string::npos);
-    EXPECT_NE(err.find(theApp.m_strAlmSavePath), std::string::npos);
-    EXPECT_EQ(thread->m_bDataFileErr, 1);
-    EXPECT_EQ(thread->m_bAlmFileErr, 1);
-    EXPECT_EQ(thread->m_bSysFileErr, 0);
+    EXPECT_NE(err.find(dataPath), std::string::npos);
+    EXPECT_NE(err.find(almPath), std::string::npos);
+    EXPECT_EQ(FileErrs(), "1001");
 
     DataRecordSource d(1);
     AlmRecordSource a(1, 2, "2026-12-07 08:00:00", 1);
@@ -631,7 +626,7 @@ TEST_F(RecordOpenTest, UnopenableOrLockedFileLeavesOthersWorking)
     thread->RunPass();
     EXPECT_TRUE(thread->m_listDataQueue.empty());  // drained without writing
     EXPECT_TRUE(thread->m_listAlmQueue.empty());
-    EXPECT_EQ(FileSize(theApp.m_strAlmSavePath), 0u);
+    EXPECT_EQ(FileSize(almPath), 0u);
     EXPECT_EQ(thread->m_u32SysWrite, 1u);
 }
 
@@ -640,7 +635,7 @@ TEST_F(RecordOpenTest, ReadOnlyFolderMakesEveryFileUnavailable)
     if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
     ASSERT_EQ(chmod(folder.Dir().c_str(), 0555), 0);
     StartSaying();
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 4);
+    EXPECT_EQ(FileErrs(), "1111");
     thread->AddPowerOnRecord();
     thread->RunPass();
     EXPECT_TRUE(thread->m_listSysQueue.empty());
@@ -648,31 +643,28 @@ TEST_F(RecordOpenTest, ReadOnlyFolderMakesEveryFileUnavailable)
 
 TEST_F(RecordOpenTest, TwoKeysNamingOneFileLeaveTheLaterGroupOutAndSaySo)
 {
-    theApp.m_strAlmSavePath = folder.Dir() + "/./" + "DataSave.dat";
+    almPath = folder.Dir() + "/./" + "DataSave.dat";
     std::string err = StartSaying();
-    EXPECT_EQ(err, "record file " + theApp.m_strAlmSavePath +
+    EXPECT_EQ(err, "record file " + almPath +
                        " is named by both [REC] DATA_SAVE_FILE_NAME and [REC] ALM_SAVE_FILE_NAME;"
                        " the alarm records are not kept\n");
-    EXPECT_EQ(thread->m_bAlmFileErr, 1);
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bNibpFileErr + thread->m_bSysFileErr, 0);
+    EXPECT_EQ(FileErrs(), "0001");
     WriteOneData();
-    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 0).u32WriteIndex + ReadHead(theApp.m_strDataSavePath, 1).u32WriteIndex,
-              1u);
+    EXPECT_EQ(ReadHead(dataPath, 0).u32WriteIndex + ReadHead(dataPath, 1).u32WriteIndex, 1u);
 }
 
 TEST_F(RecordOpenTest, ErrorWhileOpeningMarksOnlyThatGroup)
 {
-    Heads(theApp.m_strDataSavePath, 1, 1, 0, 0);
-    Heads(theApp.m_strNibpSavePath, 4, 4, 3, 3);
+    Heads(dataPath, 1, 1, 0, 0);
+    Heads(nibpPath, 4, 4, 3, 3);
     // Data: open, length, two seeks and reads; NIBP: open, length, seek, then its first read.
     CFileFaults::FailOperation(10);
     std::string err = StartSaying();
-    EXPECT_EQ(thread->m_bNibpFileErr, 1);
-    EXPECT_EQ(thread->m_bDataFileErr + thread->m_bSysFileErr + thread->m_bAlmFileErr, 0);
-    EXPECT_NE(err.find(theApp.m_strNibpSavePath), std::string::npos);
-    EXPECT_EQ(ReadHead(theApp.m_strNibpSavePath, 0).u32WriteIndex, 4u);  // left alone
+    EXPECT_EQ(FileErrs(), "0100");
+    EXPECT_NE(err.find(nibpPath), std::string::npos);
+    EXPECT_EQ(ReadHead(nibpPath, 0).u32WriteIndex, 4u);  // left alone
     CFile other;  // and no longer held
-    EXPECT_TRUE(other.Open(theApp.m_strNibpSavePath.c_str(), CFile::modeReadWrite | CFile::shareDenyWrite));
+    EXPECT_TRUE(other.Open(nibpPath.c_str(), CFile::modeReadWrite | CFile::shareDenyWrite));
 }
 
 }  // namespace

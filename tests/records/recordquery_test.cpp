@@ -54,16 +54,14 @@ protected:
         sink.rec.nMode = mode;
         sink.rec.nStep = step;
         thread->RequestDataRecord(&sink.rec);
-        thread->RunPass();
-        CUiLoop::Instance().DispatchPosted();
+        Serve();
         return DataId(sink.rec.val);
     }
     // Requests a system-event page and returns the slot numbers shown.
     std::vector<int> SysPage(int dir)
     {
         thread->RequestSysPage(dir);
-        thread->RunPass();
-        CUiLoop::Instance().DispatchPosted();
+        Serve();
         std::vector<SYS_DATA> page;
         thread->CopySysResult(&page);
         std::vector<int> slots;
@@ -77,7 +75,7 @@ protected:
     // `write` (B one behind), cut to `length` bytes unless 0; returns what the start said.
     std::string StartOnSysFile(uint32_t slots, uint32_t write, uint64_t length = 0)
     {
-        const std::string& path = theApp.m_strSysSavePath;
+        const std::string& path = sysPath;
         CraftSysSlots(path, slots);
         WriteHeads(path, write, std::min(write, g_u32SysSaveMax), g_u32SysSaveMax);
         EXPECT_EQ(length == 0 ? 0 : truncate(path.c_str(), static_cast<off_t>(length)), 0);
@@ -101,7 +99,7 @@ protected:
 
 TEST_F(RecordQueryTest, DataStepsInAPartlyFilledRing)
 {
-    const std::string& path = theApp.m_strDataSavePath;
+    const std::string& path = dataPath;
     for (uint32_t i = 0; i <= 100; ++i) CraftDataSlot(path, i, 1000 + i);
     WriteHeads(path, 101, 101, g_u32DataSaveMax);
     Start();
@@ -131,7 +129,7 @@ TEST_F(RecordQueryTest, DataStepsInAPartlyFilledRing)
 
 TEST_F(RecordQueryTest, DataStepsInAFullRing)
 {
-    const std::string& path = theApp.m_strDataSavePath;
+    const std::string& path = dataPath;
     const uint32_t w = 10;
     for (uint32_t s : {9u, 10u, 11u, 15u}) CraftDataSlot(path, s, 5000 + s);
     WriteHeads(path, w, 43200, g_u32DataSaveMax);
@@ -145,7 +143,7 @@ TEST_F(RecordQueryTest, DataStepsInAFullRing)
 
 TEST_F(RecordQueryTest, DataStepsAtWriteIndexZero)
 {
-    const std::string& path = theApp.m_strDataSavePath;
+    const std::string& path = dataPath;
     for (uint32_t s : {0u, 1u, 43198u, 43199u}) CraftDataSlot(path, s, 7000 + s);
     WriteHeads(path, 0, 43200, g_u32DataSaveMax);
     ASSERT_EQ(truncate(path.c_str(), 0x20000 + 43200LL * 0x2000), 0);
@@ -158,12 +156,11 @@ TEST_F(RecordQueryTest, DataStepsAtWriteIndexZero)
     EXPECT_EQ(Data(1, 1), 7001u);
 }
 
-// A full ring in a file written before slots carried check values: its records are served as
-// they are. A write into slot 0, the oldest, cut part-way leaves new values over old waves there;
-// after the reopen the review passes over it to slot 1.
+// A full ring written before slots carried check values is served as it is. A cut write into
+// slot 0, the oldest, leaves new values over old waves; after the reopen the review skips to slot 1.
 TEST_F(RecordQueryTest, TornDataSlotIsPassedOverInAFileWrittenBefore)
 {
-    const std::string& path = theApp.m_strDataSavePath;
+    const std::string& path = dataPath;
     for (uint32_t s : {0u, 1u, 43199u}) CraftDataSlot(path, s, 7000 + s);
     WriteHead(path, 0, 43199, 43200);
     WriteHead(path, 1, 0, 43200);
@@ -190,9 +187,9 @@ TEST_F(RecordQueryTest, EmptyShortOrUnavailableDataFile)
     EXPECT_EQ(probe.answers, 1);
 
     thread->StoreData(9);
-    ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000 + 0x1A00), 0);  // the bytes after the record cut
+    ASSERT_EQ(truncate(dataPath.c_str(), 0x20000 + 0x1A00), 0);  // the bytes after the record cut
     EXPECT_EQ(Data(3, 1), 9u);
-    ASSERT_EQ(truncate(theApp.m_strDataSavePath.c_str(), 0x20000 + 0x1000), 0);  // half a slot left
+    ASSERT_EQ(truncate(dataPath.c_str(), 0x20000 + 0x1000), 0);  // half a slot left
     sink.rec.val.i16HR = 43;  // a marker, where the half slot holds record 9's values
     EXPECT_EQ(Data(3, 1), 43u);  // answered, the request untouched
     EXPECT_EQ(probe.answers, 3);
@@ -214,8 +211,7 @@ TEST_F(RecordQueryTest, NoAnswerReachesAForgottenRequester)
     thread->RequestDataRecord(&sink.rec);
     thread->RequestSysPage(3);
     thread->ForgetRequester(&probe);
-    thread->RunPass();
-    CUiLoop::Instance().DispatchPosted();
+    Serve();
     EXPECT_EQ(probe.answers, 0);
     EXPECT_EQ(thread->m_pSysWnd.load(), nullptr);
     EXPECT_EQ(sink.rec.val.i16HR, 0);  // never written into
@@ -225,8 +221,7 @@ TEST_F(RecordQueryTest, EmptyNibpFileAnswersAnEmptyPage)
 {
     Start();
     thread->RequestNibpPage(3);
-    thread->RunPass();
-    CUiLoop::Instance().DispatchPosted();
+    Serve();
     EXPECT_EQ(probe.answers, 1);
     std::vector<NIBP_DATA> page(3);
     thread->CopyNibpResult(&page);
@@ -291,8 +286,7 @@ TEST_F(RecordQueryTest, PendingPageRequestIsIgnored)
     const uint32_t number = thread->RequestSysPage(3);
     EXPECT_EQ(thread->RequestSysPage(2), 0u);
     thread->RunPass();
-    thread->RunPass();
-    CUiLoop::Instance().DispatchPosted();
+    Serve();
     EXPECT_EQ(probe.answers, 1);
     EXPECT_NE(number, 0u);
     EXPECT_EQ(probe.lastNumber, static_cast<LPARAM>(number));  // the answer carries its request's number
@@ -304,22 +298,21 @@ TEST_F(RecordQueryTest, PendingPageRequestIsIgnored)
 
 TEST_F(RecordQueryTest, PagesFromAnUnavailableOrShortFile)
 {
-    EXPECT_EQ(StartOnSysFile(25, 25, 0x20000 + 20 * 128 + 40), Holds(theApp.m_strSysSavePath, 20, 25));
+    EXPECT_EQ(StartOnSysFile(25, 25, 0x20000 + 20 * 128 + 40), Holds(sysPath, 20, 25));
     // The 21st event is cut: the records in the file stay, and the next one follows them.
     EXPECT_EQ(SysPage(3), Range(19, 10));
     EXPECT_EQ(SysPage(2), Range(9, 0));
     EXPECT_EQ(thread->m_u32SysWrite, 20u);
     thread->m_bNibpFileErr = 1;
     thread->RequestNibpPage(3);
-    thread->RunPass();
-    CUiLoop::Instance().DispatchPosted();
+    Serve();
     EXPECT_EQ(probe.answers, 2);
     EXPECT_EQ(thread->m_u8NibpQueryState, 2);  // stays pending
 }
 
 // A full ring in a file that ends before its oldest records: the newest page goes on from slot 0
-// to the last slot the file holds, never to a slot beyond the file's end; a file that ends where
-// its first event ends holds that one. A file that holds no whole slot answers an empty page.
+// to the last slot the file holds, never beyond; a file ending with its first event holds that
+// one, and one with no whole slot answers an empty page.
 TEST_F(RecordQueryTest, PagesOfAFullRingInAShortFileLeaveOffWhatIsNotThere)
 {
     std::vector<int> newest = Range(4, 0);
@@ -328,19 +321,18 @@ TEST_F(RecordQueryTest, PagesOfAFullRingInAShortFileLeaveOffWhatIsNotThere)
     for (auto [length, held, page] : {std::tuple{0x20000 + 100 * 128, 100u, newest}, {0x20000 + 80, 1u, first},
                                       {0x20000 + 79, 0u, {}}}) {
         SCOPED_TRACE(held);
-        EXPECT_EQ(StartOnSysFile(200, 205, length), Holds(theApp.m_strSysSavePath, held, 200));
+        EXPECT_EQ(StartOnSysFile(200, 205, length), Holds(sysPath, held, 200));
         EXPECT_EQ(thread->m_u32SysCount, 200u);  // a full ring stays full
         EXPECT_EQ(SysPage(3), page);
     }
     EXPECT_EQ(probe.answers, 3);
 }
 
-// A full ring cut to its first 50 slots, its write index at slot 10: the newest page holds slots
-// 9 to 0, and the pages older and newer than it pass over the slots the file does not hold, so
-// every event in the file is on a page and no page is empty.
+// A full ring cut to its first 50 slots, write index 10: the newest page holds slots 9 to 0, and
+// paging either way passes over missing slots, so every event is on a page and none is empty.
 TEST_F(RecordQueryTest, PagesOfACutFullRingPassOverTheMissingSlots)
 {
-    const std::string& path = theApp.m_strSysSavePath;
+    const std::string& path = sysPath;
     EXPECT_EQ(StartOnSysFile(200, 210, 0x20000 + 50 * 128), Holds(path, 50, 200));
     std::vector<std::vector<int>> older{SysPage(3)};
     for (int i = 0; i < 5; ++i) older.push_back(SysPage(2));
@@ -359,9 +351,8 @@ TEST_F(RecordQueryTest, PagesOfACutFullRingPassOverTheMissingSlots)
     EXPECT_EQ(SysPage(2), Range(39, 30));
 }
 
-// Bytes the formats leave undefined filled with noise, as another writer of the format may leave
-// them, and header copies whose check bytes hold what an earlier version left after the time
-// texts: every record is served.
+// Undefined bytes filled with noise, as another writer may leave them, and header check bytes
+// holding what an earlier version left after the time texts: every record is served.
 TEST_F(RecordQueryTest, FilesWrittenWithoutCheckValuesServeEveryRecord)
 {
     std::mt19937 rng(5);
@@ -370,8 +361,8 @@ TEST_F(RecordQueryTest, FilesWrittenWithoutCheckValuesServeEveryRecord)
         for (auto& b : bytes) b = static_cast<uint8_t>(rng() | 1);
         WriteRaw(path, at, bytes.data(), bytes.size());
     };
-    const std::string& data = theApp.m_strDataSavePath;
-    const std::string& sys = theApp.m_strSysSavePath;
+    const std::string& data = dataPath;
+    const std::string& sys = sysPath;
     for (uint32_t i = 0; i < 5; ++i) {
         CraftDataSlot(data, i, 300 + i);
         noise(data, 0x20000 + i * 0x2000 + sizeof(REC_VALUES), 0x80 - sizeof(REC_VALUES));
@@ -390,17 +381,17 @@ TEST_F(RecordQueryTest, FilesWrittenWithoutCheckValuesServeEveryRecord)
     EXPECT_EQ(SysPage(3), Range(4, 0));
 }
 
-// A record whose seal fails in the middle of the ring (a flipped bit) is passed over in the
-// direction the review steps, never hiding what lies beyond it.
+// A record in mid-ring whose seal fails (a flipped bit) is passed over in the direction the
+// review steps, never hiding what lies beyond.
 TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
 {
     Start();
     for (uint32_t i = 0; i < 10; ++i) thread->StoreData(400 + i);
     for (uint32_t i = 0; i < 25; ++i) thread->StoreEvent("EV%03u", i);
     const uint8_t flipped = 0x5A;
-    for (uint32_t slot : {1u, 5u}) WriteRaw(theApp.m_strDataSavePath, 0x20000 + slot * 0x2000 + 0x1000, &flipped, 1);
-    WriteRaw(theApp.m_strSysSavePath, 0x20000 + 20 * 128 + 2, &flipped, 1);  // inside the newest page
-    WriteRaw(theApp.m_strSysSavePath, 0x20000 + 7 * 128 + 2, &flipped, 1);   // inside an older one
+    for (uint32_t slot : {1u, 5u}) WriteRaw(dataPath, 0x20000 + slot * 0x2000 + 0x1000, &flipped, 1);
+    WriteRaw(sysPath, 0x20000 + 20 * 128 + 2, &flipped, 1);  // inside the newest page
+    WriteRaw(sysPath, 0x20000 + 7 * 128 + 2, &flipped, 1);   // inside an older one
     Start();
     EXPECT_EQ(Data(3, 1), 409u);
     std::vector<uint32_t> back, forward;
@@ -412,9 +403,8 @@ TEST_F(RecordQueryTest, TornRecordsArePassedOverInTheDirectionOfTheStep)
     EXPECT_EQ(SysPage(2), (std::vector<int>{14, 13, 12, 11, 10, 9, 8, 6, 5}));
 }
 
-// Files cut to nothing while the monitor runs are written on at their old indexes: the slots
-// before are holes of zeros, which hold no record. Review and pages pass over them, in that run
-// and after a restart.
+// Files cut to nothing while the monitor runs are written on at their old indexes; the holes of
+// zeros before hold no record and review and pages pass over them, also after a restart.
 TEST_F(RecordQueryTest, SlotsOfZerosAreNoRecords)
 {
     auto store = [this](uint32_t id) {
@@ -430,8 +420,7 @@ TEST_F(RecordQueryTest, SlotsOfZerosAreNoRecords)
     };
     Start();
     for (uint32_t id = 100; id < 105; ++id) store(id);
-    for (const std::string* path : {&theApp.m_strDataSavePath, &theApp.m_strNibpSavePath, &theApp.m_strSysSavePath})
-        ASSERT_EQ(truncate(path->c_str(), 0), 0);
+    for (const std::string* path : {&dataPath, &nibpPath, &sysPath}) ASSERT_EQ(truncate(path->c_str(), 0), 0);
     for (uint32_t id = 105; id < 108; ++id) store(id);
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run == 0 ? "running" : "restarted");
@@ -449,25 +438,24 @@ TEST_F(RecordQueryTest, SlotsOfZerosAreNoRecords)
     }
 }
 
-// The oldest records of a full ring cut by a power loss are left off: a review that steps back
-// to the oldest lands on the oldest whole record, and the oldest page shows the whole ones only.
+// The oldest records of a full ring cut by a power loss are left off: stepping back to the oldest
+// lands on the oldest whole record, and the oldest page shows whole ones only.
 TEST_F(RecordQueryTest, TornOldestRecordsOfAFullRingAreLeftOff)
 {
     Start();
     for (uint32_t i = 0; i < 205; ++i) thread->StoreEvent("EV%03u", i % 200);
     const uint8_t flipped = 0x5A;
-    for (uint32_t slot : {5u, 6u}) WriteRaw(theApp.m_strSysSavePath, 0x20000 + slot * 128 + 2, &flipped, 1);
+    for (uint32_t slot : {5u, 6u}) WriteRaw(sysPath, 0x20000 + slot * 128 + 2, &flipped, 1);
     Start();
     for (int i = 0; i < 19; ++i) SysPage(2);
     EXPECT_EQ(SysPage(2), Range(14, 7));
 }
 
-// A file that ends before the records its header counts keeps those it holds; the last slot,
-// cut inside the bytes after its record or right after it, still holds its record, and one cut
-// inside its pleth wave does not; new records follow.
+// A file ending before the records its header counts keeps those it holds; a last slot cut after
+// its record still holds it, one cut inside its pleth wave does not; new records follow.
 TEST_F(RecordQueryTest, ShortDataFileKeepsTheRecordsItHolds)
 {
-    const std::string& path = theApp.m_strDataSavePath;
+    const std::string& path = dataPath;
     const uint32_t plethEnd = g_u32DataWaveOffset + 6 * g_i32ECGWaveLen + g_i32RespWaveLen + g_i32PlethWaveLen;
     for (auto [cut, held] : {std::pair{0x1A00u, 50u}, {plethEnd, 50u}, {plethEnd - 1, 49u}}) {
         SCOPED_TRACE("last slot cut after " + std::to_string(cut) + " bytes");

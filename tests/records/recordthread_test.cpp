@@ -65,8 +65,8 @@ TEST(RecordThreadTest, RunsWritesAnswersAndStops)
               20u);
 }
 
-// A page asked for before the record thread has opened its file is worked out against the file
-// once it is open, with no write outside the group's lock.
+// A page asked for before the record thread opened its file is worked out once it is open, with
+// no write outside the group's lock.
 TEST(RecordThreadTest, PageAskedForBeforeTheFileIsOpenShowsItsEvents)
 {
     CFileFaults::Reset();
@@ -108,8 +108,8 @@ TEST(RecordThreadTest, PageAskedForBeforeTheFileIsOpenShowsItsEvents)
 int EventNo(const NIBP_DATA& r) { return r.i16Sys; }
 int EventNo(const SYS_DATA& r) { return std::stoi(ToUtf8(U16(r.szEvent, 20))); }
 
-// One page group as the interface thread sees it: the events it has queued, the page it last
-// copied, and whether every page copied so far held consecutive events, newest first.
+// One page group as the interface thread sees it: events queued, the page last copied, and
+// whether every page copied held consecutive events, newest first.
 template <class T>
 struct PageWatch {
     int queued = 0;
@@ -125,10 +125,9 @@ struct PageWatch {
     bool ShowsNewest(int events) const { return page.size() == 10 && EventNo(page[0]) == events - 1; }
 };
 
-// The interface thread asks for NIBP and system-event pages again and again, without waiting
-// for the answers, while the record thread serves them and writes the events it is given. Each
-// round ends with the NIBP page request and a pause in which the interface thread takes no lock,
-// so a page served without its group's lock is seen by the thread sanitizer.
+// The interface thread asks for NIBP and system-event pages without waiting for answers while the
+// record thread serves them and writes its events. Each round ends with the NIBP request and a
+// lock-free pause, so the thread sanitizer sees a page served without its group's lock.
 TEST(RecordThreadTest, PagesAskedForAgainAndAgainWhileEventsAreWritten)
 {
     CFileFaults::Reset();

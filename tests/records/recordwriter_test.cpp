@@ -23,7 +23,7 @@ protected:
 
 TEST_F(RecordWriterTest, HeaderCopiesAlternateFromAOnAFreshFile)
 {
-    const std::string& path = theApp.m_strDataSavePath;
+    const std::string& path = dataPath;
     uint32_t expect[3][4] = {{1, 1, 0, 0}, {1, 1, 2, 2}, {3, 3, 2, 2}};
     for (int i = 0; i < 3; ++i) {
         thread->StoreData(100 + i);
@@ -49,7 +49,7 @@ TEST_F(RecordWriterTest, NibpIndexGrowsPastTheRingAndWraps)
         ASSERT_EQ(thread->AddNibpRecord(&n), 0);
         thread->RunPass();
     }
-    const std::string& path = theApp.m_strNibpSavePath;
+    const std::string& path = nibpPath;
     REC_FILE_HEAD a = ReadHead(path, 0);  // the 301st update went to A
     EXPECT_EQ(a.u32WriteIndex, 301u);
     EXPECT_EQ(a.u32Count, 300u);
@@ -105,14 +105,14 @@ TEST_F(RecordWriterTest, PowerOnEventIsQueuedOnceAndWrittenFirstPass)
     thread->RunPass();
     EXPECT_EQ(thread->m_u32SysCount, 1u);
     SYS_DATA ev;
-    std::memcpy(&ev, ReadRaw(theApp.m_strSysSavePath, 0x20000, sizeof(ev)).data(), sizeof(ev));
+    std::memcpy(&ev, ReadRaw(sysPath, 0x20000, sizeof(ev)).data(), sizeof(ev));
     EXPECT_EQ(U16(ev.szEvent, 20), u"监护仪开机");
 }
 
 TEST_F(RecordWriterTest, AlarmSlotCommitsAfterRecordAndHeader)
 {
     WriteAlarm(1);
-    const std::string& path = theApp.m_strAlmSavePath;
+    const std::string& path = almPath;
     EXPECT_EQ(StubState(path, 0), 0);
     EXPECT_EQ(ReadHead(path, 0).u32WriteIndex, 1u);
     EXPECT_EQ(ReadHead(path, 0).u32Count, 1u);
@@ -133,10 +133,9 @@ TEST_F(RecordWriterTest, AlarmSlotCommitsAfterRecordAndHeader)
         Said([&] { WriteAlarm(2); });
         CFileFaults::Reset();
         EXPECT_EQ(thread->m_bAlmFileErr, 1) << st.failAt;
-        EXPECT_EQ(StubState(theApp.m_strAlmSavePath, 1), 0xEE) << st.failAt;
-        EXPECT_EQ(AlmRecordIntact(ReadRaw(theApp.m_strAlmSavePath, 0xF8000 + 0x8000, 0x8000)), st.recordOnDisk != 0)
-            << st.failAt;
-        EXPECT_EQ(ReadHead(theApp.m_strAlmSavePath, 1).u32WriteIndex, static_cast<uint32_t>(st.head)) << st.failAt;
+        EXPECT_EQ(StubState(almPath, 1), 0xEE) << st.failAt;
+        EXPECT_EQ(AlmRecordIntact(ReadRaw(almPath, 0xF8000 + 0x8000, 0x8000)), st.recordOnDisk != 0) << st.failAt;
+        EXPECT_EQ(ReadHead(almPath, 1).u32WriteIndex, static_cast<uint32_t>(st.head)) << st.failAt;
         EXPECT_EQ(thread->m_pAlmIndex[1].u8State, 0xEE);
         EXPECT_EQ(thread->m_pAlmIndex[1].u16Slot, 1);  // the slot it was written into, not the producer's 0
     }
@@ -168,14 +167,14 @@ TEST_F(RecordWriterTest, WriteErrorMakesOnlyThatFileUnavailableAndIsReportedOnce
     EXPECT_EQ(thread->m_bSysFileErr, 1);
     EXPECT_EQ(thread->m_bDataFileErr, 0);
     EXPECT_EQ(thread->m_u32DataCount, 2u);
-    EXPECT_NE(err.find(theApp.m_strSysSavePath), std::string::npos);
+    EXPECT_NE(err.find(sysPath), std::string::npos);
     EXPECT_EQ(err.find("record file", err.find("record file") + 1), std::string::npos);
 }
 
 TEST_F(RecordWriterTest, UnavailableDataFileIsDrainedUntouched)
 {
     thread->m_bDataFileErr = 1;
-    uint64_t size = FileSize(theApp.m_strDataSavePath);
+    uint64_t size = FileSize(dataPath);
     DataRecordSource d(1);
     for (int i = 0; i < 3; ++i) thread->AddDataRecord(&d.rec);
     thread->RunPass();
@@ -183,7 +182,7 @@ TEST_F(RecordWriterTest, UnavailableDataFileIsDrainedUntouched)
     thread->RunPass();
     thread->RunPass();
     EXPECT_TRUE(thread->m_listDataQueue.empty());
-    EXPECT_EQ(FileSize(theApp.m_strDataSavePath), size);
+    EXPECT_EQ(FileSize(dataPath), size);
     EXPECT_EQ(thread->m_u32DataCount, 0u);
 }
 
@@ -200,7 +199,7 @@ TEST_F(RecordWriterTest, ExitFreesQueuedRecordsWithoutWritingThem)
     EXPECT_EQ(thread->Run(), 0);  // one more pass, then the exit
     EXPECT_TRUE(thread->m_listDataQueue.empty());
     EXPECT_TRUE(thread->m_listAlmQueue.empty());
-    EXPECT_EQ(ReadHead(theApp.m_strDataSavePath, 1).u32Count, 2u);
+    EXPECT_EQ(ReadHead(dataPath, 1).u32Count, 2u);
 }
 
 }  // namespace

@@ -20,11 +20,6 @@ protected:
         theApp.m_pThreadDataAlmRec = &Start();
     }
     void TearDown() override { theApp.m_pThreadDataAlmRec = nullptr; }
-    void Serve()
-    {
-        thread->RunPass();
-        CUiLoop::Instance().DispatchPosted();
-    }
     // Stores data records 300, 301, ... and alarms of type 4 numbered 0, 1, ...
     void StoreData(uint32_t n)
     {

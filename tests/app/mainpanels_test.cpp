@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/mainpanels.h"
+#include "app/maintrends.h"
 #include "appbase/tesmorapp.h"
 #include "core/monitordata.h"
 #include "display/displayfield.h"
@@ -20,6 +21,8 @@
 #include "display/staticvaluespo2normal.h"
 #include "display/staticvaluetempnormal.h"
 #include "display/surfacecheck.h"
+#include "display/trendpixels.h"
+#include "display/trendresult.h"
 #include "platform/fakeclock.h"
 #include "platform/powerstatus.h"
 #include "platform/textu16.h"
@@ -292,6 +295,23 @@ TEST_F(MainPanelsTest, EachTickAndAlarmStepRedrawsAndRefreshesItsOwnControls)
     }
     panels.OnSecond();
     EXPECT_EQ(RefreshState(), "PD-----");
+}
+
+// Without the drawing thread (before it starts, or once it has ended) a second still plots
+// every tile and copies no mini-trend picture; deleting the trends takes down every control.
+TEST_F(MainPanelsTest, TrendTilesTakeTheirSecondWithoutTheDrawingThread)
+{
+    ASSERT_EQ(theApp.m_pThreadDraw, nullptr);
+    CMainTrends trends;
+    trends.Create(&parent);
+    std::vector<std::pair<CTrendResult*, std::vector<uint32_t>>> tiles;
+    for (CWnd* child : parent.Children())
+        if (auto* tile = dynamic_cast<CTrendResult*>(child)) tiles.push_back({tile, PixelsOf(BitmapOf(*tile->GetPicture()))});
+    ASSERT_EQ(tiles.size(), 6u);
+    trends.OnSecond(TREND_VALUES{150, 50, 10, 150, 150, 60, 50, 150, 380, 50});
+    for (const auto& [tile, before] : tiles) EXPECT_NE(PixelsOf(BitmapOf(*tile->GetPicture())), before);
+    trends.Delete();
+    EXPECT_TRUE(parent.Children().empty());
 }
 
 // What a power-supply folder says about the mains and the battery.

@@ -15,20 +15,12 @@
 #include "core/monitordata.h"
 #include "core/monitorsettings.h"
 #include "platform/privateprofile.h"
+#include "support/said.h"
 #include "support/tempfolder.h"
 
 namespace {
 
 using S = CMonitorSettings;
-
-// What `action` said on standard error.
-template <class Action>
-std::string Said(const Action& action)
-{
-    ::testing::internal::CaptureStderr();
-    action();
-    return ::testing::internal::GetCapturedStderr();
-}
 
 class MonitorSettingsTest : public ::testing::Test {
 protected:

@@ -11,6 +11,7 @@
 #include "core/monitorsettings.h"
 #include "core/paraini.h"
 #include "platform/privateprofile.h"
+#include "support/said.h"
 #include "support/tempfolder.h"
 
 namespace {
@@ -102,15 +103,6 @@ std::string Repeat(const std::string& text, size_t times)
 
 // A value of its own for every row, negative for every third one.
 int ValueOf(size_t row) { return (row % 3 == 0 ? -1 : 1) * static_cast<int>(100 + row * 7); }
-
-// What `action` said on standard error.
-template <class Action>
-std::string Said(const Action& action)
-{
-    ::testing::internal::CaptureStderr();
-    action();
-    return ::testing::internal::GetCapturedStderr();
-}
 
 class ParaIniTest : public ::testing::Test {
 protected:

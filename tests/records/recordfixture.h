@@ -14,6 +14,7 @@
 #include "platform/filefaults.h"
 #include "platform/uiloop.h"
 #include "records/threaddataalmrec.h"
+#include "support/said.h"
 #include "support/tempfolder.h"
 
 // A fresh folder under the test temp dir; the application's record paths point into it.
@@ -67,15 +68,6 @@ public:
     int StoreAlarm(uint8_t type, const char* time, uint32_t id);
     int StoreEvent(const char* format, uint32_t n = 0);
 };
-
-// What `action` said on standard error.
-template <class Action>
-std::string Said(const Action& action)
-{
-    ::testing::internal::CaptureStderr();
-    action();
-    return ::testing::internal::GetCapturedStderr();
-}
 
 // A test of the record thread driven pass by pass, on record files in a folder of its own.
 class RecordFixture : public ::testing::Test {

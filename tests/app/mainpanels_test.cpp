@@ -231,8 +231,9 @@ TEST_F(MainPanelsTest, EachPanelStartsWithItsOwnSettings)
     const std::vector<std::vector<int>> results = {{120, 80, 90, 80, 0}, {121, 80, 90, 80, 0}, {122, 80, 90, 80, 0},
                                                    {123, 80, 90, 80, 0}, {124, 80, 90, 80, 0}, {125, 80, 90, 80, 0},
                                                    {125, 80, 90, 80, 1}, {126, 80, 90, 80, 0}, {127, 80, 90, 80, 0}};
-    ExpectColumnsApart(IntColumns(kSettingRows, "hrH hrL sbpH dbpH sbpL dbpL tempH tempL spo2H spo2L prH prL rrH rrL "
-                                                "oxyH oxyL ecgSw bpSw tempSw spo2Sw respSw faSw pace hrForm paceShown"));
+    ExpectColumnsApart(IntColumns(kSettingRows, "hrH:3 hrL:3 sbpH:3 dbpH:3 sbpL:3 dbpL:3 tempH:3 tempL:3 spo2H:3 "
+                                                "spo2L:3 prH:3 prL:3 rrH:3 rrL:3 oxyH:3 oxyL:3 ecgSw bpSw tempSw spo2Sw "
+                                                "respSw faSw pace:3 hrForm paceShown"));
     int row = 0;
     for (const PANEL_SETTINGS& s : kSettingRows) {
         Apply(*data, s);

@@ -15,8 +15,8 @@ constexpr COLORREF kBlack = 0;
 
 class ValuePanelFaces : public ::testing::TestWithParam<PanelFace> {};
 
-// Drawn from the widest text to each shorter one, an item leaves the panel as it is when drawn
-// with the shorter one alone: no ghost digits, in its box or wherever the widest text spilled.
+// An item shows its widest text whole. Drawn from it to each shorter one, it leaves the panel as
+// when drawn with the shorter one alone: no ghost digits, in its box or where the widest spilled.
 TEST_P(ValuePanelFaces, NoGhostDigitsFromTheWidestToEveryShorterText)
 {
     const PanelFace& face = GetParam();
@@ -26,11 +26,9 @@ TEST_P(ValuePanelFaces, NoGhostDigitsFromTheWidestToEveryShorterText)
                 CreatedPanel created(face), alone(face);
                 for (CValuePanel* panel : {created.panel.get(), alone.panel.get()}) panel->SetLargeMode(layout);
                 item.set(*created.panel, item.widest.value);
+                EXPECT_TRUE(ItemShows(*created.panel, item.index, item.widest.text)) << item.name << " " << layout;
                 for (CValuePanel* panel : {created.panel.get(), alone.panel.get()}) item.set(*panel, next.value);
-                // The text in its box (beyond it, a text wider than its box may reach a neighbour's).
-                const PANEL_ITEM& place = *created.panel->Items().at(item.index);
-                EXPECT_TRUE(ShowsOnly(created.panel->Surface(), place.rcBox[layout], place.rcBox[layout].TopLeft(),
-                                      next.text, place.nFont[layout], place.crText));
+                EXPECT_TRUE(ItemShows(*created.panel, item.index, next.text));
                 EXPECT_EQ(PixelsDiffering(created.panel->Surface(), alone.panel->Surface()), 0)
                     << face.name << " " << item.name << " layout " << layout << ": " << item.widest.value << " -> "
                     << next.value;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -25,6 +26,7 @@
 #include "platform/pngfile.h"
 #include "platform/textu16.h"
 #include "platform/uiloop.h"
+#include "support/forked.h"
 #include "support/picture.h"
 #include "support/waitfor.h"
 
@@ -64,7 +66,7 @@ struct RunResult {
 // Starts the program copy exe with its output in logPath; returns the child's id.
 pid_t StartProgram(const std::string& exe, const std::vector<std::string>& args, const std::string& logPath)
 {
-    pid_t pid = fork();
+    const pid_t pid = Forked();
     if (pid == 0) {
         FILE* out = std::freopen(logPath.c_str(), "w", stdout);
         if (out != nullptr) dup2(fileno(stdout), 2);
@@ -326,17 +328,18 @@ TEST_F(ProgramThreadTest, RecordFilesNeverTakeThePicturesNames)
 
 TEST_F(ProgramThreadTest, NoPictureIsWrittenOverARecordFile)
 {
-    std::ofstream(folder + "/Para.ini") << "";
+    std::ofstream(folder + "/Para.ini") << "[REC]\nSYS_SAVE_FILE_NAME=Events.dat\n";
     ASSERT_EQ(RunProgram(exe, 1, folder + "/first.png").status, 0);
-    const std::string sys = folder + "/SysSave.dat";
+    const std::string sys = folder + "/Events.dat";
     const std::string events = ReadAll(sys);
     const std::string powerOn = Utf16Bytes(u"监护仪开机");
     ASSERT_EQ(CountOf(events, powerOn), 1u);
 
     // A snapshot over a record file, or a link to one, ends the start before anything is written
     // (judged by its own name alone, it would be written through the link: status 0).
-    ASSERT_EQ(symlink("SysSave.dat", (folder + "/shot.png").c_str()), 0);
-    for (const std::string& snapshot : {sys, folder + "/shot.png"}) {
+    ASSERT_EQ(symlink("Events.dat", (folder + "/shot.png").c_str()), 0);
+    ASSERT_EQ(link(sys.c_str(), (folder + "/hard.png").c_str()), 0);
+    for (const std::string& snapshot : {sys, folder + "/shot.png", folder + "/hard.png"}) {
         RunResult refused = RunProgram(exe, 1, snapshot);
         EXPECT_EQ(refused.status, 2) << snapshot;
         EXPECT_EQ(refused.log, "tesmor: --snapshot " + snapshot + " would be written over the record file " + sys +
@@ -344,19 +347,24 @@ TEST_F(ProgramThreadTest, NoPictureIsWrittenOverARecordFile)
         EXPECT_TRUE(ReadAll(sys) == events) << "the records are changed";
     }
 
-    // A headless picture that would be written through a link into a record file is not; the
-    // records go on, and the snapshot, leading to no such file, is written.
-    ASSERT_EQ(symlink("SysSave.dat", (folder + "/screen.png.part").c_str()), 0);
-    RunResult run = RunProgram(exe, 6, folder + "/end.png");
-    EXPECT_EQ(run.status, 0) << run.log;
-    EXPECT_NE(run.log.find("tesmor: headless; the screen picture " + folder + "/screen.png would be written over the "
-                           "record file " + sys + " through " + folder +
-                           "/screen.png.part, so the screen is not written\n"),
-              std::string::npos)
-        << run.log;
-    EXPECT_EQ(CountOf(ReadAll(sys), powerOn), 2u);
-    EXPECT_NE(access((folder + "/screen.png").c_str(), F_OK), 0);
-    EXPECT_EQ(access((folder + "/end.png").c_str(), F_OK), 0);
+    // No headless picture is written when it, or its temporary file, is a link to a record file;
+    // that file keeps its name and takes the records, and the snapshot is written.
+    const std::string picture = folder + "/screen.png";
+    size_t runs = 1;
+    for (const std::string& at : {picture + ".part", picture}) {
+        ASSERT_EQ(symlink("Events.dat", at.c_str()), 0);
+        const auto before = std::filesystem::symlink_status(picture).type();
+        RunResult run = RunProgram(exe, 6, folder + "/end.png");
+        EXPECT_EQ(run.status, 0) << run.log;
+        const std::string through = at == picture ? "" : " through " + at;
+        const std::string said = "tesmor: headless; the screen picture " + picture + " would be written over the record file " +
+                                 sys + through + ", so the screen is not written\n";
+        EXPECT_NE(run.log.find(said), std::string::npos) << run.log;
+        EXPECT_EQ(CountOf(ReadAll(sys), powerOn), ++runs);
+        EXPECT_EQ(std::filesystem::symlink_status(picture).type(), before) << "the screen is written";
+        EXPECT_EQ(access((folder + "/end.png").c_str(), F_OK), 0);
+        std::remove(at.c_str());
+    }
 }
 
 // The data records not kept (their file is a link to the picture): a snapshot over any other

@@ -50,10 +50,10 @@ void ExpectShape(const std::vector<int>& v, size_t length, const std::map<int, i
 TEST(WaveTemplateTest, EcgBeatHasItsRowsPeaksAndMarks)
 {
     auto ecg = EcgSamples();
-    ExpectShape(ecg, static_cast<size_t>(g_i32EcgTemplateLen),
-                {{0, 2010}, {160, 1948}, {163, 2182}, {165, 2510}, {167, 2838}, {169, 2602}, {171, 2272}, {174, 1906},
-                 {193, 2020}, {248, 2010}},
-                1906, 2838);
+    ASSERT_NO_FATAL_FAILURE(ExpectShape(ecg, static_cast<size_t>(g_i32EcgTemplateLen),
+                                        {{0, 2010}, {160, 1948}, {163, 2182}, {165, 2510}, {167, 2838}, {169, 2602},
+                                         {171, 2272}, {174, 1906}, {193, 2020}, {248, 2010}},
+                                        1906, 2838));
     EXPECT_EQ(Rows(ecg, 2838), std::vector<int>{167});
     EXPECT_EQ(Rows(ecg, 1906), std::vector<int>{174});
     EXPECT_EQ(ecg[161], 1918);
@@ -76,7 +76,8 @@ TEST(WaveTemplateTest, EcgBeatHasItsRowsPeaksAndMarks)
 TEST(WaveTemplateTest, RespirationBreathHasItsRowsAndPlateaus)
 {
     std::vector<int> resp(g_i32RespTemplate, g_i32RespTemplate + g_i32RespTemplateLen);
-    ExpectShape(resp, 375, {{0, 127}, {50, 201}, {88, 227}, {187, 128}, {276, 27}, {300, 32}, {374, 125}}, 27, 227);
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectShape(resp, 375, {{0, 127}, {50, 201}, {88, 227}, {187, 128}, {276, 27}, {300, 32}, {374, 125}}, 27, 227));
     EXPECT_EQ(Rows(resp, 227), Range(88, 99));
     EXPECT_EQ(Rows(resp, 27), Range(276, 287));
     // One smooth breath: up to the plateau, down to the trough, back up.
@@ -88,7 +89,8 @@ TEST(WaveTemplateTest, RespirationBreathHasItsRowsAndPlateaus)
 TEST(WaveTemplateTest, PlethPulsesHaveTheirRowsPeaksAndNotch)
 {
     std::vector<int> pleth(g_i32PlethTemplate, g_i32PlethTemplate + g_i32PlethTemplateLen);
-    ExpectShape(pleth, 250, {{0, 38}, {53, 6}, {88, 79}, {125, 41}, {182, 6}, {207, 76}, {249, 37}}, 6, 79);
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectShape(pleth, 250, {{0, 38}, {53, 6}, {88, 79}, {125, 41}, {182, 6}, {207, 76}, {249, 37}}, 6, 79));
     std::vector<int> minima = Range(53, 60);
     for (int r : Range(182, 185)) minima.push_back(r);
     EXPECT_EQ(Rows(pleth, 6), minima);

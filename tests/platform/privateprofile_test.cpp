@@ -15,6 +15,7 @@
 #include "appbase/tesmorapp.h"
 #include "platform/filefaults.h"
 #include "platform/privateprofile.h"
+#include "support/forked.h"
 #include "support/tempfolder.h"
 
 namespace {
@@ -324,8 +325,7 @@ TEST_F(PrivateProfileTest, WritersInTwoProcessesLoseNothing)
         }
         return all;
     };
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
+    const pid_t child = Forked();
     if (child == 0) _exit(saveAll("CHILD") ? 0 : 1);
     EXPECT_TRUE(saveAll("PARENT"));
     int status = -1;

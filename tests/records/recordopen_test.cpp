@@ -511,7 +511,7 @@ TEST_F(RecordOpenTest, AlarmFileCountingNoRecordsIsNewOnlyWhenShorterThanAMadeOn
 TEST_F(RecordOpenTest, HeaderCopiesSealedOrCutEachWay)
 {
     const std::string& path = dataPath;
-    enum Copy { cut, olderSealed, olderCut, plain, invalid };
+    enum Copy { cut, olderSealed, olderCut, plain, invalid, unfinished };  // unfinished: invalid, untagged
     // Written into copy A (write index 1) and copy B (2); the write index the open restores.
     // Each comment gives what the neighbouring rule would answer (0: the file kept aside, new).
     const struct Row {
@@ -525,14 +525,15 @@ TEST_F(RecordOpenTest, HeaderCopiesSealedOrCutEachWay)
         {invalid, cut, 2},              // were a cut copy refused beside any copy: 0
         {cut, invalid, 1},              // were the larger index to win: 2
         {olderCut, invalid, 1},         // were the larger index to win: 2
+        {cut, unfinished, 1},           // were a cut copy refused beside any copy not cut: 0
     };
     ExpectColumnsApart(IntColumns(rows, "copyA:3 copyB:3 write"));
     const size_t tagAt = offsetof(REC_FILE_HEAD, szWriteTime) + 28 * sizeof(char16_t);
     const uint64_t zeros = 0;
     auto make = [&path, tagAt, &zeros](uint64_t at, int copy) {
-        if (copy == olderSealed || copy == olderCut || copy == plain) WriteRaw(path, at + tagAt, &zeros, copy == plain ? 8 : 4);
+        if (copy != cut && copy != invalid) WriteRaw(path, at + tagAt, &zeros, copy >= plain ? 8 : 4);
         if (copy == cut || copy == olderCut) WriteRaw(path, at + offsetof(REC_FILE_HEAD, szCreateTime), u"1", 2);
-        if (copy == invalid) WriteRaw(path, at, u"KWPD5NXX", 16);
+        if (copy >= invalid) WriteRaw(path, at, u"KWPD5NXX", 16);
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "copy A " << row.copyA << ", copy B " << row.copyB);

@@ -80,6 +80,10 @@ TEST_F(RecordWriterTest, QueueHoldsThirtyThreeAndDropsTheNext)
     thread->RunPass();  // one record per queue and pass
     EXPECT_EQ(thread->m_listDataQueue.size(), 32u);
     EXPECT_EQ(thread->m_listAlmQueue.size(), 32u);
+    EXPECT_EQ(thread->AddDataRecord(&d.rec), 0);  // a pass makes room in each queue
+    EXPECT_EQ(thread->AddAlmRecord(&a.rec), 0);
+    EXPECT_EQ(thread->AddNibpRecord(&n), 0);
+    EXPECT_EQ(thread->AddSysRecord(&s), 0);
 }
 
 TEST_F(RecordWriterTest, TimeTextsOfQueuedRecords)

@@ -30,8 +30,8 @@ inline void ExpectColumnsApart(const std::vector<TABLE_COLUMN>& columns)
     }
 }
 
-// The columns of a table of structs of ints, in field order, named space-separated; a name
-// with ":3" must take three values.
+// The columns of a table of structs of ints, named space-separated; the names follow the fields'
+// order, and a name with ":3" must take three values.
 template <class Row, size_t N>
 std::vector<TABLE_COLUMN> IntColumns(const Row (&rows)[N], const std::string& names)
 {

@@ -152,18 +152,12 @@ inline bool ItemShows(CValuePanel& panel, size_t index, const std::u16string& te
     const CSize size = panel.GetLayoutSize();
     const CRect area(box.left, box.top, std::min(size.cx, std::max(box.right, wide.right)),
                      std::min(size.cy, std::max(box.bottom, wide.bottom)));
-    surfacecheck::Scratch expected(area, 0);
-    expected.Text(box.TopLeft(), text, item.nFont[layout], colour);
     std::vector<CRect> others;
-    for (const PANEL_ITEM* other : panel.Items())
-        for (const CRect& r : other == &item ? std::vector<CRect>{} : panel.ClearRegion(*other, layout)) others.push_back(r);
-    int wrong = 0;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            wrong += std::none_of(others.begin(), others.end(), [&](const CRect& r) { return r.PtInRect({x, y}); }) &&
-                     panel.GetSurfacePixel(x, y) != expected.bmp.GetPixel(x - area.left, y - area.top);
-    // A text that leaves no ink would compare equal to an empty box.
-    return wrong == 0 && (text.empty() || !surfacecheck::AllColour(expected.bmp, CRect(0, 0, area.Width(), area.Height()), 0));
+    for (const PANEL_ITEM* other : panel.Items()) {
+        if (other == &item) continue;
+        for (const CRect& r : panel.ClearRegion(*other, layout)) others.push_back(r);
+    }
+    return surfacecheck::ShowsOnly(panel.Surface(), area, box.TopLeft(), text, item.nFont[layout], colour, 0, false, others);
 }
 
 inline bool ItemShows(CValuePanel& panel, size_t index, const std::u16string& text)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "display/displayfont.h"
 #include "display/panelpicture.h"
@@ -70,15 +71,19 @@ inline int PictureMismatches(const CBitmap& picture, CPoint at, const PIXEL_PICT
     return n;
 }
 
-// True when area holds exactly text at at on back and nothing else.
+// True when area holds exactly text at at on back and nothing else; what the picture shows in
+// the rectangles left out is not judged.
 inline bool ShowsOnly(const CBitmap& picture, const CRect& area, CPoint at, const std::u16string& text, int height,
-                      COLORREF colour, COLORREF back = 0, bool italic = false)
+                      COLORREF colour, COLORREF back = 0, bool italic = false, const std::vector<CRect>& leftOut = {})
 {
     Scratch expected(area, back);
     expected.Text(at, text, height, colour, italic);
     // A text that leaves no ink would compare equal to an empty box.
     const CRect local(0, 0, area.Width(), area.Height());
     if (!text.empty() && AllColour(expected.bmp, local, back)) return false;
+    for (const CRect& r : leftOut)
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) expected.dc.SetPixel(x - area.left, y - area.top, picture.GetPixel(x, y));
     return expected.DifferingIn(picture) == 0;
 }
 

@@ -8,5 +8,6 @@
 inline pid_t Forked()
 {
     const pid_t pid = fork();
-    return pid >= 0 ? pid : throw std::system_error(errno, std::generic_category(), "fork failed");
+    if (pid < 0) throw std::system_error(errno, std::generic_category(), "fork failed");
+    return pid;
 }

@@ -81,9 +81,12 @@ inline bool ShowsOnly(const CBitmap& picture, const CRect& area, CPoint at, cons
     // A text that leaves no ink would compare equal to an empty box.
     const CRect local(0, 0, area.Width(), area.Height());
     if (!text.empty() && AllColour(expected.bmp, local, back)) return false;
-    for (const CRect& r : leftOut)
+    for (const CRect& out : leftOut) {
+        CRect r;
+        r.IntersectRect(out, area);
         for (int y = r.top; y < r.bottom; ++y)
             for (int x = r.left; x < r.right; ++x) expected.dc.SetPixel(x - area.left, y - area.top, picture.GetPixel(x, y));
+    }
     return expected.DifferingIn(picture) == 0;
 }
 
